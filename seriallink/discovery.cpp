@@ -1,0 +1,68 @@
+#include "seriallink/discovery.h"
+
+#include "seriallink/serialcontrol.h"
+#include "window/toolkit.h"
+#include "window/ventana.h"
+
+#include <QDeadlineTimer>
+
+#include <cmath>
+#include <limits>
+
+namespace discovery {
+
+QString portMessage(const char *prefix, int16_t port)
+{
+    const QString sign = port < 0 ? QStringLiteral("-") : QStringLiteral(" ");
+    return QString::fromLatin1(prefix) + sign + QString::number(std::abs(int(port)));
+}
+
+int waitLength(double milliseconds)
+{
+    if (!(milliseconds > 0))
+        return 0;
+    return int(std::ceil(std::min(milliseconds, double(std::numeric_limits<int>::max()))));
+}
+
+} // namespace discovery
+
+void ventana::buscarPuerto()
+{
+    for (int16_t p = discovery::kFirstPort; p <= discovery::kLastPort && !unloaded_; ++p) {
+        puerto = p;
+        serial();
+        EsperaMiliseg(double(portWait_.count()));
+        if (portok == 1)
+            break;
+    }
+}
+
+void ventana::serial()
+{
+    try {
+        if (MSComm1->PortOpen())
+            MSComm1->setPortOpen(false);
+        MSComm1->setCommPort(puerto);
+        MSComm1->setSettings(QString::fromLatin1(discovery::kLineSettings));
+        MSComm1->setSThreshold(discovery::kThreshold);
+        MSComm1->setRThreshold(discovery::kThreshold);
+        MSComm1->setPortOpen(true);
+        MSComm1->setInputMode(SerialControl::kInputModeText);
+        MSComm1->setInputLen(discovery::kReadLength);
+        Info->setText(discovery::portMessage(discovery::kConnectedPrefix, puerto));
+        Bconsola->setText(discovery::portMessage(discovery::kSuccessPrefix, puerto));
+    } catch (const SerialError &) {
+        Bconsola->setText(discovery::portMessage(discovery::kFailurePrefix, puerto));
+    }
+}
+
+// Waits on a monotonic clock, blocking in the event loop between events,
+// so the wait costs no CPU and still ends on time across midnight. Closing
+// the window ends it at once.
+void ventana::EsperaMiliseg(double Tiempo)
+{
+    const QDeadlineTimer end(discovery::waitLength(Tiempo), Qt::PreciseTimer);
+    const toolkit::WakeUpAt alarm(end);
+    while (!end.hasExpired() && !unloaded_)
+        toolkit::pumpEvents();
+}

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <cstdint>
+#include <stdexcept>
+
+// Raised by every SerialControl operation that cannot be carried out.
+class SerialError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The serial communications control the window talks to: a port chosen by
+// number, configured through a settings string, that hands received bytes
+// out one read at a time and announces them through OnComm.
+class SerialControl : public QObject {
+    Q_OBJECT
+
+public:
+    static constexpr int16_t kEventReceive = 2;
+    static constexpr int32_t kInputModeText = 0;
+
+    using QObject::QObject;
+
+    virtual bool PortOpen() const = 0;
+    virtual void setPortOpen(bool open) = 0;
+
+    virtual int16_t CommPort() const = 0;
+    virtual void setCommPort(int16_t port) = 0;
+
+    virtual QString Settings() const = 0;
+    virtual void setSettings(const QString &settings) = 0;
+
+    virtual int16_t SThreshold() const = 0;
+    virtual void setSThreshold(int16_t threshold) = 0;
+    virtual int16_t RThreshold() const = 0;
+    virtual void setRThreshold(int16_t threshold) = 0;
+
+    virtual int32_t InputMode() const = 0;
+    virtual void setInputMode(int32_t mode) = 0;
+    virtual int16_t InputLen() const = 0;
+    virtual void setInputLen(int16_t length) = 0;
+
+    // Sends the characters of `text` in order, one byte each.
+    virtual void setOutput(const QString &text) = 0;
+    // Removes and returns up to InputLen waiting characters (all when 0).
+    virtual QString Input() = 0;
+
+    virtual int16_t CommEvent() const = 0;
+
+signals:
+    void OnComm();
+};

@@ -1,0 +1,193 @@
+#include "seriallink/serialportcontrol.h"
+
+#include <QScopedValueRollback>
+
+#include <utility>
+
+namespace {
+
+[[noreturn]] void fail(const QString &message)
+{
+    throw SerialError(message.toStdString());
+}
+
+} // namespace
+
+SerialPortControl::SerialPortControl(ComPortMap ports, QObject *parent)
+    : SerialControl(parent)
+    , ports_(std::move(ports))
+    , port_(this)
+{
+    connect(&port_, &QSerialPort::readyRead, this, &SerialPortControl::takeArrivedBytes);
+    connect(&port_, &QSerialPort::errorOccurred, this, &SerialPortControl::handleError);
+}
+
+bool SerialPortControl::PortOpen() const
+{
+    return port_.isOpen();
+}
+
+void SerialPortControl::setPortOpen(bool open)
+{
+    if (open)
+        this->open();
+    else
+        close();
+}
+
+int16_t SerialPortControl::CommPort() const
+{
+    return commPort_;
+}
+
+void SerialPortControl::setCommPort(int16_t port)
+{
+    if (PortOpen())
+        fail(QStringLiteral("cannot select COM%1 while COM%2 is open").arg(port).arg(commPort_));
+    if (port < 1)
+        fail(QStringLiteral("invalid port number %1").arg(port));
+    commPort_ = port;
+}
+
+QString SerialPortControl::Settings() const
+{
+    return settings_;
+}
+
+void SerialPortControl::setSettings(const QString &settings)
+{
+    lineSettings_ = parseLineSettings(settings);
+    settings_ = settings;
+    if (PortOpen())
+        applySettings();
+}
+
+int16_t SerialPortControl::SThreshold() const
+{
+    return sThreshold_;
+}
+
+void SerialPortControl::setSThreshold(int16_t threshold)
+{
+    if (threshold < 0)
+        fail(QStringLiteral("invalid transmit threshold %1").arg(threshold));
+    sThreshold_ = threshold;
+}
+
+int16_t SerialPortControl::RThreshold() const
+{
+    return rThreshold_;
+}
+
+void SerialPortControl::setRThreshold(int16_t threshold)
+{
+    if (threshold < 0)
+        fail(QStringLiteral("invalid receive threshold %1").arg(threshold));
+    rThreshold_ = threshold;
+    raiseReceiveEvents();
+}
+
+int32_t SerialPortControl::InputMode() const
+{
+    return inputMode_;
+}
+
+void SerialPortControl::setInputMode(int32_t mode)
+{
+    if (mode != kInputModeText)
+        fail(QStringLiteral("unsupported input mode %1: only text (0) is available").arg(mode));
+    inputMode_ = mode;
+}
+
+int16_t SerialPortControl::InputLen() const
+{
+    return inputLen_;
+}
+
+void SerialPortControl::setInputLen(int16_t length)
+{
+    if (length < 0)
+        fail(QStringLiteral("invalid read length %1").arg(length));
+    inputLen_ = length;
+}
+
+void SerialPortControl::setOutput(const QString &text)
+{
+    if (!PortOpen())
+        fail(QStringLiteral("cannot write: no port is open"));
+    const QByteArray bytes = text.toLatin1();
+    if (port_.write(bytes) != bytes.size())
+        fail(QStringLiteral("write to COM%1 failed: %2").arg(commPort_).arg(port_.errorString()));
+}
+
+QString SerialPortControl::Input()
+{
+    const qsizetype count = inputLen_ == 0 ? received_.size() : qMin<qsizetype>(inputLen_, received_.size());
+    const QString text = QString::fromLatin1(received_.first(count));
+    received_.remove(0, count);
+    return text;
+}
+
+int16_t SerialPortControl::CommEvent() const
+{
+    return commEvent_;
+}
+
+void SerialPortControl::open()
+{
+    if (PortOpen())
+        fail(QStringLiteral("COM%1 is already open").arg(commPort_));
+    const QString device = ports_.devicePath(commPort_);
+    if (device.isEmpty())
+        fail(QStringLiteral("COM%1: no such port").arg(commPort_));
+    port_.setPortName(device);
+    applySettings();
+    if (!port_.open(QIODevice::ReadWrite))
+        fail(QStringLiteral("COM%1 (%2): %3").arg(commPort_).arg(device, port_.errorString()));
+    received_.clear();
+}
+
+void SerialPortControl::close()
+{
+    if (port_.isOpen())
+        port_.close();
+    received_.clear();
+}
+
+void SerialPortControl::applySettings()
+{
+    const bool applied = port_.setBaudRate(lineSettings_.baudRate) && port_.setParity(lineSettings_.parity)
+                         && port_.setDataBits(lineSettings_.dataBits) && port_.setStopBits(lineSettings_.stopBits);
+    if (!applied)
+        fail(QStringLiteral("COM%1: cannot apply settings %2: %3").arg(commPort_).arg(settings_, port_.errorString()));
+}
+
+void SerialPortControl::takeArrivedBytes()
+{
+    while (port_.bytesAvailable() > 0)
+        received_.append(port_.readAll());
+    raiseReceiveEvents();
+}
+
+// Raises one receive event per read. A handler that leaves the queue as it
+// was ends the round: it is raised again when more bytes arrive, rather
+// than being called in a loop that could never end.
+void SerialPortControl::raiseReceiveEvents()
+{
+    if (raisingEvents_ || rThreshold_ == 0)
+        return;
+    const QScopedValueRollback raising(raisingEvents_, true);
+    while (PortOpen() && received_.size() >= rThreshold_) {
+        const qsizetype before = received_.size();
+        commEvent_ = kEventReceive;
+        emit OnComm();
+        if (received_.size() >= before)
+            break;
+    }
+}
+
+void SerialPortControl::handleError(QSerialPort::SerialPortError error)
+{
+    if (error == QSerialPort::ReadError || error == QSerialPort::ResourceError)
+        close();
+}

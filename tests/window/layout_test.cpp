@@ -1,0 +1,79 @@
+#include "support/fakeserial.h"
+#include "window/controllayout.h"
+#include "window/ventana.h"
+
+#include <QFontInfo>
+
+#include "support/qtprinters.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Window : ::testing::Test {
+    ventana window{std::make_unique<FakeSerial>()};
+};
+
+} // namespace
+
+TEST_F(Window, IsAFixedSizeJoystickWindowWithoutMinimizeOrMaximize)
+{
+    EXPECT_EQ(window.windowTitle(), "JOYSTICK");
+    EXPECT_EQ(window.size(), QSize(497, 208));
+    EXPECT_EQ(window.minimumSize(), window.maximumSize());
+    const Qt::WindowFlags flags = window.windowFlags();
+    EXPECT_FALSE(flags & Qt::WindowMinimizeButtonHint);
+    EXPECT_FALSE(flags & Qt::WindowMaximizeButtonHint);
+    EXPECT_TRUE(flags & Qt::WindowCloseButtonHint);
+}
+
+TEST_F(Window, PlacesEveryControlOfTheTableAtItsPixelGeometry)
+{
+    ASSERT_EQ(layout::controls().size(), 15u);
+    for (const ControlLayout &row : layout::controls()) {
+        auto *widget = window.findChild<QWidget *>(row.name);
+        ASSERT_NE(widget, nullptr) << row.name;
+        EXPECT_EQ(widget->geometry(), QRect(row.left / 15, row.top / 15, row.width / 15, row.height / 15))
+            << row.name;
+        if (row.caption) {
+            EXPECT_EQ(widget->property("text").toString(), *row.caption) << row.name;
+        }
+    }
+    EXPECT_EQ(window.Info->text(), "Grabador no encontrado");
+    EXPECT_EQ(window.Bconsola->text(), "Text2");
+    EXPECT_TRUE(window.bResultado->text().isEmpty());
+    EXPECT_EQ(window.vA4->text(), "DE");
+    EXPECT_FALSE(window.vA4->isChecked());
+    EXPECT_FALSE(window.vA5->isChecked());
+}
+
+TEST_F(Window, GivesTheStatusBoxesTheirColoursAndFonts)
+{
+    EXPECT_EQ(window.Label1->palette().color(QPalette::WindowText), QColor(0, 0, 0xC0));
+    EXPECT_EQ(window.Info->palette().color(QPalette::Text), QColor(0, 0x40, 0));
+    EXPECT_EQ(window.Bconsola->palette().color(QPalette::Text), QColor(0xC0, 0, 0));
+    EXPECT_EQ(window.bResultado->palette().color(QPalette::Text), QColor(0, 0, 0x80));
+    EXPECT_EQ(window.Label1->font().pointSizeF(), 18);
+    EXPECT_TRUE(window.Label1->font().bold());
+    EXPECT_EQ(window.Bconsola->font().pointSizeF(), 9.75);
+    EXPECT_EQ(QFontInfo(window.Bconsola->font()).fixedPitch(), true);
+}
+
+TEST_F(Window, TabsThroughTheControlsInTheTablesOrder)
+{
+    QStringList order;
+    QWidget *widget = window.Exit;
+    do {
+        if (widget->focusPolicy() & Qt::TabFocus)
+            order.append(widget->objectName());
+        widget = widget->nextInFocusChain();
+    } while (widget != window.Exit);
+    EXPECT_EQ(order, QStringList({"Exit", "bResultado", "Info", "Bconsola", "vA0", "vA1", "vA2", "vA3", "vA4",
+                                  "vA5", "Command1"}));
+}
+
+TEST_F(Window, StartsTheTwoHundredMillisecondTimer)
+{
+    EXPECT_TRUE(window.Timer1->isActive());
+    EXPECT_EQ(window.Timer1->interval(), 200);
+}

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QImage>
+#include <QWidget>
+
+#include <cstdint>
+
+// A flat picture box with a one-pixel border. Drawing uses a square space
+// of 1024 x 1024 units over the area inside the border, origin at its
+// top-left corner, y downwards; everything is clipped to that area. What is
+// drawn is kept in a backing image, so it survives repaints.
+class PictureBox final : public QWidget {
+    Q_OBJECT
+
+public:
+    static constexpr double kUnits = 1024.0;
+
+    explicit PictureBox(QWidget *parent = nullptr);
+
+    void setColors(uint32_t background, uint32_t foreground);
+
+    void Cls();
+    void Circle(float x, float y, float radius, uint32_t color);
+    void Line(float x1, float y1, float x2, float y2, uint32_t color);
+
+    // The drawing area as it stands, at the screen's pixel density.
+    QImage drawing() const;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    QRect drawingArea() const;
+    QImage blankImage() const;
+    template <typename Draw>
+    void drawScaled(uint32_t color, Draw draw);
+
+    QImage image_;
+    QColor background_;
+    QColor foreground_;
+};

@@ -1,0 +1,75 @@
+#include "window/ventana.h"
+
+#include "seriallink/serialcontrol.h"
+#include "window/toolkit.h"
+
+#include <QCloseEvent>
+
+namespace {
+
+constexpr auto kCaption = "JOYSTICK";
+
+} // namespace
+
+ventana::ventana(std::unique_ptr<SerialControl> port, std::chrono::milliseconds portWait, QWidget *parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                          | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint)
+    , Timer1(new QTimer(this))
+    , MSComm1(port.release())
+    , portWait_(portWait)
+{
+    layout::installFontSubstitutes();
+    MSComm1->setParent(this);
+    setWindowTitle(QString::fromLatin1(kCaption));
+    setFixedSize(layout::toPixels(layout::kClientWidth), layout::toPixels(layout::kClientHeight));
+    layout::applyTabOrder(*this);
+
+    connect(Exit, &QPushButton::clicked, this, &ventana::Exit_Click);
+
+    Timer1->setTimerType(Qt::PreciseTimer);
+    Timer1->start(kPollInterval);
+}
+
+ventana::~ventana() = default;
+
+QLineEdit *ventana::textBox(const char *name)
+{
+    auto *box = control<QLineEdit>(name);
+    box->setReadOnly(true);
+    return box;
+}
+
+void ventana::Form_Load()
+{
+    show();
+    CLAVE = QStringLiteral("JOYSTICK");
+    portok = 0;
+    buscarPuerto();
+}
+
+void ventana::Form_Unload(int16_t &)
+{
+    try {
+        if (MSComm1->PortOpen())
+            MSComm1->setPortOpen(false);
+    } catch (const SerialError &) {
+        // The process is about to end; the system releases the port then.
+    }
+}
+
+void ventana::Exit_Click()
+{
+    toolkit::endProgram();
+}
+
+void ventana::closeEvent(QCloseEvent *event)
+{
+    int16_t Cancel = 0;
+    Form_Unload(Cancel);
+    if (Cancel != 0) {
+        event->ignore();
+        return;
+    }
+    unloaded_ = true;
+    event->accept();
+}
