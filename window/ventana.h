@@ -40,6 +40,8 @@ public:
     void serial();
     void EsperaMiliseg(double Tiempo);
 
+    void analizarIN(QString sa);
+
     // True once the window has been closed through its frame.
     bool isUnloaded() const { return unloaded_; }
 

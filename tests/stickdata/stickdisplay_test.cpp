@@ -1,0 +1,123 @@
+#include "interpreterfixture.h"
+
+#include "window/vbcolor.h"
+
+#include <QColor>
+#include <QImage>
+#include <QRect>
+
+namespace {
+
+const QColor kRed = vbcolor::toQColor(vbcolor::kRed);
+const QColor kBlue = vbcolor::toQColor(vbcolor::kBlue);
+
+// A 990-twip box inside its border is 64 x 64 pixels: 16 units a pixel, so
+// the radius of 128 units is 8 pixels and a ring spans 17 pixels.
+constexpr int kRingPixels = 17;
+
+// Where `color` was drawn: the bounding box of its pixels, empty if none.
+QRect pixelsOf(const QImage &image, const QColor &color)
+{
+    QRect bounds;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixelColor(x, y) == color)
+                bounds |= QRect(x, y, 1, 1);
+    return bounds;
+}
+
+QStringList report(int x0, int y0, int x1, int y1, const char *right = "1", const char *left = "1")
+{
+    return {QStringLiteral("A0 %1").arg(x0), QStringLiteral("A1 %1").arg(y0), QStringLiteral("A2 %1").arg(x1),
+            QStringLiteral("A3 %1").arg(y1), QStringLiteral("A4 ") + QLatin1StringView(right),
+            QStringLiteral("A5 ") + QLatin1StringView(left)};
+}
+
+// True when the image holds `color` and not the other stick colour.
+bool drawnOnlyIn(const QImage &image, const QColor &color)
+{
+    return !pixelsOf(image, color).isEmpty() && pixelsOf(image, color == kRed ? kBlue : kRed).isEmpty();
+}
+
+void expectRingAt(const QImage &image, QPoint centre)
+{
+    const QRect ring = pixelsOf(image, kRed);
+    EXPECT_NEAR(ring.center().x(), centre.x(), 1);
+    EXPECT_NEAR(ring.center().y(), centre.y(), 1);
+    EXPECT_NEAR(ring.width(), kRingPixels, 1);
+    EXPECT_NEAR(ring.height(), kRingPixels, 1);
+}
+
+using StickRendering = InterpreterFixture;
+
+TEST_F(StickRendering, EachBoxShowsAnOutlineAtItsStickLastPosition)
+{
+    feed(report(100, 100, 100, 100));
+    feed(report(512, 512, 896, 256));
+    const QImage left = window.Picture1->drawing();
+    ASSERT_EQ(left.size(), QSize(64, 64));
+    expectRingAt(left, {32, 32});
+    EXPECT_EQ(left.pixelColor(32, 32), vbcolor::toQColor(vbcolor::kSystemWindow)) << "the circle is filled";
+    expectRingAt(window.Picture2->drawing(), {56, 16});
+}
+
+TEST_F(StickRendering, ButtonsColourTheirOwnStick)
+{
+    struct Case {
+        const char *right;
+        const char *left;
+        QColor rightColor;
+        QColor leftColor;
+    };
+    const Case cases[] = {{"1", "1", kRed, kRed}, {"0", "1", kBlue, kRed}, {"1", "0", kRed, kBlue}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(std::string("A4 ") + c.right + ", A5 " + c.left);
+        feed(report(512, 512, 512, 512, c.right, c.left));
+        EXPECT_TRUE(drawnOnlyIn(window.Picture2->drawing(), c.rightColor));
+        EXPECT_TRUE(drawnOnlyIn(window.Picture1->drawing(), c.leftColor));
+    }
+}
+
+TEST_F(StickRendering, OnlyTheA5LineRedrawsWithTheButtonsAsTheyStand)
+{
+    const QImage blank = window.Picture2->drawing();
+    feed({QStringLiteral("A2 512"), QStringLiteral("A3 512"), QStringLiteral("A4 1")});
+    EXPECT_EQ(window.Picture2->drawing(), blank);
+
+    window.vA4->click();
+    window.analizarIN(QStringLiteral("A5 1"));
+    EXPECT_TRUE(drawnOnlyIn(window.Picture2->drawing(), kBlue)) << "the user's click was lost";
+
+    feed({QStringLiteral("A4 1"), QStringLiteral("A5 1")});
+    EXPECT_TRUE(drawnOnlyIn(window.Picture2->drawing(), kRed));
+}
+
+TEST_F(StickRendering, StickOutsideTheBoxIsClipped)
+{
+    // Centres in units and the pixels that geometry leaves visible: 100 units
+    // (6.25 pixels) outside leaves an arc within 2 pixels of the edge and 5
+    // either side of the centre line; 200 units outside leaves nothing.
+    const std::pair<QPoint, QRect> cases[] = {
+        {{-100, 512}, QRect(QPoint(0, 27), QPoint(1, 37))},
+        {{1100, 512}, QRect(QPoint(61, 26), QPoint(63, 38))},
+        {{512, -100}, QRect(QPoint(27, 0), QPoint(37, 1))},
+        {{1024, 1024}, QRect(QPoint(56, 56), QPoint(63, 63))},
+        {{-200, 512}, QRect()},
+        {{1200, 1200}, QRect()},
+        {{32767, -32768}, QRect()},
+    };
+    for (const auto &[centre, expected] : cases) {
+        SCOPED_TRACE(testing::Message() << "centre " << centre.x() << ", " << centre.y());
+        feed(report(centre.x(), centre.y(), 512, 512));
+        const QRect drawn = pixelsOf(window.Picture1->drawing(), kRed);
+        ASSERT_EQ(drawn.isEmpty(), expected.isEmpty());
+        if (!expected.isEmpty()) {
+            EXPECT_NEAR(drawn.left(), expected.left(), 1);
+            EXPECT_NEAR(drawn.top(), expected.top(), 1);
+            EXPECT_NEAR(drawn.right(), expected.right(), 1);
+            EXPECT_NEAR(drawn.bottom(), expected.bottom(), 1);
+        }
+    }
+}
+
+} // namespace
