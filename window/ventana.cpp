@@ -25,6 +25,9 @@ ventana::ventana(std::unique_ptr<SerialControl> port, std::chrono::milliseconds 
     layout::applyTabOrder(*this);
 
     connect(Exit, &QPushButton::clicked, this, &ventana::Exit_Click);
+    connect(Command1, &QPushButton::clicked, this, &ventana::Command1_Click);
+    connect(Timer1, &QTimer::timeout, this, &ventana::Timer1_Timer);
+    connect(MSComm1, &SerialControl::OnComm, this, &ventana::MSComm1_OnComm);
 
     Timer1->setTimerType(Qt::PreciseTimer);
     Timer1->start(kPollInterval);

@@ -40,6 +40,10 @@ public:
     void serial();
     void EsperaMiliseg(double Tiempo);
 
+    void MSComm1_OnComm();
+    void Timer1_Timer();
+    void Command1_Click();
+
     void analizarIN(QString sa);
 
     // True once the window has been closed through its frame.
@@ -85,6 +89,11 @@ private:
     }
     QLineEdit *textBox(const char *name);
 
+    void finishLine();
+    void appendToLine(const QString &character);
+    void sendRequest();
+
     const std::chrono::milliseconds portWait_;
     bool unloaded_ = false;
+    bool skippingLongLine_ = false;
 };

@@ -1,0 +1,279 @@
+#include "tools/boardsim.h"
+
+#include <fcntl.h>
+#include <pty.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <numbers>
+
+namespace {
+
+constexpr auto kKeyword = "JOYSTICK";
+constexpr auto kRequest = "DATA";
+constexpr auto kLineEnd = "\r\n";
+
+// Beyond this much unsent output nobody is reading: further output is lost,
+// as on a serial line with nothing listening.
+constexpr qsizetype kMaxPendingBytes = 4096;
+constexpr int kMaxGarbageBytes = 6;
+// Each tick sends the reports due by the elapsed time, so the tick length only
+// bounds how late a report can be.
+constexpr double kLongestReportTickMs = 1000;
+
+// Each stick goes round its own circle inside 0..1023, the right one the other way.
+constexpr double kStickCentre = 511.5;
+constexpr double kLeftStickRadius = 400;
+constexpr double kLeftStickPeriodMs = 3000;
+constexpr double kRightStickRadius = 300;
+constexpr double kRightStickPeriodMs = -4700;
+constexpr qint64 kButtonTogglePeriodMs = 1500;
+
+std::array<int, 2> pointOnCircle(qint64 ms, double radius, double periodMs)
+{
+    const double angle = 2 * std::numbers::pi * double(ms) / periodMs;
+    return {int(std::lround(kStickCentre + radius * std::cos(angle))),
+            int(std::lround(kStickCentre + radius * std::sin(angle)))};
+}
+
+// Pressed during every other toggle period, counted from `offsetMs` before creation.
+bool pressedAt(qint64 ms, qint64 offsetMs)
+{
+    return (ms + offsetMs) / kButtonTogglePeriodMs % 2 == 1;
+}
+
+// Active-low: "0" means pressed.
+int buttonLevel(bool pressed)
+{
+    return pressed ? 0 : 1;
+}
+
+void setCloseOnExec(int fd)
+{
+    ::fcntl(fd, F_SETFD, ::fcntl(fd, F_GETFD) | FD_CLOEXEC);
+}
+
+} // namespace
+
+BoardSimulator::BoardSimulator(const BoardOptions &options, QObject *parent)
+    : QObject(parent), options_(options), garbageRandom_(options.garbageSeed)
+{
+    clock_.start();
+    openPty();
+    if (isHungUp())
+        return;
+    connect(&readNotifier_, &QSocketNotifier::activated, this, &BoardSimulator::readRequests);
+    connect(&writeNotifier_, &QSocketNotifier::activated, this, &BoardSimulator::flush);
+    startAnnouncing();
+    startUnsolicitedReports();
+}
+
+BoardSimulator::~BoardSimulator()
+{
+    hangUp();
+}
+
+QString BoardSimulator::slavePath() const
+{
+    return slavePath_;
+}
+
+int BoardSimulator::requestCount() const
+{
+    return int(requestTimesMs_.size());
+}
+
+QList<qint64> BoardSimulator::requestTimesMs() const
+{
+    return requestTimesMs_;
+}
+
+QByteArray BoardSimulator::lastReport() const
+{
+    return lastReport_;
+}
+
+void BoardSimulator::setValues(int a0, int a1, int a2, int a3, bool rightPressed, bool leftPressed)
+{
+    frozenValues_ = ChannelValues{{a0, a1, a2, a3}, rightPressed, leftPressed};
+}
+
+void BoardSimulator::hangUp()
+{
+    if (isHungUp())
+        return;
+    announceTimer_.stop();
+    unsolicitedTimer_.stop();
+    readNotifier_.setEnabled(false);
+    writeNotifier_.setEnabled(false);
+    ::close(slave_);
+    ::close(master_);
+    slave_ = master_ = -1;
+    pending_.clear();
+}
+
+bool BoardSimulator::isHungUp() const
+{
+    return master_ < 0;
+}
+
+// Raw slave so bytes pass unchanged and requests are not echoed; the fds are
+// not inherited by child processes, so a hang-up really removes the port.
+void BoardSimulator::openPty()
+{
+    std::array<char, 256> name{};
+    if (::openpty(&master_, &slave_, name.data(), nullptr, nullptr) != 0) {
+        master_ = slave_ = -1;
+        return;
+    }
+    termios raw{};
+    ::tcgetattr(slave_, &raw);
+    ::cfmakeraw(&raw);
+    ::tcsetattr(slave_, TCSANOW, &raw);
+    ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);
+    setCloseOnExec(master_);
+    setCloseOnExec(slave_);
+    slavePath_ = QString::fromLocal8Bit(name.data());
+    readNotifier_.setSocket(master_);
+    readNotifier_.setEnabled(true);
+    writeNotifier_.setSocket(master_);
+}
+
+void BoardSimulator::startAnnouncing()
+{
+    if (options_.noKeyword)
+        return;
+    connect(&announceTimer_, &QTimer::timeout, this, &BoardSimulator::announce);
+    announceTimer_.start(options_.announceDelayMs);
+}
+
+void BoardSimulator::announce()
+{
+    send(framed(kKeyword));
+    announceTimer_.start(options_.announceIntervalMs);
+}
+
+void BoardSimulator::startUnsolicitedReports()
+{
+    if (options_.reportsPerSecond <= 0)
+        return;
+    connect(&unsolicitedTimer_, &QTimer::timeout, this, &BoardSimulator::sendDueReports);
+    unsolicitedTimer_.setTimerType(Qt::PreciseTimer);
+    unsolicitedTimer_.start(int(qBound(1.0, 1000 / options_.reportsPerSecond, kLongestReportTickMs)));
+}
+
+void BoardSimulator::sendDueReports()
+{
+    const auto due = qint64(double(clock_.elapsed()) * options_.reportsPerSecond / 1000);
+    while (unsolicitedSent_ < due && sendReport())
+        ++unsolicitedSent_;
+    // Reports the pty had no room for are dropped rather than sent late in a burst.
+    unsolicitedSent_ = due;
+}
+
+void BoardSimulator::readRequests()
+{
+    std::array<char, 512> chunk{};
+    ssize_t count;
+    while ((count = ::read(master_, chunk.data(), chunk.size())) > 0)
+        received_.append(chunk.data(), count);
+    takeLines();
+}
+
+void BoardSimulator::takeLines()
+{
+    qsizetype end;
+    while (!isHungUp() && (end = received_.indexOf('\n')) >= 0) {
+        QByteArray line = received_.left(end);
+        received_.remove(0, end + 1);
+        if (line.endsWith('\r'))
+            line.chop(1);
+        if (line == kRequest)
+            handleRequest();
+    }
+}
+
+void BoardSimulator::handleRequest()
+{
+    if (options_.hangUpAfterRequests > 0 && requestCount() == options_.hangUpAfterRequests) {
+        hangUp();
+        return;
+    }
+    requestTimesMs_.append(clock_.elapsed());
+    announceTimer_.stop();
+    if (!options_.noAnswer)
+        sendReport();
+    emit requestReceived();
+}
+
+bool BoardSimulator::sendReport()
+{
+    const ChannelValues values = currentValues();
+    const std::array<int, 6> channels{values.sticks[0], values.sticks[1],
+                                      values.sticks[2], values.sticks[3],
+                                      buttonLevel(values.rightPressed),
+                                      buttonLevel(values.leftPressed)};
+    QByteArray report;
+    for (size_t channel = 0; channel < channels.size(); ++channel)
+        report += framed('A' + QByteArray::number(qulonglong(channel)) + ' '
+                         + QByteArray::number(channels[channel]));
+    if (!send(report))
+        return false;
+    lastReport_ = report;
+    return true;
+}
+
+BoardSimulator::ChannelValues BoardSimulator::currentValues() const
+{
+    if (frozenValues_)
+        return *frozenValues_;
+    const qint64 ms = clock_.elapsed();
+    const auto left = pointOnCircle(ms, kLeftStickRadius, kLeftStickPeriodMs);
+    const auto right = pointOnCircle(ms, kRightStickRadius, kRightStickPeriodMs);
+    return {{left[0], left[1], right[0], right[1]},
+            pressedAt(ms, 0),
+            pressedAt(ms, kButtonTogglePeriodMs / 2)};
+}
+
+QByteArray BoardSimulator::framed(const QByteArray &line)
+{
+    QByteArray bytes = garbageBytes() + line + kLineEnd;
+    if (options_.noLineFeeds)
+        bytes.replace('\n', '\r');
+    return bytes;
+}
+
+QByteArray BoardSimulator::garbageBytes()
+{
+    QByteArray bytes;
+    if (!options_.garbage)
+        return bytes;
+    const int count = garbageRandom_.bounded(1, kMaxGarbageBytes + 1);
+    while (bytes.size() < count) {
+        const auto byte = char(garbageRandom_.bounded(256));
+        if (byte != '\n')
+            bytes += byte;
+    }
+    return bytes;
+}
+
+bool BoardSimulator::send(const QByteArray &bytes)
+{
+    if (isHungUp() || pending_.size() >= kMaxPendingBytes)
+        return false;
+    pending_ += bytes;
+    flush();
+    return true;
+}
+
+void BoardSimulator::flush()
+{
+    while (!pending_.isEmpty()) {
+        const ssize_t written = ::write(master_, pending_.constData(), size_t(pending_.size()));
+        if (written <= 0)
+            break;
+        pending_.remove(0, written);
+    }
+    writeNotifier_.setEnabled(!pending_.isEmpty());
+}

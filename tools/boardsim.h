@@ -1,0 +1,105 @@
+#pragma once
+
+#include <QByteArray>
+#include <QElapsedTimer>
+#include <QList>
+#include <QObject>
+#include <QRandomGenerator>
+#include <QSocketNotifier>
+#include <QString>
+#include <QTimer>
+
+#include <array>
+#include <optional>
+
+// How the simulated board behaves. Every fault is off by default.
+struct BoardOptions {
+    // Time between two keyword lines while no request has arrived yet.
+    int announceIntervalMs = 500;
+    // Time from creation to the first keyword line.
+    int announceDelayMs = 0;
+    // Requests are counted but never answered.
+    bool noAnswer = false;
+    // The board never sends its keyword line.
+    bool noKeyword = false;
+    // A few random bytes (any value except the line feed) go before every line.
+    bool garbage = false;
+    quint32 garbageSeed = 1;
+    // Every line feed is sent as a carriage return, so no line ever ends.
+    bool noLineFeeds = false;
+    // After this many requests the board hangs up when the next one arrives;
+    // that request is neither counted nor answered. 0 never hangs up.
+    int hangUpAfterRequests = 0;
+    // Full reports sent unasked at this rate, in reports per second; 0 is off.
+    // A rate beyond what the pty takes sends as fast as it is read.
+    double reportsPerSecond = 0;
+};
+
+// A joystick board on a pseudo-terminal: open slavePath() as its serial port.
+// The board keeps its own handle on the slave side, so the port stays usable
+// while the program has it closed, until hangUp() makes it go away.
+class BoardSimulator : public QObject {
+    Q_OBJECT
+
+public:
+    explicit BoardSimulator(const BoardOptions &options = {}, QObject *parent = nullptr);
+    ~BoardSimulator() override;
+
+    // Empty if no pseudo-terminal could be created.
+    QString slavePath() const;
+
+    int requestCount() const;
+    // When each request arrived, in milliseconds since the board was created.
+    QList<qint64> requestTimesMs() const;
+    // The bytes of the last report sent, as they went on the line.
+    QByteArray lastReport() const;
+
+    // Stops the motion: every later report carries these values.
+    void setValues(int a0, int a1, int a2, int a3, bool rightPressed, bool leftPressed);
+
+    // Closes both sides of the pty, as when the cable is pulled.
+    void hangUp();
+    bool isHungUp() const;
+
+signals:
+    void requestReceived();
+
+private:
+    struct ChannelValues {
+        std::array<int, 4> sticks;
+        bool rightPressed;
+        bool leftPressed;
+    };
+
+    void openPty();
+    void startAnnouncing();
+    void announce();
+    void startUnsolicitedReports();
+    void sendDueReports();
+    void readRequests();
+    void takeLines();
+    void handleRequest();
+    bool sendReport();
+    ChannelValues currentValues() const;
+    QByteArray framed(const QByteArray &line);
+    QByteArray garbageBytes();
+    bool send(const QByteArray &bytes);
+    void flush();
+
+    BoardOptions options_;
+    int master_ = -1;
+    int slave_ = -1;
+    QString slavePath_;
+    QSocketNotifier readNotifier_{QSocketNotifier::Read};
+    QSocketNotifier writeNotifier_{QSocketNotifier::Write};
+    QTimer announceTimer_;
+    QTimer unsolicitedTimer_;
+    QElapsedTimer clock_;
+    QRandomGenerator garbageRandom_;
+    QByteArray received_;
+    QByteArray pending_;
+    QByteArray lastReport_;
+    QList<qint64> requestTimesMs_;
+    qint64 unsolicitedSent_ = 0;
+    std::optional<ChannelValues> frozenValues_;
+};
