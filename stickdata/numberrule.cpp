@@ -69,8 +69,8 @@ int digitValue(char16_t c, int radix)
 }
 
 // An &H or &O integer. Up to 16 bits (FFFF, 177777) the digits are read as
-// a 16-bit two's-complement literal, the way the original platform reads
-// &HFFFF as -1 and &H8000 as -32768; wider values saturate to 32767.
+// a 16-bit two's-complement literal, as BASIC reads them (&HFFFF is -1,
+// &H8000 is -32768); wider values saturate to 32767.
 int16_t readRadixInteger(Reader &reader, int radix)
 {
     constexpr uint32_t kWiderThan16Bits = 0x10000;

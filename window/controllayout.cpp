@@ -15,10 +15,10 @@
 namespace layout {
 namespace {
 
-constexpr FontSpec kTitleFont{"MS Sans Serif", 18, true};
-constexpr FontSpec kStatusFont{"MS Sans Serif", 8.25, true};
-constexpr FontSpec kConsoleFont{"Courier New", 9.75, true};
-constexpr FontSpec kResultFont{"Courier New", 8.25, true};
+constexpr FontStyle kTitleFont{"MS Sans Serif", 18, true};
+constexpr FontStyle kStatusFont{"MS Sans Serif", 8.25, true};
+constexpr FontStyle kConsoleFont{"Courier New", 9.75, true};
+constexpr FontStyle kResultFont{"Courier New", 8.25, true};
 
 // name, caption, left, top, width, height, tab, text colour, font
 const std::array<ControlLayout, 15> kControls{{
@@ -53,7 +53,7 @@ void setTextColor(QWidget &widget, uint32_t color)
     widget.setPalette(palette);
 }
 
-void setFont(QWidget &widget, const FontSpec &spec)
+void setFont(QWidget &widget, const FontStyle &spec)
 {
     QFont font(QString::fromLatin1(spec.family));
     font.setPointSizeF(spec.points);

@@ -8,7 +8,7 @@
 
 class QWidget;
 
-struct FontSpec {
+struct FontStyle {
     const char *family;
     double points;
     bool bold;
@@ -25,7 +25,7 @@ struct ControlLayout {
     int height;
     int tabIndex;
     std::optional<uint32_t> textColor;
-    std::optional<FontSpec> font;
+    std::optional<FontStyle> font;
 };
 
 namespace layout {
