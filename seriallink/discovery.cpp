@@ -7,6 +7,7 @@
 #include <QDeadlineTimer>
 
 #include <cmath>
+#include <cstdio>
 #include <limits>
 
 namespace discovery {
@@ -51,9 +52,29 @@ void ventana::serial()
         MSComm1->setInputLen(discovery::kReadLength);
         Info->setText(discovery::portMessage(discovery::kConnectedPrefix, puerto));
         Bconsola->setText(discovery::portMessage(discovery::kSuccessPrefix, puerto));
-    } catch (const SerialError &) {
+        clearPortProblem();
+    } catch (const SerialError &error) {
         Bconsola->setText(discovery::portMessage(discovery::kFailurePrefix, puerto));
+        reportPortProblem(error);
     }
+}
+
+// The status texts stay short; why a port failed goes in the console box's
+// tooltip and, once per distinct problem, to standard error.
+void ventana::reportPortProblem(const SerialError &error)
+{
+    const QString problem = QString::fromStdString(error.what());
+    Bconsola->setToolTip(problem);
+    if (problem == reportedProblem_)
+        return;
+    reportedProblem_ = problem;
+    std::fprintf(stderr, "joystick-monitor: %s\n", error.what());
+}
+
+void ventana::clearPortProblem()
+{
+    Bconsola->setToolTip(QString());
+    reportedProblem_.clear();
 }
 
 // Waits on a monotonic clock, blocking in the event loop between events,

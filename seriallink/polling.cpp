@@ -60,7 +60,8 @@ void ventana::sendRequest()
 {
     try {
         MSComm1->setOutput(QString::fromLatin1(protocol::kRequestLine));
-    } catch (const SerialError &) {
+    } catch (const SerialError &error) {
         Bconsola->setText(discovery::portMessage(discovery::kFailurePrefix, puerto));
+        reportPortProblem(error);
     }
 }

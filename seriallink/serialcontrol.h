@@ -6,10 +6,31 @@
 #include <cstdint>
 #include <stdexcept>
 
-// Raised by every SerialControl operation that cannot be carried out.
+// Why a port could not be used, for telling the user what to do about it.
+enum class PortProblem {
+    Other,
+    NoSuchDevice,
+    PermissionDenied,
+    Busy,
+    DeviceGone,
+    NotOpen,
+};
+
+// Raised by every SerialControl operation that cannot be carried out. The
+// message is meant for the user: it names the port and, where there is
+// one, the remedy.
 class SerialError : public std::runtime_error {
 public:
-    using std::runtime_error::runtime_error;
+    explicit SerialError(const std::string &message, PortProblem problem = PortProblem::Other)
+        : std::runtime_error(message)
+        , problem_(problem)
+    {
+    }
+
+    PortProblem problem() const { return problem_; }
+
+private:
+    PortProblem problem_;
 };
 
 // The serial communications control the window talks to: a port chosen by

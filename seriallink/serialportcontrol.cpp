@@ -1,14 +1,16 @@
 #include "seriallink/serialportcontrol.h"
 
+#include "seriallink/portproblem.h"
+
 #include <QScopedValueRollback>
 
 #include <utility>
 
 namespace {
 
-[[noreturn]] void fail(const QString &message)
+[[noreturn]] void fail(const QString &message, PortProblem problem = PortProblem::Other)
 {
-    throw SerialError(message.toStdString());
+    throw SerialError(message.toStdString(), problem);
 }
 
 } // namespace
@@ -114,7 +116,7 @@ void SerialPortControl::setInputLen(int16_t length)
 void SerialPortControl::setOutput(const QString &text)
 {
     if (!PortOpen())
-        fail(QStringLiteral("cannot write: no port is open"));
+        failNotOpen();
     const QByteArray bytes = text.toLatin1();
     if (port_.write(bytes) != bytes.size())
         fail(QStringLiteral("write to COM%1 failed: %2").arg(commPort_).arg(port_.errorString()));
@@ -139,12 +141,16 @@ void SerialPortControl::open()
         fail(QStringLiteral("COM%1 is already open").arg(commPort_));
     const QString device = ports_.devicePath(commPort_);
     if (device.isEmpty())
-        fail(QStringLiteral("COM%1: no such port").arg(commPort_));
+        fail(QStringLiteral("COM%1: no such port").arg(commPort_), PortProblem::NoSuchDevice);
     port_.setPortName(device);
     applySettings();
-    if (!port_.open(QIODevice::ReadWrite))
-        fail(QStringLiteral("COM%1 (%2): %3").arg(commPort_).arg(device, port_.errorString()));
+    if (!port_.open(QIODevice::ReadWrite)) {
+        const PortProblem problem = classifyOpenFailure(device);
+        fail(describeOpenFailure(commPort_, device, problem), problem);
+    }
     received_.clear();
+    device_ = device;
+    deviceLost_ = false;
 }
 
 void SerialPortControl::close()
@@ -186,8 +192,20 @@ void SerialPortControl::raiseReceiveEvents()
     }
 }
 
+// A device that goes away (cable pulled) keeps failing on every pass of
+// the event loop while the port stays open; closing it stops that.
 void SerialPortControl::handleError(QSerialPort::SerialPortError error)
 {
-    if (error == QSerialPort::ReadError || error == QSerialPort::ResourceError)
-        close();
+    if (error != QSerialPort::ReadError && error != QSerialPort::ResourceError)
+        return;
+    close();
+    deviceLost_ = true;
+}
+
+void SerialPortControl::failNotOpen() const
+{
+    if (deviceLost_)
+        fail(QStringLiteral("COM%1 (%2): the device went away").arg(commPort_).arg(device_),
+             PortProblem::DeviceGone);
+    fail(QStringLiteral("cannot write: no port is open"), PortProblem::NotOpen);
 }

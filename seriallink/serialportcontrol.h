@@ -51,10 +51,13 @@ private:
     void takeArrivedBytes();
     void raiseReceiveEvents();
     void handleError(QSerialPort::SerialPortError error);
+    [[noreturn]] void failNotOpen() const;
 
     ComPortMap ports_;
     QSerialPort port_;
     QByteArray received_;
+    QString device_;
+    bool deviceLost_ = false;
     int16_t commPort_ = 1;
     QString settings_ = QStringLiteral("9600,n,8,1");
     LineSettings lineSettings_;

@@ -16,6 +16,7 @@
 #include <memory>
 
 class SerialControl;
+class SerialError;
 
 // The program's one window. Its procedures live in the folders of the
 // subsystems they belong to: the window itself here, port setup,
@@ -92,8 +93,11 @@ private:
     void finishLine();
     void appendToLine(const QString &character);
     void sendRequest();
+    void reportPortProblem(const SerialError &error);
+    void clearPortProblem();
 
     const std::chrono::milliseconds portWait_;
     bool unloaded_ = false;
     bool skippingLongLine_ = false;
+    QString reportedProblem_;
 };
