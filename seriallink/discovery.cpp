@@ -31,6 +31,10 @@ void ventana::buscarPuerto()
 {
     for (int16_t p = discovery::kFirstPort; p <= discovery::kLastPort && !unloaded_; ++p) {
         puerto = p;
+        // A line being dropped for its length ends with the port it came
+        // from; otherwise the next port's first line (maybe its only
+        // keyword line) would be dropped as the rest of it.
+        skippingLongLine_ = false;
         serial();
         EsperaMiliseg(double(portWait_.count()));
         if (portok == 1)

@@ -99,6 +99,14 @@ void BoardSimulator::setValues(int a0, int a1, int a2, int a3, bool rightPressed
     frozenValues_ = ChannelValues{{a0, a1, a2, a3}, rightPressed, leftPressed};
 }
 
+void BoardSimulator::sendRaw(const QByteArray &bytes)
+{
+    if (isHungUp())
+        return;
+    pending_ += bytes;
+    flush();
+}
+
 void BoardSimulator::hangUp()
 {
     if (isHungUp())
@@ -160,12 +168,21 @@ void BoardSimulator::startUnsolicitedReports()
         return;
     connect(&unsolicitedTimer_, &QTimer::timeout, this, &BoardSimulator::sendDueReports);
     unsolicitedTimer_.setTimerType(Qt::PreciseTimer);
-    unsolicitedTimer_.start(int(qBound(1.0, 1000 / options_.reportsPerSecond, kLongestReportTickMs)));
+    const int tickMs = int(qBound(1.0, 1000 / options_.reportsPerSecond, kLongestReportTickMs));
+    reportsStartMs_ = qMax(0, options_.reportsDelayMs);
+    if (reportsStartMs_ == 0) {
+        unsolicitedTimer_.start(tickMs);
+        return;
+    }
+    QTimer::singleShot(reportsStartMs_, this, [this, tickMs] {
+        if (!isHungUp())
+            unsolicitedTimer_.start(tickMs);
+    });
 }
 
 void BoardSimulator::sendDueReports()
 {
-    const auto due = qint64(double(clock_.elapsed()) * options_.reportsPerSecond / 1000);
+    const auto due = qint64(double(clock_.elapsed() - reportsStartMs_) * options_.reportsPerSecond / 1000);
     while (unsolicitedSent_ < due && sendReport())
         ++unsolicitedSent_;
     // Reports the pty had no room for are dropped rather than sent late in a burst.

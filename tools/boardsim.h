@@ -33,6 +33,8 @@ struct BoardOptions {
     // Full reports sent unasked at this rate, in reports per second; 0 is off.
     // A rate beyond what the pty takes sends as fast as it is read.
     double reportsPerSecond = 0;
+    // Time from creation to the first of those reports; the rate counts from then.
+    int reportsDelayMs = 0;
 };
 
 // A joystick board on a pseudo-terminal: open slavePath() as its serial port.
@@ -56,6 +58,10 @@ public:
 
     // Stops the motion: every later report carries these values.
     void setValues(int a0, int a1, int a2, int a3, bool rightPressed, bool leftPressed);
+
+    // Sends `bytes` exactly as given, after any output still pending. Unlike
+    // the board's own lines these are never dropped, however much is queued.
+    void sendRaw(const QByteArray &bytes);
 
     // Closes both sides of the pty, as when the cable is pulled.
     void hangUp();
@@ -101,5 +107,6 @@ private:
     QByteArray lastReport_;
     QList<qint64> requestTimesMs_;
     qint64 unsolicitedSent_ = 0;
+    qint64 reportsStartMs_ = 0;
     std::optional<ChannelValues> frozenValues_;
 };

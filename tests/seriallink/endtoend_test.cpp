@@ -1,47 +1,18 @@
 #include "seriallink/serialportcontrol.h"
+#include "support/eventloop.h"
 #include "support/qtprinters.h"
 #include "tools/boardsim.h"
 #include "window/ventana.h"
 
-#include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QElapsedTimer>
 
 #include <gtest/gtest.h>
-
-#include <sys/resource.h>
 
 using namespace std::chrono_literals;
 
 namespace {
 
 constexpr auto kPortWait = 400ms;
-
-double cpuSeconds()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
-           + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
-void runFor(std::chrono::milliseconds span)
-{
-    const QDeadlineTimer end(span);
-    QTimer wakeUp;
-    wakeUp.start(span);
-    while (!end.hasExpired())
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-}
-
-template <typename Done>
-bool runUntil(Done done, std::chrono::milliseconds limit = 5s)
-{
-    const QDeadlineTimer end(limit);
-    while (!done() && !end.hasExpired())
-        runFor(20ms);
-    return done();
-}
 
 // The monitor with the real serial layer over a COM map of
 // pseudo-terminals, recording every status text it shows.
@@ -153,31 +124,3 @@ TEST(EndToEnd, ReportedValuesReachTheBoxesTheFieldsAndThePictures)
     EXPECT_EQ(right.pixelColor(14, 63), QColor(Qt::blue));
 }
 
-TEST(EndToEnd, ASilentBoardStillGetsARequestEveryTick)
-{
-    BoardOptions silent;
-    silent.noAnswer = true;
-    BoardSimulator board(silent);
-    Monitor monitor({board.slavePath()});
-    monitor.window.Form_Load();
-    const int before = board.requestCount();
-    runFor(1000ms);
-    EXPECT_GE(board.requestCount() - before, 4);
-}
-
-TEST(EndToEnd, HangUpWhilePollingIsShownAndCostsNoCpu)
-{
-    BoardOptions fragile;
-    fragile.hangUpAfterRequests = 3;
-    BoardSimulator board(fragile);
-    Monitor monitor({board.slavePath()});
-    monitor.window.Form_Load();
-    ASSERT_TRUE(runUntil([&] { return board.isHungUp(); }));
-    ASSERT_TRUE(runUntil([&] { return monitor.window.Bconsola->text() == "Error COM 1"; }));
-
-    const double cpuBefore = cpuSeconds();
-    runFor(1000ms);
-    EXPECT_LT(cpuSeconds() - cpuBefore, 0.2) << "a port that went away must not make the loop spin";
-    EXPECT_FALSE(monitor.window.MSComm1->PortOpen());
-    EXPECT_TRUE(monitor.window.Timer1->isActive());
-}

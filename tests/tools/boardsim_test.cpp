@@ -2,9 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
-#include <QElapsedTimer>
 #include <QFile>
-#include <QSet>
 
 #include <fcntl.h>
 #include <poll.h>
@@ -103,21 +101,6 @@ void expectHungUp(SerialEnd &port)
 
 } // namespace
 
-TEST(BoardSimulator, AnnouncesOnlyUntilTheFirstRequest)
-{
-    BoardSimulator board(announcingEvery(30));
-    SerialEnd port(board.slavePath());
-
-    const QByteArray announced = port.readUntilCount(kKeywordLine, 3);
-    EXPECT_GE(announced.count(kKeywordLine), 3);
-    EXPECT_EQ(announced.count(kKeywordLine) * kKeywordLine.size(), announced.size());
-
-    port.write("DATA\r\n");
-    EXPECT_TRUE(port.readUntilCount("A5 ", 1).contains("A5 "));
-    EXPECT_EQ(port.readFor(200ms), QByteArray());
-    EXPECT_EQ(board.requestCount(), 1);
-}
-
 TEST(BoardSimulator, AnswersEachRequestWithTheSixChannelsEndingWithA5)
 {
     BoardSimulator board(silent());
@@ -137,78 +120,6 @@ TEST(BoardSimulator, AnswersEachRequestWithTheSixChannelsEndingWithA5)
     EXPECT_EQ(signalled, 2);
     ASSERT_EQ(board.requestTimesMs().size(), 2);
     EXPECT_LE(board.requestTimesMs()[0], board.requestTimesMs()[1]);
-}
-
-TEST(BoardSimulator, RateSendsMovingReportsInRangeWithoutRequests)
-{
-    BoardOptions options = silent();
-    options.reportsPerSecond = 100;
-    BoardSimulator board(options);
-    SerialEnd port(board.slavePath());
-
-    const QList<QByteArray> lines = port.readFor(400ms).split('\n');
-    QSet<QByteArray> leftX;
-    int reports = 0;
-    for (const QByteArray &line : lines.first(lines.size() - 1)) {
-        const QList<QByteArray> fields = line.chopped(1).split(' ');
-        ASSERT_EQ(fields.size(), 2) << line.constData();
-        const int value = fields[1].toInt();
-        const bool isButton = fields[0] == "A4" || fields[0] == "A5";
-        EXPECT_TRUE(isButton ? value == 0 || value == 1 : value >= 0 && value <= 1023);
-        reports += fields[0] == "A5";
-        if (fields[0] == "A0")
-            leftX.insert(fields[1]);
-    }
-    EXPECT_GE(reports, 20);
-    EXPECT_GT(leftX.size(), 1);
-    EXPECT_EQ(board.requestCount(), 0);
-}
-
-TEST(BoardSimulator, HighRateNeverBlocksTheEventLoopAndSendsWholeReports)
-{
-    BoardOptions options = silent();
-    options.reportsPerSecond = 1e9;
-    BoardSimulator board(options);
-    SerialEnd port(board.slavePath());
-
-    QElapsedTimer pumping;
-    pumping.start();
-    while (pumping.elapsed() < 300) {
-        QElapsedTimer pass;
-        pass.start();
-        QCoreApplication::processEvents();
-        ASSERT_LT(pass.elapsed(), 100);
-    }
-
-    const QList<QByteArray> lines = port.readFor(100ms).split('\n');
-    ASSERT_GT(lines.size(), 600);
-    for (qsizetype i = 0; i + 1 < lines.size(); ++i)
-        ASSERT_TRUE(lines[i].startsWith('A' + QByteArray::number(i % 6) + ' ')) << i;
-}
-
-TEST(BoardSimulator, AnnounceDelayHoldsBackTheFirstKeyword)
-{
-    BoardOptions options = announcingEvery(50);
-    options.announceDelayMs = 300;
-    BoardSimulator board(options);
-    SerialEnd port(board.slavePath());
-
-    EXPECT_EQ(port.readFor(200ms), QByteArray());
-    EXPECT_EQ(port.readUntilCount(kKeywordLine, 1), kKeywordLine);
-}
-
-TEST(BoardSimulator, NoKeywordAndNoAnswerKeepTheLineSilent)
-{
-    BoardOptions options = announcingEvery(20);
-    options.noKeyword = true;
-    options.noAnswer = true;
-    BoardSimulator board(options);
-    SerialEnd port(board.slavePath());
-
-    EXPECT_EQ(port.readFor(200ms), QByteArray());
-    port.write("DATA\n");
-    EXPECT_EQ(port.readFor(200ms), QByteArray());
-    EXPECT_EQ(board.requestCount(), 1);
 }
 
 TEST(BoardSimulator, NoLineFeedsNeverEndsALine)
@@ -287,3 +198,4 @@ TEST(BoardSimulator, PortOutlivesClosesUntilHangUp)
     EXPECT_TRUE(board.isHungUp());
     expectHungUp(port);
 }
+

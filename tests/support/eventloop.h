@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QTimer>
+
+#include <sys/resource.h>
+
+#include <chrono>
+
+// Running the event loop from a test, and what the process costs meanwhile.
+
+// Handles events for `span`, blocking between them.
+inline void runFor(std::chrono::milliseconds span)
+{
+    const QDeadlineTimer end(span);
+    QTimer wakeUp;
+    wakeUp.start(span);
+    while (!end.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+}
+
+// Handles events until `done()` holds or `limit` passes; returns `done()`.
+template <typename Done>
+bool runUntil(Done done, std::chrono::milliseconds limit = std::chrono::seconds(5))
+{
+    const QDeadlineTimer end(limit);
+    while (!done() && !end.hasExpired())
+        runFor(std::chrono::milliseconds(20));
+    return done();
+}
+
+// User plus system CPU time used by the process so far.
+inline double cpuSeconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
+           + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+// The process's resident set size (VmRSS), or -1 where it cannot be read.
+inline double residentMegabytes()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (QByteArray line; !(line = status.readLine()).isEmpty();)
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024;
+    return -1;
+}
