@@ -12,7 +12,7 @@ void ventana::MSComm1_OnComm()
     const QString character = MSComm1->Input();
     if (character == QLatin1Char(protocol::kLineFeed))
         finishLine();
-    else if (character > QString(QChar(polling::kHighestDroppedCode)))
+    else if (character.compare(polling::kHighestDroppedCharacter) > 0)
         appendToLine(character);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringView>
 
 namespace polling {
 
@@ -8,8 +9,9 @@ namespace polling {
 // few characters long; a longer one is dropped whole.
 constexpr qsizetype kMaxLineLength = 4096;
 
-// Received characters from this code down are not part of any line.
-constexpr char16_t kHighestDroppedCode = 30;
+// Received characters that compare no greater than this one (code 30) are
+// not part of any line.
+constexpr QStringView kHighestDroppedCharacter = u"\x1e";
 
 // The test figure drawn by the test button, in drawing units.
 constexpr float kTestFigureFrom = 10;

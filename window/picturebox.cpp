@@ -22,13 +22,38 @@ void PictureBox::setColors(uint32_t background, uint32_t foreground)
 
 void PictureBox::Cls()
 {
-    image_ = blankImage();
+    if (image_.size() == blankImageSize())
+        image_.fill(background_);
+    else
+        image_ = blankImage();
     update();
 }
 
+// Plots the outline pixel by pixel (midpoint circle), one device pixel
+// wide: a circle is redrawn for every report, and this costs a fraction of
+// what a painter does.
 void PictureBox::Circle(float x, float y, float radius, uint32_t color)
 {
-    drawScaled(color, [&](QPainter &painter) { painter.drawEllipse(QPointF(x, y), radius, radius); });
+    const double pixelsPerUnit = image_.width() / kUnits;
+    const QPoint centre(qRound(x * pixelsPerUnit), qRound(y * pixelsPerUnit));
+    const int r = qRound(radius * pixelsPerUnit);
+    const QRgb rgb = vbcolor::toQColor(color).rgb();
+    int dx = r;
+    int dy = 0;
+    int error = 1 - r;
+    while (dx >= dy) {
+        for (const QPoint offset : {QPoint(dx, dy), QPoint(dy, dx)})
+            for (const QPoint sign : {QPoint(1, 1), QPoint(-1, 1), QPoint(1, -1), QPoint(-1, -1)})
+                plot(centre + QPoint(offset.x() * sign.x(), offset.y() * sign.y()), rgb);
+        ++dy;
+        if (error < 0) {
+            error += 2 * dy + 1;
+        } else {
+            --dx;
+            error += 2 * (dy - dx) + 1;
+        }
+    }
+    update();
 }
 
 void PictureBox::Line(float x1, float y1, float x2, float y2, uint32_t color)
@@ -59,17 +84,26 @@ void PictureBox::resizeEvent(QResizeEvent *)
     image_ = resized;
 }
 
+void PictureBox::plot(QPoint pixel, QRgb rgb)
+{
+    if (image_.rect().contains(pixel))
+        reinterpret_cast<QRgb *>(image_.scanLine(pixel.y()))[pixel.x()] = rgb;
+}
+
 QRect PictureBox::drawingArea() const
 {
     return rect().adjusted(1, 1, -1, -1);
 }
 
+QSize PictureBox::blankImageSize() const
+{
+    return drawingArea().size().expandedTo(QSize(1, 1)) * devicePixelRatioF();
+}
+
 QImage PictureBox::blankImage() const
 {
-    const qreal ratio = devicePixelRatioF();
-    const QSize logical = drawingArea().size().expandedTo(QSize(1, 1));
-    QImage image(logical * ratio, QImage::Format_RGB32);
-    image.setDevicePixelRatio(ratio);
+    QImage image(blankImageSize(), QImage::Format_RGB32);
+    image.setDevicePixelRatio(devicePixelRatioF());
     image.fill(background_);
     return image;
 }

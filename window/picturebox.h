@@ -31,7 +31,9 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
+    void plot(QPoint pixel, QRgb rgb);
     QRect drawingArea() const;
+    QSize blankImageSize() const;
     QImage blankImage() const;
     template <typename Draw>
     void drawScaled(uint32_t color, Draw draw);

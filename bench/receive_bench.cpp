@@ -1,0 +1,242 @@
+#include "seriallink/serialcontrol.h"
+#include "window/ventana.h"
+
+#include <QByteArray>
+#include <QCoreApplication>
+#include <QEvent>
+#include <QList>
+
+#include <benchmark/benchmark.h>
+
+#include <memory>
+
+// The receive path of the window, from a receive event to the redrawn
+// sticks: every character goes through MSComm1_OnComm (receive assembly),
+// every line through analizarIN, and every "A5" line redraws both pictures.
+
+namespace {
+
+// An in-memory serial port. Bytes handed to deliver() are queued and
+// announced with one receive event per read until the queue is empty, the
+// way SerialPortControl announces the bytes it reads from a device; Input()
+// honours InputLen, so the window takes one character per event.
+class MemorySerial final : public SerialControl {
+public:
+    void deliver(const QByteArray &bytes)
+    {
+        waiting_.append(bytes);
+        while (open_ && !waiting_.isEmpty()) {
+            const qsizetype before = waiting_.size();
+            commEvent_ = kEventReceive;
+            emit OnComm();
+            if (waiting_.size() >= before)
+                break;
+        }
+    }
+
+    bool PortOpen() const override { return open_; }
+    void setPortOpen(bool open) override { open_ = open; }
+    int16_t CommPort() const override { return commPort_; }
+    void setCommPort(int16_t port) override { commPort_ = port; }
+    QString Settings() const override { return settings_; }
+    void setSettings(const QString &settings) override { settings_ = settings; }
+    int16_t SThreshold() const override { return sThreshold_; }
+    void setSThreshold(int16_t threshold) override { sThreshold_ = threshold; }
+    int16_t RThreshold() const override { return rThreshold_; }
+    void setRThreshold(int16_t threshold) override { rThreshold_ = threshold; }
+    int32_t InputMode() const override { return inputMode_; }
+    void setInputMode(int32_t mode) override { inputMode_ = mode; }
+    int16_t InputLen() const override { return inputLen_; }
+    void setInputLen(int16_t length) override { inputLen_ = length; }
+    void setOutput(const QString &) override {}
+
+    QString Input() override
+    {
+        const qsizetype count = inputLen_ == 0 ? waiting_.size() : qMin<qsizetype>(inputLen_, waiting_.size());
+        const QString text = QString::fromLatin1(waiting_.first(count));
+        waiting_.remove(0, count);
+        return text;
+    }
+
+    int16_t CommEvent() const override { return commEvent_; }
+
+private:
+    bool open_ = false;
+    int16_t commPort_ = 1;
+    QString settings_;
+    int16_t sThreshold_ = 0;
+    int16_t rThreshold_ = 0;
+    int32_t inputMode_ = kInputModeText;
+    int16_t inputLen_ = 0;
+    int16_t commEvent_ = 0;
+    QByteArray waiting_;
+};
+
+constexpr int kReports = 64;
+
+struct Report {
+    QByteArray bytes;
+    int x;
+    int y;
+};
+
+// Full reports as the board puts them on the line, "A5" last and every line
+// ended by CR LF, with the sticks moving and the buttons changing so that
+// every redraw differs. With `tag` 'B' instead of 'A' the lines have the
+// same length but name no channel, so the interpreter drops each after
+// splitting it and no control is touched.
+QList<Report> deviceReports(char tag = 'A')
+{
+    QList<Report> reports;
+    for (int i = 0; i < kReports; ++i) {
+        const int x = i * 16;
+        const int y = 1023 - i * 16;
+        const QByteArray bytes = QStringLiteral("A0 %1\r\nA1 %2\r\nA2 %2\r\nA3 %1\r\nA4 %3\r\nA5 %4\r\n")
+                                     .replace(u'A', QChar::fromLatin1(tag))
+                                     .arg(x)
+                                     .arg(y)
+                                     .arg(i % 2)
+                                     .arg(i % 3 == 0 ? 0 : 1)
+                                     .toLatin1();
+        reports.append({bytes, x, y});
+    }
+    return reports;
+}
+
+qsizetype totalBytes(const QList<Report> &reports)
+{
+    qsizetype bytes = 0;
+    for (const Report &report : reports)
+        bytes += report.bytes.size();
+    return bytes;
+}
+
+// The window with its port set up by its own procedure (COM 1, one
+// character per read) and polling stopped, so only received bytes drive it.
+struct ReceivingWindow {
+    MemorySerial *port = new MemorySerial;
+    ventana window{std::unique_ptr<SerialControl>(port)};
+
+    ReceivingWindow()
+    {
+        window.Timer1->stop();
+        window.CLAVE = QStringLiteral("JOYSTICK");
+        window.puerto = 1;
+        window.serial();
+    }
+
+    // Empty when the port is ready to receive one character per event.
+    QString setupProblem() const
+    {
+        if (!port->PortOpen())
+            return QStringLiteral("port not open");
+        if (port->InputLen() != 1)
+            return QStringLiteral("InputLen is %1, not 1").arg(port->InputLen());
+        return {};
+    }
+
+    // Empty when the last report delivered has reached the window's fields.
+    QString resultProblem(const Report &last) const
+    {
+        if (window.iA0 != last.x || window.iA1 != last.y || window.iA2 != last.y || window.iA3 != last.x)
+            return QStringLiteral("the last report did not reach the window");
+        return {};
+    }
+};
+
+// Counts the paint events a widget receives.
+class PaintCounter : public QObject {
+public:
+    explicit PaintCounter(QWidget *widget) { widget->installEventFilter(this); }
+    long long count = 0;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++count;
+        return false;
+    }
+};
+
+void reportThroughput(benchmark::State &state, qsizetype bytesPerIteration)
+{
+    const auto iterations = int64_t(state.iterations());
+    state.SetBytesProcessed(iterations * bytesPerIteration);
+    state.SetItemsProcessed(iterations * kReports);
+    state.counters["chars_per_second"] =
+        benchmark::Counter(double(iterations * bytesPerIteration), benchmark::Counter::kIsRate);
+    state.counters["reports_per_second"] = benchmark::Counter(double(iterations * kReports), benchmark::Counter::kIsRate);
+}
+
+// Each report is delivered in one read, as a report arriving on its own is;
+// the redraw ends with both sticks drawn into the pictures' images, and the
+// screen update it asks for is left to the event loop.
+void BM_ReceiveReports(benchmark::State &state)
+{
+    ReceivingWindow receiving;
+    if (const QString problem = receiving.setupProblem(); !problem.isEmpty()) {
+        state.SkipWithError(qPrintable(problem));
+        return;
+    }
+    const QList<Report> reports = deviceReports();
+    for (auto _ : state) {
+        for (const Report &report : reports)
+            receiving.port->deliver(report.bytes);
+    }
+    if (const QString problem = receiving.resultProblem(reports.last()); !problem.isEmpty())
+        state.SkipWithError(qPrintable(problem));
+    reportThroughput(state, totalBytes(reports));
+}
+BENCHMARK(BM_ReceiveReports);
+
+// The same bytes with lines that name no channel: receive assembly and the
+// interpreter's split alone, without the text boxes, check boxes and
+// pictures. The difference to BM_ReceiveReports is what the controls cost.
+void BM_ReceiveUnknownTags(benchmark::State &state)
+{
+    ReceivingWindow receiving;
+    if (const QString problem = receiving.setupProblem(); !problem.isEmpty()) {
+        state.SkipWithError(qPrintable(problem));
+        return;
+    }
+    const QList<Report> reports = deviceReports('B');
+    for (auto _ : state) {
+        for (const Report &report : reports)
+            receiving.port->deliver(report.bytes);
+    }
+    if (!receiving.window.linea.isEmpty() || receiving.window.iA0 != 0)
+        state.SkipWithError("lines naming no channel were not assembled and dropped");
+    reportThroughput(state, totalBytes(reports));
+}
+BENCHMARK(BM_ReceiveUnknownTags);
+
+// As BM_ReceiveReports with the window on screen, and each report's screen update
+// painted before the next report arrives: the redraw ends with the pictures
+// and text boxes painted into the window.
+void BM_ReceiveReportsPainted(benchmark::State &state)
+{
+    ReceivingWindow receiving;
+    if (const QString problem = receiving.setupProblem(); !problem.isEmpty()) {
+        state.SkipWithError(qPrintable(problem));
+        return;
+    }
+    receiving.window.show();
+    QCoreApplication::processEvents();
+    PaintCounter paints(receiving.window.Picture1);
+    const QList<Report> reports = deviceReports();
+    for (auto _ : state) {
+        for (const Report &report : reports) {
+            receiving.port->deliver(report.bytes);
+            QCoreApplication::processEvents();
+        }
+    }
+    if (const QString problem = receiving.resultProblem(reports.last()); !problem.isEmpty())
+        state.SkipWithError(qPrintable(problem));
+    else if (paints.count < int64_t(state.iterations()) * kReports)
+        state.SkipWithError("a report was not painted before the next one arrived");
+    reportThroughput(state, totalBytes(reports));
+}
+BENCHMARK(BM_ReceiveReportsPainted);
+
+} // namespace
