@@ -1,4 +1,4 @@
-#include "seriallink/serialcontrol.h"
+#include "support/fakeserial.h"
 #include "window/ventana.h"
 
 #include <QByteArray>
@@ -15,62 +15,6 @@
 // every line through analizarIN, and every "A5" line redraws both pictures.
 
 namespace {
-
-// An in-memory serial port. Bytes handed to deliver() are queued and
-// announced with one receive event per read until the queue is empty, the
-// way SerialPortControl announces the bytes it reads from a device; Input()
-// honours InputLen, so the window takes one character per event.
-class MemorySerial final : public SerialControl {
-public:
-    void deliver(const QByteArray &bytes)
-    {
-        waiting_.append(bytes);
-        while (open_ && !waiting_.isEmpty()) {
-            const qsizetype before = waiting_.size();
-            commEvent_ = kEventReceive;
-            emit OnComm();
-            if (waiting_.size() >= before)
-                break;
-        }
-    }
-
-    bool PortOpen() const override { return open_; }
-    void setPortOpen(bool open) override { open_ = open; }
-    int16_t CommPort() const override { return commPort_; }
-    void setCommPort(int16_t port) override { commPort_ = port; }
-    QString Settings() const override { return settings_; }
-    void setSettings(const QString &settings) override { settings_ = settings; }
-    int16_t SThreshold() const override { return sThreshold_; }
-    void setSThreshold(int16_t threshold) override { sThreshold_ = threshold; }
-    int16_t RThreshold() const override { return rThreshold_; }
-    void setRThreshold(int16_t threshold) override { rThreshold_ = threshold; }
-    int32_t InputMode() const override { return inputMode_; }
-    void setInputMode(int32_t mode) override { inputMode_ = mode; }
-    int16_t InputLen() const override { return inputLen_; }
-    void setInputLen(int16_t length) override { inputLen_ = length; }
-    void setOutput(const QString &) override {}
-
-    QString Input() override
-    {
-        const qsizetype count = inputLen_ == 0 ? waiting_.size() : qMin<qsizetype>(inputLen_, waiting_.size());
-        const QString text = QString::fromLatin1(waiting_.first(count));
-        waiting_.remove(0, count);
-        return text;
-    }
-
-    int16_t CommEvent() const override { return commEvent_; }
-
-private:
-    bool open_ = false;
-    int16_t commPort_ = 1;
-    QString settings_;
-    int16_t sThreshold_ = 0;
-    int16_t rThreshold_ = 0;
-    int32_t inputMode_ = kInputModeText;
-    int16_t inputLen_ = 0;
-    int16_t commEvent_ = 0;
-    QByteArray waiting_;
-};
 
 constexpr int kReports = 64;
 
@@ -114,7 +58,7 @@ qsizetype totalBytes(const QList<Report> &reports)
 // The window with its port set up by its own procedure (COM 1, one
 // character per read) and polling stopped, so only received bytes drive it.
 struct ReceivingWindow {
-    MemorySerial *port = new MemorySerial;
+    FakeSerial *port = new FakeSerial;
     ventana window{std::unique_ptr<SerialControl>(port)};
 
     ReceivingWindow()
@@ -182,7 +126,7 @@ void BM_ReceiveReports(benchmark::State &state)
     const QList<Report> reports = deviceReports();
     for (auto _ : state) {
         for (const Report &report : reports)
-            receiving.port->deliver(report.bytes);
+            receiving.port->receive(report.bytes);
     }
     if (const QString problem = receiving.resultProblem(reports.last()); !problem.isEmpty())
         state.SkipWithError(qPrintable(problem));
@@ -203,7 +147,7 @@ void BM_ReceiveUnknownTags(benchmark::State &state)
     const QList<Report> reports = deviceReports('B');
     for (auto _ : state) {
         for (const Report &report : reports)
-            receiving.port->deliver(report.bytes);
+            receiving.port->receive(report.bytes);
     }
     if (!receiving.window.linea.isEmpty() || receiving.window.iA0 != 0)
         state.SkipWithError("lines naming no channel were not assembled and dropped");
@@ -227,7 +171,7 @@ void BM_ReceiveReportsPainted(benchmark::State &state)
     const QList<Report> reports = deviceReports();
     for (auto _ : state) {
         for (const Report &report : reports) {
-            receiving.port->deliver(report.bytes);
+            receiving.port->receive(report.bytes);
             QCoreApplication::processEvents();
         }
     }

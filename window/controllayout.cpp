@@ -53,11 +53,11 @@ void setTextColor(QWidget &widget, uint32_t color)
     widget.setPalette(palette);
 }
 
-void setFont(QWidget &widget, const FontStyle &spec)
+void setFont(QWidget &widget, const FontStyle &style)
 {
-    QFont font(QString::fromLatin1(spec.family));
-    font.setPointSizeF(spec.points);
-    font.setBold(spec.bold);
+    QFont font(QString::fromLatin1(style.family));
+    font.setPointSizeF(style.points);
+    font.setBold(style.bold);
     widget.setFont(font);
 }
 
