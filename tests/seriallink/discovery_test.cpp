@@ -1,7 +1,5 @@
 #include "seriallink/discovery.h"
-#include "seriallink/serialportcontrol.h"
 #include "support/fakeserial.h"
-#include "support/pty.h"
 #include "window/ventana.h"
 
 #include <QElapsedTimer>
@@ -130,13 +128,3 @@ TEST(Wait, ZeroNegativeAndNotANumberReturnAtOnce)
     EXPECT_LT(clock.elapsed(), 50);
 }
 
-TEST(PtyDiscovery, NoBoardTriesEveryPortAndKeepsTheStartingInfo)
-{
-    Pty present;
-    ventana window(std::make_unique<SerialPortControl>(ComPortMap(QStringList{"", present.slavePath()})), kShortWait);
-    window.Form_Load();
-    EXPECT_EQ(window.Info->text(), "Conectado a COM 2");
-    EXPECT_EQ(window.Bconsola->text(), "Error COM 7");
-    EXPECT_EQ(window.portok, 0);
-    EXPECT_FALSE(window.MSComm1->PortOpen());
-}
