@@ -1,5 +1,4 @@
 #include "seriallink/comportmap.h"
-
 #include "support/qtprinters.h"
 
 #include <gtest/gtest.h>

@@ -1,11 +1,10 @@
 #include "seriallink/discovery.h"
 #include "support/fakeserial.h"
+#include "support/qtprinters.h"
 #include "window/ventana.h"
 
 #include <QElapsedTimer>
 #include <QTimer>
-
-#include "support/qtprinters.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,5 @@
 #include "seriallink/linesettings.h"
 #include "seriallink/serialcontrol.h"
-
 #include "support/qtprinters.h"
 
 #include <gtest/gtest.h>

@@ -1,10 +1,9 @@
 #include "support/fakeserial.h"
+#include "support/qtprinters.h"
 #include "window/controllayout.h"
 #include "window/ventana.h"
 
 #include <QFontInfo>
-
-#include "support/qtprinters.h"
 
 #include <gtest/gtest.h>
 
@@ -72,8 +71,3 @@ TEST_F(Window, TabsThroughTheControlsInTheTablesOrder)
                                   "vA5", "Command1"}));
 }
 
-TEST_F(Window, StartsTheTwoHundredMillisecondTimer)
-{
-    EXPECT_TRUE(window.Timer1->isActive());
-    EXPECT_EQ(window.Timer1->interval(), 200);
-}

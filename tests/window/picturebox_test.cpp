@@ -1,7 +1,6 @@
+#include "support/qtprinters.h"
 #include "window/picturebox.h"
 #include "window/vbcolor.h"
-
-#include "support/qtprinters.h"
 
 #include <gtest/gtest.h>
 
