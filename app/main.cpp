@@ -3,15 +3,17 @@
 #include "window/ventana.h"
 
 #include <QApplication>
+#include <QTimer>
 
 #include <memory>
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    ventana window(std::make_unique<SerialPortControl>(ComPortMap::system()));
-    window.Form_Load();
-    if (window.isUnloaded())
-        return 0;
+    const auto ports = ComPortMap::system();
+    ventana window(std::make_unique<SerialPortControl>(ports), ventana::kPortWait, ports);
+    // Loading runs from the event loop, so that a request to quit is
+    // honoured at every moment, discovery included.
+    QTimer::singleShot(0, &window, &ventana::Form_Load);
     return app.exec();
 }

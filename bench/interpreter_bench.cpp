@@ -1,6 +1,5 @@
-#include "seriallink/comportmap.h"
-#include "seriallink/serialportcontrol.h"
 #include "stickdata/numberrule.h"
+#include "support/fakeserial.h"
 #include "window/ventana.h"
 
 #include <QStringList>
@@ -30,7 +29,7 @@ QStringList deviceReports()
 
 void BM_InterpretReports(benchmark::State &state)
 {
-    ventana window(std::make_unique<SerialPortControl>(ComPortMap(QStringList())));
+    ventana window(std::make_unique<FakeSerial>());
     window.CLAVE = QStringLiteral("JOYSTICK");
     const QStringList lines = deviceReports();
     for (auto _ : state) {

@@ -98,7 +98,7 @@ private:
 
 std::unique_ptr<ventana> monitorOn(const QStringList &devices, std::chrono::milliseconds wait = ventana::kPortWait)
 {
-    return std::make_unique<ventana>(std::make_unique<SerialPortControl>(ComPortMap(devices)), wait);
+    return std::make_unique<ventana>(std::make_unique<SerialPortControl>(std::make_shared<ComPortMap>(devices)), wait);
 }
 
 void printFigure(const char *name, double value, const char *format = "%.3f")

@@ -1,9 +1,9 @@
+#include "support/eventloop.h"
 #include "support/fakeserial.h"
 #include "window/ventana.h"
 
 #include <QByteArray>
 #include <QCoreApplication>
-#include <QEvent>
 #include <QList>
 
 #include <benchmark/benchmark.h>
@@ -72,10 +72,8 @@ struct ReceivingWindow {
     // Empty when the port is ready to receive one character per event.
     QString setupProblem() const
     {
-        if (!port->PortOpen())
-            return QStringLiteral("port not open");
-        if (port->InputLen() != 1)
-            return QStringLiteral("InputLen is %1, not 1").arg(port->InputLen());
+        if (!port->PortOpen() || !port->calls.contains(QStringLiteral("InputLen=1")))
+            return QStringLiteral("the port was not set up to read one character at a time");
         return {};
     }
 
@@ -85,21 +83,6 @@ struct ReceivingWindow {
         if (window.iA0 != last.x || window.iA1 != last.y || window.iA2 != last.y || window.iA3 != last.x)
             return QStringLiteral("the last report did not reach the window");
         return {};
-    }
-};
-
-// Counts the paint events a widget receives.
-class PaintCounter : public QObject {
-public:
-    explicit PaintCounter(QWidget *widget) { widget->installEventFilter(this); }
-    long long count = 0;
-
-protected:
-    bool eventFilter(QObject *, QEvent *event) override
-    {
-        if (event->type() == QEvent::Paint)
-            ++count;
-        return false;
     }
 };
 
@@ -167,7 +150,8 @@ void BM_ReceiveReportsPainted(benchmark::State &state)
     }
     receiving.window.show();
     QCoreApplication::processEvents();
-    PaintCounter paints(receiving.window.Picture1);
+    long long paints = 0;
+    PaintWatch watch(receiving.window.Picture1, [&paints] { ++paints; });
     const QList<Report> reports = deviceReports();
     for (auto _ : state) {
         for (const Report &report : reports) {
@@ -175,9 +159,10 @@ void BM_ReceiveReportsPainted(benchmark::State &state)
             QCoreApplication::processEvents();
         }
     }
+    QCoreApplication::processEvents();
     if (const QString problem = receiving.resultProblem(reports.last()); !problem.isEmpty())
         state.SkipWithError(qPrintable(problem));
-    else if (paints.count < int64_t(state.iterations()) * kReports)
+    else if (paints < int64_t(state.iterations()) * kReports)
         state.SkipWithError("a report was not painted before the next one arrived");
     reportThroughput(state, totalBytes(reports));
 }

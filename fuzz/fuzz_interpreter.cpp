@@ -18,7 +18,7 @@ namespace {
 ventana &window()
 {
     static ventana *const instance = [] {
-        auto *created = new ventana(std::make_unique<SerialPortControl>(ComPortMap(QStringList{})));
+        auto *created = new ventana(std::make_unique<SerialPortControl>(std::make_shared<ComPortMap>(QStringList{})));
         created->Timer1->stop();
         created->show();
         created->CLAVE = QStringLiteral("JOYSTICK");

@@ -1,5 +1,6 @@
 #include "seriallink/comportmap.h"
 
+#include <QFileSystemWatcher>
 #include <QSerialPortInfo>
 
 #include <algorithm>
@@ -10,6 +11,10 @@ namespace {
 
 // Families of devices in the order their ports are numbered.
 const QStringList kFamilyOrder{QStringLiteral("ttyACM"), QStringLiteral("ttyUSB")};
+
+#ifndef Q_OS_LINUX
+constexpr int kDeviceListPollMs = 2000;
+#endif
 
 struct DeviceName {
     int family;        // position in kFamilyOrder, or past it for the others
@@ -35,18 +40,40 @@ bool comesBefore(const QString &a, const QString &b)
     return std::tie(da.family, da.stem, da.number, a) < std::tie(db.family, db.stem, db.number, b);
 }
 
-QString presentDevice(int port)
+// Reading the list costs tens of milliseconds of CPU: it is read once per
+// discovery and when the devices may have changed, never per port.
+QStringList presentDevices()
 {
-#ifdef Q_OS_WIN
-    return QStringLiteral("COM%1").arg(port);
-#else
     QStringList names;
     const auto ports = QSerialPortInfo::availablePorts();
     for (const QSerialPortInfo &info : ports)
         names.append(info.portName());
-    const QString name = orderedSerialDevices(names).value(port - 1);
-    return name.isEmpty() ? QString() : QStringLiteral("/dev/") + name;
+#ifdef Q_OS_WIN
+    QStringList byNumber;
+    for (const QString &name : names) {
+        const int number = name.mid(3).toInt();
+        if (number < 1)
+            continue;
+        while (byNumber.size() < number)
+            byNumber.append(QString());
+        byNumber[number - 1] = name;
+    }
+    return byNumber;
+#else
+    QStringList paths;
+    for (const QString &name : orderedSerialDevices(names))
+        paths.append(QStringLiteral("/dev/") + name);
+    return paths;
 #endif
+}
+
+// Absent ports past the last present one name no device: a list that only
+// grew or shrank by them is the same list.
+QStringList withoutTrailingGaps(QStringList devices)
+{
+    while (!devices.isEmpty() && devices.constLast().isEmpty())
+        devices.removeLast();
+    return devices;
 }
 
 } // namespace
@@ -57,22 +84,71 @@ QStringList orderedSerialDevices(QStringList names)
     return names;
 }
 
-ComPortMap ComPortMap::system()
+std::shared_ptr<ComPortMap> ComPortMap::system()
 {
-    return ComPortMap(std::function<QString(int)>(presentDevice));
+    auto map = std::make_shared<ComPortMap>(presentDevices);
+#ifdef Q_OS_LINUX
+    // Device nodes are created and removed in /dev itself; inotify tells at
+    // once and costs nothing while nothing happens.
+    auto *watcher = new QFileSystemWatcher({QStringLiteral("/dev")}, map.get());
+    connect(watcher, &QFileSystemWatcher::directoryChanged, map.get(), &ComPortMap::devicesMayHaveChanged);
+#else
+    auto *poll = new QTimer(map.get());
+    connect(poll, &QTimer::timeout, map.get(), &ComPortMap::devicesMayHaveChanged);
+    poll->start(kDeviceListPollMs);
+#endif
+    return map;
 }
 
-ComPortMap::ComPortMap(QStringList devices)
-    : resolve_([devices = std::move(devices)](int port) { return devices.value(port - 1); })
+ComPortMap::ComPortMap(DeviceLister listDevices)
+    : listDevices_(std::move(listDevices))
 {
+    settle_.setSingleShot(true);
+    settle_.setInterval(kSettleMs);
+    connect(&settle_, &QTimer::timeout, this, &ComPortMap::lookForChanges);
 }
 
-ComPortMap::ComPortMap(std::function<QString(int)> resolve)
-    : resolve_(std::move(resolve))
+ComPortMap::ComPortMap(const QStringList &devices)
+    : ComPortMap([devices] { return devices; })
 {
+    devices_ = known_ = devices;
+}
+
+void ComPortMap::readDevices()
+{
+    devices_ = known_ = listDevices_();
 }
 
 QString ComPortMap::devicePath(int port) const
 {
-    return port < 1 ? QString() : resolve_(port);
+    return port < 1 ? QString() : devices_.value(port - 1);
+}
+
+void ComPortMap::setWatching(bool watching)
+{
+    watching_ = watching;
+    if (!watching)
+        settle_.stop();
+    else if (lookDue_)
+        settle_.start();
+}
+
+void ComPortMap::forgetDevices()
+{
+    known_.clear();
+    devicesMayHaveChanged();
+}
+
+void ComPortMap::devicesMayHaveChanged()
+{
+    lookDue_ = true;
+    if (watching_)
+        settle_.start();
+}
+
+void ComPortMap::lookForChanges()
+{
+    lookDue_ = false;
+    if (withoutTrailingGaps(listDevices_()) != withoutTrailingGaps(known_))
+        emit devicesChanged();
 }

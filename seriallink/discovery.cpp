@@ -5,10 +5,14 @@
 #include "window/ventana.h"
 
 #include <QDeadlineTimer>
+#include <QLoggingCategory>
 
 #include <cmath>
-#include <cstdio>
 #include <limits>
+
+// Why ports fail, for users who start the monitor from a terminal; they
+// can silence it with QT_LOGGING_RULES="joystick.ports.warning=false".
+Q_LOGGING_CATEGORY(lcPorts, "joystick.ports")
 
 namespace discovery {
 
@@ -29,6 +33,9 @@ int waitLength(double milliseconds)
 
 void ventana::buscarPuerto()
 {
+    discovering_ = true;
+    watchForBoardWhileThereIsNone();
+    ports_->readDevices();
     for (int16_t p = discovery::kFirstPort; p <= discovery::kLastPort && !unloaded_; ++p) {
         puerto = p;
         // A line being dropped for its length ends with the port it came
@@ -40,6 +47,24 @@ void ventana::buscarPuerto()
         if (portok == 1)
             break;
     }
+    discovering_ = false;
+    watchForBoardWhileThereIsNone();
+}
+
+// A board plugged in later, or back after it was lost, is looked for the
+// way it is at start, once the serial devices have changed.
+void ventana::rediscover()
+{
+    portok = 0;
+    buscarPuerto();
+}
+
+// Watching runs only while there is no board and no discovery: a working
+// connection is never disturbed, and a change seen during a discovery is
+// looked at once it is over.
+void ventana::watchForBoardWhileThereIsNone()
+{
+    ports_->setWatching(portok == 0 && !discovering_ && !unloaded_);
 }
 
 void ventana::serial()
@@ -64,7 +89,7 @@ void ventana::serial()
 }
 
 // The status texts stay short; why a port failed goes in the console box's
-// tooltip and, once per distinct problem, to standard error.
+// tooltip and, once per distinct problem, to the log.
 void ventana::reportPortProblem(const SerialError &error)
 {
     const QString problem = QString::fromStdString(error.what());
@@ -72,7 +97,7 @@ void ventana::reportPortProblem(const SerialError &error)
     if (problem == reportedProblem_)
         return;
     reportedProblem_ = problem;
-    std::fprintf(stderr, "joystick-monitor: %s\n", error.what());
+    qCWarning(lcPorts).noquote() << problem;
 }
 
 void ventana::clearPortProblem()

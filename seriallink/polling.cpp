@@ -55,7 +55,7 @@ void ventana::appendToLine(const QString &character)
 }
 
 // A request that cannot be written (no port open, or the port went away)
-// is reported in the console box; polling goes on.
+// is reported in the console box; the board is then taken as lost.
 void ventana::sendRequest()
 {
     try {
@@ -63,5 +63,27 @@ void ventana::sendRequest()
     } catch (const SerialError &error) {
         Bconsola->setText(discovery::portMessage(discovery::kFailurePrefix, puerto));
         reportPortProblem(error);
+        if (portok == 1)
+            boardLost();
     }
+}
+
+// Polling starts with the first keyword line: the first request goes out
+// one interval later. A keyword line while polling changes nothing.
+void ventana::boardIdentified()
+{
+    portok = 1;
+    if (!Timer1->isActive())
+        Timer1->start();
+    watchForBoardWhileThereIsNone();
+}
+
+// Polling stops, so nothing is written into a port that is gone, and the
+// board is looked for again. The values and pictures stay as last shown.
+void ventana::boardLost()
+{
+    portok = 0;
+    Timer1->stop();
+    ports_->forgetDevices();
+    watchForBoardWhileThereIsNone();
 }

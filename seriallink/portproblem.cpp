@@ -4,25 +4,36 @@
 
 #ifdef Q_OS_UNIX
 #include <unistd.h>
-
-#include <cerrno>
 #endif
 
-PortProblem classifyOpenFailure(const QString &device)
+namespace {
+
+// Whether this user may read and write the device node.
+bool mayOpen(const QString &device)
 {
 #ifdef Q_OS_UNIX
-    const QByteArray path = QFile::encodeName(device);
-    if (::access(path.constData(), F_OK) != 0)
-        return PortProblem::NoSuchDevice;
-    if (::access(path.constData(), R_OK | W_OK) != 0)
-        return errno == EACCES ? PortProblem::PermissionDenied : PortProblem::Other;
-    return PortProblem::Busy;
+    return ::access(QFile::encodeName(device).constData(), R_OK | W_OK) == 0;
 #else
-    return QFile::exists(device) ? PortProblem::Busy : PortProblem::NoSuchDevice;
+    Q_UNUSED(device);
+    return true;
 #endif
 }
 
-QString describeOpenFailure(int port, const QString &device, PortProblem problem)
+} // namespace
+
+PortProblem classifyOpenFailure(const QString &device, QSerialPort::SerialPortError error)
+{
+    switch (error) {
+    case QSerialPort::DeviceNotFoundError:
+        return PortProblem::NoSuchDevice;
+    case QSerialPort::PermissionError:
+        return mayOpen(device) ? PortProblem::Busy : PortProblem::PermissionDenied;
+    default:
+        return PortProblem::Other;
+    }
+}
+
+QString describeOpenFailure(int port, const QString &device, PortProblem problem, const QString &systemReason)
 {
     const QString where = QStringLiteral("COM%1 (%2)").arg(port).arg(device);
     switch (problem) {
@@ -37,6 +48,6 @@ QString describeOpenFailure(int port, const QString &device, PortProblem problem
                + QStringLiteral(": busy, held by another program (ModemManager probes new USB modems "
                                 "for about ten seconds after they are plugged in)");
     default:
-        return where + QStringLiteral(": cannot be opened");
+        return where + QStringLiteral(": cannot be opened: ") + systemReason;
     }
 }

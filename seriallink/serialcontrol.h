@@ -35,7 +35,8 @@ private:
 
 // The serial communications control the window talks to: a port chosen by
 // number, configured through a settings string, that hands received bytes
-// out one read at a time and announces them through OnComm.
+// out one read at a time and announces them through OnComm. It has the
+// properties the port setup writes, and what polling and receiving use.
 class SerialControl : public QObject {
     Q_OBJECT
 
@@ -48,20 +49,11 @@ public:
     virtual bool PortOpen() const = 0;
     virtual void setPortOpen(bool open) = 0;
 
-    virtual int16_t CommPort() const = 0;
     virtual void setCommPort(int16_t port) = 0;
-
-    virtual QString Settings() const = 0;
     virtual void setSettings(const QString &settings) = 0;
-
-    virtual int16_t SThreshold() const = 0;
     virtual void setSThreshold(int16_t threshold) = 0;
-    virtual int16_t RThreshold() const = 0;
     virtual void setRThreshold(int16_t threshold) = 0;
-
-    virtual int32_t InputMode() const = 0;
     virtual void setInputMode(int32_t mode) = 0;
-    virtual int16_t InputLen() const = 0;
     virtual void setInputLen(int16_t length) = 0;
 
     // Sends the characters of `text` in order, one byte each.

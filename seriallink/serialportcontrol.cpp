@@ -2,8 +2,6 @@
 
 #include "seriallink/portproblem.h"
 
-#include <QScopedValueRollback>
-
 #include <utility>
 
 namespace {
@@ -15,7 +13,7 @@ namespace {
 
 } // namespace
 
-SerialPortControl::SerialPortControl(ComPortMap ports, QObject *parent)
+SerialPortControl::SerialPortControl(std::shared_ptr<const ComPortMap> ports, QObject *parent)
     : SerialControl(parent)
     , ports_(std::move(ports))
     , port_(this)
@@ -37,11 +35,6 @@ void SerialPortControl::setPortOpen(bool open)
         close();
 }
 
-int16_t SerialPortControl::CommPort() const
-{
-    return commPort_;
-}
-
 void SerialPortControl::setCommPort(int16_t port)
 {
     if (PortOpen())
@@ -51,34 +44,18 @@ void SerialPortControl::setCommPort(int16_t port)
     commPort_ = port;
 }
 
-QString SerialPortControl::Settings() const
-{
-    return settings_;
-}
-
 void SerialPortControl::setSettings(const QString &settings)
 {
     lineSettings_ = parseLineSettings(settings);
-    settings_ = settings;
     if (PortOpen())
         applySettings();
 }
 
-int16_t SerialPortControl::SThreshold() const
-{
-    return sThreshold_;
-}
-
+// Transmit events are never raised, so the threshold only has to be valid.
 void SerialPortControl::setSThreshold(int16_t threshold)
 {
     if (threshold < 0)
         fail(QStringLiteral("invalid transmit threshold %1").arg(threshold));
-    sThreshold_ = threshold;
-}
-
-int16_t SerialPortControl::RThreshold() const
-{
-    return rThreshold_;
 }
 
 void SerialPortControl::setRThreshold(int16_t threshold)
@@ -86,24 +63,13 @@ void SerialPortControl::setRThreshold(int16_t threshold)
     if (threshold < 0)
         fail(QStringLiteral("invalid receive threshold %1").arg(threshold));
     rThreshold_ = threshold;
-    raiseReceiveEvents();
-}
-
-int32_t SerialPortControl::InputMode() const
-{
-    return inputMode_;
+    deliverReceived();
 }
 
 void SerialPortControl::setInputMode(int32_t mode)
 {
     if (mode != kInputModeText)
         fail(QStringLiteral("unsupported input mode %1: only text (0) is available").arg(mode));
-    inputMode_ = mode;
-}
-
-int16_t SerialPortControl::InputLen() const
-{
-    return inputLen_;
 }
 
 void SerialPortControl::setInputLen(int16_t length)
@@ -124,10 +90,7 @@ void SerialPortControl::setOutput(const QString &text)
 
 QString SerialPortControl::Input()
 {
-    const qsizetype count = inputLen_ == 0 ? received_.size() : qMin<qsizetype>(inputLen_, received_.size());
-    const QString text = QString::fromLatin1(received_.first(count));
-    received_.remove(0, count);
-    return text;
+    return received_.read(inputLen_);
 }
 
 int16_t SerialPortControl::CommEvent() const
@@ -139,14 +102,14 @@ void SerialPortControl::open()
 {
     if (PortOpen())
         fail(QStringLiteral("COM%1 is already open").arg(commPort_));
-    const QString device = ports_.devicePath(commPort_);
+    const QString device = ports_->devicePath(commPort_);
     if (device.isEmpty())
         fail(QStringLiteral("COM%1: no such port").arg(commPort_), PortProblem::NoSuchDevice);
     port_.setPortName(device);
     applySettings();
     if (!port_.open(QIODevice::ReadWrite)) {
-        const PortProblem problem = classifyOpenFailure(device);
-        fail(describeOpenFailure(commPort_, device, problem), problem);
+        const PortProblem problem = classifyOpenFailure(device, port_.error());
+        fail(describeOpenFailure(commPort_, device, problem, port_.errorString()), problem);
     }
     received_.clear();
     device_ = device;
@@ -165,31 +128,21 @@ void SerialPortControl::applySettings()
     const bool applied = port_.setBaudRate(lineSettings_.baudRate) && port_.setParity(lineSettings_.parity)
                          && port_.setDataBits(lineSettings_.dataBits) && port_.setStopBits(lineSettings_.stopBits);
     if (!applied)
-        fail(QStringLiteral("COM%1: cannot apply settings %2: %3").arg(commPort_).arg(settings_, port_.errorString()));
+        fail(QStringLiteral("COM%1: cannot apply the line settings: %2").arg(commPort_).arg(port_.errorString()));
 }
 
 void SerialPortControl::takeArrivedBytes()
 {
-    while (port_.bytesAvailable() > 0)
-        received_.append(port_.readAll());
-    raiseReceiveEvents();
+    received_.append(port_.readAll());
+    deliverReceived();
 }
 
-// Raises one receive event per read. A handler that leaves the queue as it
-// was ends the round: it is raised again when more bytes arrive, rather
-// than being called in a loop that could never end.
-void SerialPortControl::raiseReceiveEvents()
+void SerialPortControl::deliverReceived()
 {
-    if (raisingEvents_ || rThreshold_ == 0)
-        return;
-    const QScopedValueRollback raising(raisingEvents_, true);
-    while (PortOpen() && received_.size() >= rThreshold_) {
-        const qsizetype before = received_.size();
+    received_.deliver(rThreshold_, [this] { return PortOpen(); }, [this] {
         commEvent_ = kEventReceive;
         emit OnComm();
-        if (received_.size() >= before)
-            break;
-    }
+    });
 }
 
 // A device that goes away (cable pulled) keeps failing on every pass of

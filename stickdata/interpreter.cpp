@@ -85,7 +85,7 @@ void applyButton(ventana &window, const ButtonChannel &button, const QString &va
 void ventana::analizarIN(QString sa)
 {
     if (sa.contains(CLAVE)) {
-        portok = 1;
+        boardIdentified();
         return;
     }
 

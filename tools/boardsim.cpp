@@ -89,11 +89,6 @@ QList<qint64> BoardSimulator::requestTimesMs() const
     return requestTimesMs_;
 }
 
-QByteArray BoardSimulator::lastReport() const
-{
-    return lastReport_;
-}
-
 void BoardSimulator::setValues(int a0, int a1, int a2, int a3, bool rightPressed, bool leftPressed)
 {
     frozenValues_ = ChannelValues{{a0, a1, a2, a3}, rightPressed, leftPressed};
@@ -193,8 +188,11 @@ void BoardSimulator::readRequests()
 {
     std::array<char, 512> chunk{};
     ssize_t count;
-    while ((count = ::read(master_, chunk.data(), chunk.size())) > 0)
-        received_.append(chunk.data(), count);
+    while ((count = ::read(master_, chunk.data(), chunk.size())) > 0) {
+        const QByteArray bytes(chunk.data(), count);
+        received_.append(bytes);
+        emit bytesReceived(bytes);
+    }
     takeLines();
 }
 
@@ -235,10 +233,7 @@ bool BoardSimulator::sendReport()
     for (size_t channel = 0; channel < channels.size(); ++channel)
         report += framed('A' + QByteArray::number(qulonglong(channel)) + ' '
                          + QByteArray::number(channels[channel]));
-    if (!send(report))
-        return false;
-    lastReport_ = report;
-    return true;
+    return send(report);
 }
 
 BoardSimulator::ChannelValues BoardSimulator::currentValues() const

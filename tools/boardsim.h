@@ -53,8 +53,6 @@ public:
     int requestCount() const;
     // When each request arrived, in milliseconds since the board was created.
     QList<qint64> requestTimesMs() const;
-    // The bytes of the last report sent, as they went on the line.
-    QByteArray lastReport() const;
 
     // Stops the motion: every later report carries these values.
     void setValues(int a0, int a1, int a2, int a3, bool rightPressed, bool leftPressed);
@@ -69,6 +67,8 @@ public:
 
 signals:
     void requestReceived();
+    // Whatever the program wrote, as it arrived.
+    void bytesReceived(const QByteArray &bytes);
 
 private:
     struct ChannelValues {
@@ -104,7 +104,6 @@ private:
     QRandomGenerator garbageRandom_;
     QByteArray received_;
     QByteArray pending_;
-    QByteArray lastReport_;
     QList<qint64> requestTimesMs_;
     qint64 unsolicitedSent_ = 0;
     qint64 reportsStartMs_ = 0;

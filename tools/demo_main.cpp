@@ -5,29 +5,89 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QTimer>
 
+#include <array>
 #include <cstdio>
 #include <memory>
+#include <optional>
 
 namespace {
 
-// "--values a0,a1,a2,a3,right,left" freezes the simulated board's report,
-// so a screenshot shows known circles.
-bool freezeValues(BoardSimulator &board, const QString &text)
+using FrozenValues = std::array<int, 6>;
+
+// "a0,a1,a2,a3,right,left": six whole numbers.
+std::optional<FrozenValues> parseValues(const QString &text)
 {
     const QStringList fields = text.split(u',');
     if (fields.size() != 6)
-        return false;
-    std::array<int, 6> values{};
+        return std::nullopt;
+    FrozenValues values{};
     for (qsizetype i = 0; i < fields.size(); ++i) {
         bool ok = false;
         values[size_t(i)] = fields[i].toInt(&ok);
         if (!ok)
-            return false;
+            return std::nullopt;
     }
-    board.setValues(values[0], values[1], values[2], values[3], values[4] != 0, values[5] != 0);
+    return values;
+}
+
+// Runs `action` the given number of seconds after start, if the option
+// is given; false if its value is no number of seconds.
+template <typename Action>
+bool scheduleAt(const QCommandLineParser &parser, const QCommandLineOption &option, Action action)
+{
+    if (!parser.isSet(option))
+        return true;
+    bool ok = false;
+    const double seconds = parser.value(option).toDouble(&ok);
+    if (!ok || seconds < 0)
+        return false;
+    QTimer::singleShot(int(seconds * 1000), QCoreApplication::instance(), action);
     return true;
 }
+
+// The simulated board on COM 3, which can be unplugged and plugged in
+// again: a new board on a new pseudo-terminal, as a real one after a reset.
+class PluggableBoard {
+public:
+    explicit PluggableBoard(std::optional<FrozenValues> values)
+        : values_(values)
+        , ports_(std::make_shared<ComPortMap>([this] { return devices(); }))
+    {
+        plugIn();
+    }
+
+    bool isPresent() const { return board_ && !board_->isHungUp(); }
+    std::shared_ptr<ComPortMap> ports() const { return ports_; }
+
+    void plugIn()
+    {
+        board_ = std::make_unique<BoardSimulator>();
+        if (values_) {
+            const FrozenValues &v = *values_;
+            board_->setValues(v[0], v[1], v[2], v[3], v[4] != 0, v[5] != 0);
+        }
+        ports_->devicesMayHaveChanged();
+    }
+
+    void unplug()
+    {
+        board_->hangUp();
+        ports_->devicesMayHaveChanged();
+    }
+
+private:
+    // COM 1 and COM 2 absent, the board on COM 3 while it is plugged in.
+    QStringList devices() const
+    {
+        return {QString(), QString(), isPresent() ? board_->slavePath() : QString()};
+    }
+
+    std::optional<FrozenValues> values_;
+    std::unique_ptr<BoardSimulator> board_;
+    std::shared_ptr<ComPortMap> ports_;
+};
 
 } // namespace
 
@@ -39,24 +99,31 @@ int main(int argc, char *argv[])
     QCommandLineParser parser;
     parser.setApplicationDescription("The joystick monitor with a simulated board on COM 3.");
     parser.addHelpOption();
-    const QCommandLineOption values("values", "Freeze the board's report at A0,A1,A2,A3,right,left (buttons 1 = pressed).",
-                                    "a0,a1,a2,a3,right,left");
-    parser.addOption(values);
+    const QCommandLineOption valuesOption(
+        "values", "Freeze the board's report at A0,A1,A2,A3,right,left (buttons 1 = pressed).", "a0,a1,a2,a3,right,left");
+    const QCommandLineOption unplugOption("unplug-at", "Unplug the board <seconds> after start.", "seconds");
+    const QCommandLineOption replugOption("replug-at", "Plug a board in again <seconds> after start.", "seconds");
+    parser.addOptions({valuesOption, unplugOption, replugOption});
     parser.process(app);
 
-    BoardSimulator board;
-    if (board.slavePath().isEmpty()) {
-        std::fprintf(stderr, "cannot create a pseudo-terminal for the simulated board\n");
-        return 1;
-    }
-    if (parser.isSet(values) && !freezeValues(board, parser.value(values))) {
+    const std::optional<FrozenValues> values =
+        parser.isSet(valuesOption) ? parseValues(parser.value(valuesOption)) : std::nullopt;
+    if (parser.isSet(valuesOption) && !values) {
         std::fprintf(stderr, "--values takes six whole numbers separated by commas\n");
         return 2;
     }
+    PluggableBoard board(values);
+    if (!board.isPresent()) {
+        std::fprintf(stderr, "cannot create a pseudo-terminal for the simulated board\n");
+        return 1;
+    }
+    if (!scheduleAt(parser, unplugOption, [&board] { board.unplug(); })
+        || !scheduleAt(parser, replugOption, [&board] { board.plugIn(); })) {
+        std::fprintf(stderr, "--unplug-at and --replug-at take a number of seconds\n");
+        return 2;
+    }
 
-    ventana window(std::make_unique<SerialPortControl>(ComPortMap({QString(), QString(), board.slavePath()})));
-    window.Form_Load();
-    if (window.isUnloaded())
-        return 0;
+    ventana window(std::make_unique<SerialPortControl>(board.ports()), ventana::kPortWait, board.ports());
+    QTimer::singleShot(0, &window, &ventana::Form_Load);
     return app.exec();
 }

@@ -11,12 +11,14 @@ constexpr auto kCaption = "JOYSTICK";
 
 } // namespace
 
-ventana::ventana(std::unique_ptr<SerialControl> port, std::chrono::milliseconds portWait, QWidget *parent)
+ventana::ventana(std::unique_ptr<SerialControl> port, std::chrono::milliseconds portWait,
+                 std::shared_ptr<ComPortMap> ports, QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                           | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint)
     , Timer1(new QTimer(this))
     , MSComm1(port.release())
     , portWait_(portWait)
+    , ports_(std::move(ports))
 {
     layout::installFontSubstitutes();
     MSComm1->setParent(this);
@@ -28,9 +30,13 @@ ventana::ventana(std::unique_ptr<SerialControl> port, std::chrono::milliseconds 
     connect(Command1, &QPushButton::clicked, this, &ventana::Command1_Click);
     connect(Timer1, &QTimer::timeout, this, &ventana::Timer1_Timer);
     connect(MSComm1, &SerialControl::OnComm, this, &ventana::MSComm1_OnComm);
+    // Queued, so that a discovery runs from the event loop itself rather
+    // than inside the device map's notice.
+    connect(ports_.get(), &ComPortMap::devicesChanged, this, &ventana::rediscover, Qt::QueuedConnection);
 
+    // The timer sleeps until there is a board to poll.
     Timer1->setTimerType(Qt::PreciseTimer);
-    Timer1->start(kPollInterval);
+    Timer1->setInterval(kPollInterval);
 }
 
 ventana::~ventana() = default;
@@ -50,8 +56,12 @@ void ventana::Form_Load()
     buscarPuerto();
 }
 
+// Besides closing the port, puts the timer and the device watch to sleep,
+// so nothing more happens once the window is gone.
 void ventana::Form_Unload(int16_t &)
 {
+    Timer1->stop();
+    ports_->setWatching(false);
     try {
         if (MSComm1->PortOpen())
             MSComm1->setPortOpen(false);

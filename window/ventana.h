@@ -1,5 +1,6 @@
 #pragma once
 
+#include "seriallink/comportmap.h"
 #include "window/controllayout.h"
 #include "window/picturebox.h"
 
@@ -29,7 +30,10 @@ public:
     static constexpr std::chrono::milliseconds kPortWait{2000};
     static constexpr std::chrono::milliseconds kPollInterval{200};
 
+    // `ports` is where the serial control finds its devices; the window
+    // reads it once per discovery and watches it while it has no board.
     explicit ventana(std::unique_ptr<SerialControl> port, std::chrono::milliseconds portWait = kPortWait,
+                     std::shared_ptr<ComPortMap> ports = std::make_shared<ComPortMap>(QStringList()),
                      QWidget *parent = nullptr);
     ~ventana() override;
 
@@ -90,6 +94,11 @@ private:
     }
     QLineEdit *textBox(const char *name);
 
+    void rediscover();
+    void watchForBoardWhileThereIsNone();
+    void boardIdentified();
+    void boardLost();
+
     void finishLine();
     void appendToLine(const QString &character);
     void sendRequest();
@@ -97,6 +106,8 @@ private:
     void clearPortProblem();
 
     const std::chrono::milliseconds portWait_;
+    const std::shared_ptr<ComPortMap> ports_;
+    bool discovering_ = false;
     bool unloaded_ = false;
     bool skippingLongLine_ = false;
     QString reportedProblem_;

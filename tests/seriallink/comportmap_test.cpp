@@ -1,7 +1,10 @@
 #include "seriallink/comportmap.h"
+#include "support/eventloop.h"
 #include "support/qtprinters.h"
 
 #include <gtest/gtest.h>
+
+using namespace std::chrono_literals;
 
 TEST(ComPortMap, NumbersUsbModemsFirstThenUsbSerialThenTheRestByNumber)
 {
@@ -12,11 +15,68 @@ TEST(ComPortMap, NumbersUsbModemsFirstThenUsbSerialThenTheRestByNumber)
 
 TEST(ComPortMap, FixedMapGivesEmptyPathForAbsentPortsAndNumbersPastTheEnd)
 {
-    const ComPortMap ports(QStringList{"", "/dev/pts/7", "/dev/ttyUSB0"});
+    const ComPortMap ports(QStringList{"", "/dev/pts/7"});
     EXPECT_EQ(ports.devicePath(1), QString());
     EXPECT_EQ(ports.devicePath(2), "/dev/pts/7");
-    EXPECT_EQ(ports.devicePath(3), "/dev/ttyUSB0");
-    EXPECT_EQ(ports.devicePath(4), QString());
+    EXPECT_EQ(ports.devicePath(3), QString());
     EXPECT_EQ(ports.devicePath(0), QString());
-    EXPECT_EQ(ports.devicePath(-1), QString());
+}
+
+// The list costs CPU to read and a port opened needlessly may reset a
+// board: a change is reported only when the list really differs, and only
+// while watching.
+TEST(ComPortMap, ReportsAChangedListOnlyWhileWatchingAndOnceItHasSettled)
+{
+    QStringList present{"/dev/ttyACM0"};
+    int reads = 0;
+    ComPortMap ports([&] {
+        ++reads;
+        return present;
+    });
+    int changes = 0;
+    QObject::connect(&ports, &ComPortMap::devicesChanged, &ports, [&] { ++changes; });
+    ports.readDevices();
+    ports.setWatching(true);
+
+    ports.devicesMayHaveChanged();
+    runFor(std::chrono::milliseconds(ComPortMap::kSettleMs + 300));
+    EXPECT_EQ(changes, 0) << "the same list is no change";
+    EXPECT_EQ(reads, 2);
+
+    present = QStringList{"/dev/ttyACM0", "", ""};
+    ports.devicesMayHaveChanged();
+    runFor(std::chrono::milliseconds(ComPortMap::kSettleMs + 300));
+    EXPECT_EQ(changes, 0) << "absent ports at the end name no device";
+
+    ports.setWatching(false);
+    present = QStringList{"/dev/ttyACM0", "/dev/ttyUSB0"};
+    for (int notice = 0; notice < 5; ++notice)
+        ports.devicesMayHaveChanged();
+    runFor(std::chrono::milliseconds(ComPortMap::kSettleMs + 300));
+    EXPECT_EQ(changes, 0) << "not watching";
+    ports.setWatching(true);
+    ASSERT_TRUE(runUntil([&] { return changes == 1; }, 5s)) << "a change seen while not watching is looked at";
+    EXPECT_EQ(reads, 4) << "a burst of notices is one read";
+    EXPECT_EQ(ports.devicePath(2), QString()) << "COM numbers follow reads only";
+    ports.readDevices();
+    EXPECT_EQ(ports.devicePath(2), "/dev/ttyUSB0");
+}
+
+TEST(ComPortMap, AfterForgettingAnyDevicePresentIsAChange)
+{
+    QStringList present{"/dev/ttyACM0"};
+    ComPortMap ports([&] { return present; });
+    int changes = 0;
+    QObject::connect(&ports, &ComPortMap::devicesChanged, &ports, [&] { ++changes; });
+    ports.readDevices();
+    ports.setWatching(true);
+
+    ports.forgetDevices();
+    ASSERT_TRUE(runUntil([&] { return changes == 1; }, 5s));
+    EXPECT_EQ(ports.devicePath(1), "/dev/ttyACM0");
+
+    present.clear();
+    ports.forgetDevices();
+    runFor(std::chrono::milliseconds(ComPortMap::kSettleMs + 300));
+    EXPECT_EQ(changes, 1) << "with no device there is nothing to look for";
 }

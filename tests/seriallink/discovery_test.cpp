@@ -32,7 +32,7 @@ struct FakeDiscovery : ::testing::Test {
     {
         auto *watch = new QTimer(&window);
         QObject::connect(watch, &QTimer::timeout, &window, [this, boardPort] {
-            if (port->PortOpen() && port->CommPort() == boardPort)
+            if (port->PortOpen() && port->commPort() == boardPort)
                 window.portok = 1;
         });
         watch->start(5);
@@ -57,7 +57,7 @@ TEST_F(FakeDiscovery, ConfiguresEachPortInOrderAndStopsAfterTheWaitOnTheBoardsPo
 
     EXPECT_EQ(window.puerto, 4);
     EXPECT_TRUE(port->PortOpen());
-    EXPECT_EQ(port->CommPort(), 4);
+    EXPECT_EQ(port->commPort(), 4);
     EXPECT_EQ(status, QStringList({"Bconsola: Error COM 1", "Bconsola: Error COM 2", "Info: Conectado a COM 3",
                                    "Bconsola: OK PUERTO 3", "Info: Conectado a COM 4", "Bconsola: OK PUERTO 4"}));
     const QStringList openPort3{"CommPort=3", "Settings=9600,n,8,1", "SThreshold=1", "RThreshold=1",

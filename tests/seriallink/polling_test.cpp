@@ -14,6 +14,7 @@ struct Polling : ::testing::Test {
     Polling()
     {
         window.CLAVE = "JOYSTICK";
+        port->setRThreshold(1);
         port->setInputLen(1);
         port->setPortOpen(true);
     }
@@ -60,28 +61,34 @@ TEST_F(Polling, DropsALineThatOutgrowsTheLimitUpToItsLineFeed)
     EXPECT_EQ(window.vA1->text(), QString::fromLatin1(longest.mid(3)));
 }
 
-TEST_F(Polling, TimerSendsRequestsOnlyOnceTheBoardIsIdentified)
+TEST_F(Polling, TheTimerSleepsUntilTheBoardIsIdentified)
 {
     window.bResultado->setText("old");
     window.Timer1_Timer();
     EXPECT_TRUE(port->written.isEmpty());
     EXPECT_TRUE(window.bResultado->text().isEmpty());
+    EXPECT_FALSE(window.Timer1->isActive());
 
     port->receive("xx JOYSTICK xx\n");
+    EXPECT_TRUE(window.Timer1->isActive());
+    EXPECT_EQ(window.Timer1->interval(), 200);
     window.Timer1_Timer();
     window.Timer1_Timer();
     EXPECT_EQ(port->written, "DATA\nDATA\n");
 }
 
-TEST_F(Polling, AFailedRequestIsShownAndPollingGoesOn)
+TEST_F(Polling, ARequestThatCannotBeWrittenLosesTheBoard)
 {
-    window.portok = 1;
     window.puerto = 5;
+    port->receive("JOYSTICK\n");
     port->setPortOpen(false);
     window.Timer1_Timer();
+
     EXPECT_EQ(window.Bconsola->text(), "Error COM 5");
+    EXPECT_EQ(window.portok, 0);
+    EXPECT_FALSE(window.Timer1->isActive()) << "nothing more is written into a port that is gone";
     window.Command1_Click();
-    EXPECT_TRUE(window.Timer1->isActive());
+    EXPECT_EQ(window.portok, 0);
 }
 
 TEST_F(Polling, TestButtonSendsARequestWhateverTheStateAndDrawsTheTestLine)

@@ -52,42 +52,40 @@ TEST_F(Interpreter, KeywordLineOnlyMarksTheBoardFound)
     }
 }
 
-TEST_F(Interpreter, EachAxisTagFillsOnlyItsOwnBoxAndField)
-{
-    const std::array<std::pair<QLineEdit *const ventana::*, int16_t ventana::*>, 4> axes{{
-        {&ventana::vA0, &ventana::iA0},
-        {&ventana::vA1, &ventana::iA1},
-        {&ventana::vA2, &ventana::iA2},
-        {&ventana::vA3, &ventana::iA3},
-    }};
-    for (int n = 0; n < 4; ++n) {
-        const auto [box, value] = axes[n];
-        const WindowState before = capture(window);
-        window.analizarIN(QStringLiteral("A%1 512").arg(n));
-        EXPECT_EQ((window.*box)->text(), QStringLiteral("512")) << "A" << n;
-        EXPECT_EQ(window.*value, 512) << "A" << n;
-        (window.*box)->setText(QStringLiteral("Text1"));
-        window.*value = 0;
-        EXPECT_TRUE(capture(window) == before) << "A" << n << " changed another control or drew";
-    }
-}
-
+// Each case starts from a known state; the line must change its own box
+// and field and nothing else.
 TEST_F(Interpreter, AxisShowsFieldOneAsReceivedAndStoresItsNumber)
 {
     struct Case {
         const char *line;
+        QLineEdit *const ventana::*box;
+        int16_t ventana::*value;
         const char *shown;
         int16_t stored;
     };
     const Case cases[] = {
-        {"A1  512", "", 0}, {"A1 12.5", "12.5", 12}, {"A1 x7", "x7", 0},
-        {"A1 7 8", "7", 7}, {"A1 70000", "70000", 32767}, {"A1 -70000", "-70000", -32768},
+        {"A0 512", &ventana::vA0, &ventana::iA0, "512", 512},
+        {"A1 512", &ventana::vA1, &ventana::iA1, "512", 512},
+        {"A2 512", &ventana::vA2, &ventana::iA2, "512", 512},
+        {"A3 512", &ventana::vA3, &ventana::iA3, "512", 512},
+        {"A1  512", &ventana::vA1, &ventana::iA1, "", 0},
+        {"A1 12.5", &ventana::vA1, &ventana::iA1, "12.5", 12},
+        {"A1 x7", &ventana::vA1, &ventana::iA1, "x7", 0},
+        {"A1 7 8", &ventana::vA1, &ventana::iA1, "7", 7},
+        {"A1 70000", &ventana::vA1, &ventana::iA1, "70000", 32767},
+        {"A1 -70000", &ventana::vA1, &ventana::iA1, "-70000", -32768},
     };
     for (const Case &c : cases) {
-        window.analizarIN(QStringLiteral("A1 99"));
+        SCOPED_TRACE(c.line);
+        (window.*c.box)->setText(QStringLiteral("99"));
+        window.*c.value = 99;
+        const WindowState before = capture(window);
         window.analizarIN(QLatin1StringView(c.line));
-        EXPECT_EQ(window.vA1->text(), QLatin1StringView(c.shown)) << c.line;
-        EXPECT_EQ(window.iA1, c.stored) << c.line;
+        EXPECT_EQ((window.*c.box)->text(), QLatin1StringView(c.shown));
+        EXPECT_EQ(window.*c.value, c.stored);
+        (window.*c.box)->setText(QStringLiteral("99"));
+        window.*c.value = 99;
+        EXPECT_TRUE(capture(window) == before) << "another control changed or a stick was drawn";
     }
 }
 

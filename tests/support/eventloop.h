@@ -2,14 +2,20 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QDir>
+#include <QEvent>
 #include <QFile>
 #include <QTimer>
+#include <QWidget>
 
 #include <sys/resource.h>
 
 #include <chrono>
+#include <functional>
+#include <utility>
 
-// Running the event loop from a test, and what the process costs meanwhile.
+// Running the event loop from a test or a benchmark, and what the process
+// costs meanwhile.
 
 // Handles events for `span`, blocking between them.
 inline void runFor(std::chrono::milliseconds span)
@@ -51,3 +57,32 @@ inline double residentMegabytes()
             return line.mid(6).trimmed().split(' ').first().toDouble() / 1024;
     return -1;
 }
+
+// How many file descriptors the process has open.
+inline qsizetype openDescriptors()
+{
+    return QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::Files | QDir::System).size();
+}
+
+// Calls `onPaint` each time `widget` has been painted: the call is queued
+// when the paint event arrives, so it runs once the whole repaint that
+// event belongs to is done.
+class PaintWatch : public QObject {
+public:
+    PaintWatch(QWidget *widget, std::function<void()> onPaint)
+        : onPaint_(std::move(onPaint))
+    {
+        widget->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            QTimer::singleShot(0, this, onPaint_);
+        return false;
+    }
+
+private:
+    std::function<void()> onPaint_;
+};

@@ -3,18 +3,10 @@
 void FakeSerial::receive(const QByteArray &bytes)
 {
     waiting_.append(bytes);
-    while (!waiting_.isEmpty()) {
-        const qsizetype before = waiting_.size();
+    waiting_.deliver(rThreshold_, [this] { return open_; }, [this] {
         commEvent_ = kEventReceive;
         emit OnComm();
-        if (waiting_.size() >= before)
-            break;
-    }
-}
-
-bool FakeSerial::PortOpen() const
-{
-    return open_;
+    });
 }
 
 void FakeSerial::setPortOpen(bool open)
@@ -36,13 +28,11 @@ void FakeSerial::setCommPort(int16_t port)
 void FakeSerial::setSettings(const QString &settings)
 {
     calls.append(QStringLiteral("Settings=") + settings);
-    settings_ = settings;
 }
 
 void FakeSerial::setSThreshold(int16_t threshold)
 {
     calls.append(QStringLiteral("SThreshold=%1").arg(threshold));
-    sThreshold_ = threshold;
 }
 
 void FakeSerial::setRThreshold(int16_t threshold)
@@ -54,7 +44,6 @@ void FakeSerial::setRThreshold(int16_t threshold)
 void FakeSerial::setInputMode(int32_t mode)
 {
     calls.append(QStringLiteral("InputMode=%1").arg(mode));
-    inputMode_ = mode;
 }
 
 void FakeSerial::setInputLen(int16_t length)
@@ -68,12 +57,4 @@ void FakeSerial::setOutput(const QString &text)
     if (!open_)
         throw SerialError("no port is open");
     written.append(text.toLatin1());
-}
-
-QString FakeSerial::Input()
-{
-    const qsizetype count = inputLen_ == 0 ? waiting_.size() : qMin<qsizetype>(inputLen_, waiting_.size());
-    const QString text = QString::fromLatin1(waiting_.first(count));
-    waiting_.remove(0, count);
-    return text;
 }

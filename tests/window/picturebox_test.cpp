@@ -7,7 +7,6 @@
 namespace {
 
 const QColor kRed(255, 0, 0);
-const QColor kBlue(0, 0, 255);
 
 // A 66 x 66 pixel box: a 64 x 64 drawing area inside a one-pixel border,
 // so one pixel is 16 drawing units.
@@ -39,20 +38,6 @@ TEST_F(Box, DrawingAreaIsTheInsideOfTheBorderFilledWithTheBackground)
 {
     EXPECT_EQ(box.drawing().size(), QSize(64, 64));
     EXPECT_EQ(count(background()), 64 * 64);
-}
-
-TEST_F(Box, CircleIsAOnePixelOutlineInDrawingUnits)
-{
-    box.Circle(512, 512, 128, vbcolor::kBlue);
-    EXPECT_EQ(at(32, 32), background()) << "not filled";
-    EXPECT_EQ(at(40, 32), kBlue);
-    EXPECT_EQ(at(24, 32), kBlue);
-    EXPECT_EQ(at(32, 24), kBlue);
-    EXPECT_EQ(at(32, 40), kBlue);
-    EXPECT_EQ(at(36, 32), background());
-    EXPECT_EQ(at(43, 32), background());
-    EXPECT_GT(count(kBlue), 30);
-    EXPECT_LT(count(kBlue), 80);
 }
 
 TEST_F(Box, LineJoinsItsCornersAndClearErasesEverything)
