@@ -1,6 +1,6 @@
-#include "seriallink/comportmap.h"
-#include "seriallink/serialportcontrol.h"
-#include "window/ventana.h"
+#include "support/eventloop.h"
+#include "support/monitor.h"
+#include "tools/boardsim.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -9,45 +9,21 @@
 #include <QFile>
 #include <QTimer>
 
-#include <fcntl.h>
-#include <pty.h>
-#include <sys/resource.h>
-#include <termios.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <array>
 #include <cstdio>
 #include <ctime>
-#include <functional>
 #include <memory>
 #include <vector>
 
 // Whole-program figures of the monitor: start-up, discovery, polling,
-// memory over time and display latency, measured inside the process with
-// the real window and the real serial layer. Every figure is printed as a
-// "name=value" line so that scripts can pick it up.
+// memory over time, display latency, a flood of reports and the board
+// coming and going, measured inside the process with the real window and
+// the real serial layer. Every figure is printed as a "name=value" line so
+// that scripts can pick it up.
 
 namespace {
-
-double cpuSeconds()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
-           + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
-double residentMegabytes()
-{
-    QFile status("/proc/self/status");
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
-    return -1;
-}
 
 // Seconds since this process started, from the kernel's record of its start
 // (kept in clock ticks, so good to 10 ms).
@@ -64,43 +40,6 @@ double secondsSinceProcessStart()
     return double(now.tv_sec) + double(now.tv_nsec) / 1e9 - startedAt;
 }
 
-void runFor(std::chrono::milliseconds span)
-{
-    const QDeadlineTimer end(span);
-    QTimer wakeUp;
-    wakeUp.start(span);
-    while (!end.hasExpired())
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-}
-
-// Calls `onPaint` each time `widget` has been painted: the call is queued
-// when the paint event arrives, so it runs once the whole repaint that
-// event belongs to has been done.
-class PaintWatch : public QObject {
-public:
-    PaintWatch(QWidget *widget, std::function<void()> onPaint)
-        : onPaint_(std::move(onPaint))
-    {
-        widget->installEventFilter(this);
-    }
-
-protected:
-    bool eventFilter(QObject *, QEvent *event) override
-    {
-        if (event->type() == QEvent::Paint)
-            QTimer::singleShot(0, this, onPaint_);
-        return false;
-    }
-
-private:
-    std::function<void()> onPaint_;
-};
-
-std::unique_ptr<ventana> monitorOn(const QStringList &devices, std::chrono::milliseconds wait = ventana::kPortWait)
-{
-    return std::make_unique<ventana>(std::make_unique<SerialPortControl>(std::make_shared<ComPortMap>(devices)), wait);
-}
-
 void printFigure(const char *name, double value, const char *format = "%.3f")
 {
     std::printf("%s=", name);
@@ -109,35 +48,20 @@ void printFigure(const char *name, double value, const char *format = "%.3f")
     std::fflush(stdout);
 }
 
-// A raw pseudo-terminal whose master side this process holds: the monitor
-// opens `path` as its serial port, and this process plays the board (or a
-// device that never says anything).
-struct BoardLine {
-    int master = -1;
-    int slave = -1;
-    QString path;
+// A device that says nothing unless this process makes it.
+BoardOptions silentDevice()
+{
+    BoardOptions options;
+    options.noKeyword = true;
+    options.noAnswer = true;
+    return options;
+}
 
-    BoardLine()
-    {
-        std::array<char, 256> name{};
-        if (openpty(&master, &slave, name.data(), nullptr, nullptr) != 0)
-            return;
-        termios raw{};
-        tcgetattr(slave, &raw);
-        cfmakeraw(&raw);
-        tcsetattr(slave, TCSANOW, &raw);
-        path = QString::fromLocal8Bit(name.data());
-    }
-    ~BoardLine()
-    {
-        ::close(slave);
-        ::close(master);
-    }
-    BoardLine(const BoardLine &) = delete;
-    BoardLine &operator=(const BoardLine &) = delete;
-
-    void send(const QByteArray &bytes) const { (void)!::write(master, bytes.constData(), size_t(bytes.size())); }
-};
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values.empty() ? -1 : values[values.size() / 2];
+}
 
 // Start-up and a discovery that finds no board. With `silentPorts` 0 all
 // seven ports are absent; otherwise the first `silentPorts` ports are
@@ -145,19 +69,16 @@ struct BoardLine {
 // the board do.
 int startupAndDiscovery(int silentPorts)
 {
-    std::vector<std::unique_ptr<BoardLine>> lines;
+    std::vector<std::unique_ptr<BoardSimulator>> lines;
     QStringList devices;
     for (int i = 0; i < silentPorts; ++i) {
-        lines.push_back(std::make_unique<BoardLine>());
-        if (lines.back()->path.isEmpty()) {
-            std::fprintf(stderr, "cannot create a pseudo-terminal\n");
-            return 1;
-        }
-        devices << lines.back()->path;
+        lines.push_back(std::make_unique<BoardSimulator>(silentDevice()));
+        devices << lines.back()->slavePath();
     }
-    auto window = monitorOn(devices);
+    Monitor monitor(devices, ventana::kPortWait);
+    ventana *window = &monitor.window;
     double shownAfter = -1;
-    PaintWatch watch(window.get(), [&] {
+    PaintWatch watch(window, [&] {
         if (shownAfter < 0)
             shownAfter = secondsSinceProcessStart();
     });
@@ -182,15 +103,15 @@ int startupAndDiscovery(int silentPorts)
 
 // The monitor after discovery on `device` alone; null unless the board
 // announced itself there.
-std::unique_ptr<ventana> connectedMonitor(const QString &device)
+std::unique_ptr<Monitor> connectedMonitor(const QString &device)
 {
-    auto window = monitorOn({device});
-    window->Form_Load();
-    if (window->portok != 1) {
+    auto monitor = std::make_unique<Monitor>(QStringList{device}, ventana::kPortWait);
+    monitor->window.Form_Load();
+    if (monitor->window.portok != 1) {
         std::fprintf(stderr, "no board answered on %s\n", qPrintable(device));
         return nullptr;
     }
-    return window;
+    return monitor;
 }
 
 // CPU and memory while polling the board on `device` for `seconds`, after
@@ -198,9 +119,10 @@ std::unique_ptr<ventana> connectedMonitor(const QString &device)
 // first when the measurement starts and last when it ends.
 int polling(const QString &device, int seconds, int sampleSeconds)
 {
-    auto window = connectedMonitor(device);
-    if (!window)
+    const auto monitor = connectedMonitor(device);
+    if (!monitor)
         return 1;
+    ventana *window = &monitor->window;
     runFor(std::chrono::seconds(2));
 
     long long reportsDrawn = 0;
@@ -238,12 +160,9 @@ int polling(const QString &device, int seconds, int sampleSeconds)
 // line is timed.
 int latency(int reports)
 {
-    BoardLine board;
-    if (board.path.isEmpty()) {
-        std::fprintf(stderr, "cannot create a pseudo-terminal\n");
-        return 1;
-    }
-    auto window = monitorOn({board.path});
+    BoardSimulator board(silentDevice());
+    Monitor monitor({board.slavePath()});
+    ventana *window = &monitor.window;
     window->show();
     window->CLAVE = QStringLiteral("JOYSTICK");
     window->puerto = 1;
@@ -256,7 +175,7 @@ int latency(int reports)
     int missed = 0;
     for (int i = 0; i < reports; ++i) {
         const int x = 64 + (i * 37) % 896;
-        board.send(QStringLiteral("A0 %1\r\nA1 %2\r\nA2 %2\r\nA3 %1\r\nA4 %3\r\n")
+        board.sendRaw(QStringLiteral("A0 %1\r\nA1 %2\r\nA2 %2\r\nA3 %1\r\nA4 %3\r\n")
                        .arg(x)
                        .arg(1023 - x)
                        .arg(i % 2)
@@ -265,7 +184,7 @@ int latency(int reports)
         painted = false;
         QElapsedTimer clock;
         clock.start();
-        board.send(QStringLiteral("A5 %1\r\n").arg(i % 3).toLatin1());
+        board.sendRaw(QStringLiteral("A5 %1\r\n").arg(i % 3).toLatin1());
         const QDeadlineTimer limit(1000);
         while (!painted && !limit.hasExpired())
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
@@ -273,12 +192,129 @@ int latency(int reports)
             ++missed;
         latencies.push_back(clock.nsecsElapsed() / 1e6);
     }
-    std::sort(latencies.begin(), latencies.end());
     printFigure("latency_reports", reports, "%.0f");
-    printFigure("latency_median_ms", latencies[latencies.size() / 2], "%.2f");
+    printFigure("latency_median_ms", median(latencies), "%.2f");
+    std::sort(latencies.begin(), latencies.end());
     printFigure("latency_p90_ms", latencies[latencies.size() * 9 / 10], "%.2f");
     printFigure("latency_worst_ms", latencies.back(), "%.2f");
     printFigure("latency_missed", missed, "%.0f");
+    return missed == 0 ? 0 : 1;
+}
+
+// A board sending reports as fast as the pty takes them for `seconds`,
+// while the monitor polls it. The board moves the sticks in steps; step k
+// reports A0 = k, A1 = 200 + k, A2 = 400 + k, A3 = 600 + k, the right button
+// pressed on odd steps and the left one on even steps, so every complete
+// report shown must fit that pattern.
+int flood(int seconds)
+{
+    BoardOptions flooding;
+    flooding.reportsPerSecond = 1e9;
+    flooding.reportsDelayMs = 400;
+    BoardSimulator board(flooding);
+    int step = 0;
+    const auto setStep = [&] {
+        board.setValues(step, 200 + step, 400 + step, 600 + step, step % 2 == 1, step % 2 == 0);
+    };
+    setStep();
+    QTimer stepper;
+    QObject::connect(&stepper, &QTimer::timeout, &board, [&] {
+        step = (step + 1) % 100;
+        setStep();
+    });
+    stepper.start(100);
+
+    Monitor monitor({board.slavePath()}, std::chrono::milliseconds(300));
+    ventana &w = monitor.window;
+    w.Form_Load();
+    if (w.portok != 1) {
+        std::fprintf(stderr, "the flooding board was not found\n");
+        return 1;
+    }
+    long long reports = 0;
+    int misreads = 0;
+    QString lastLine;
+    QObject::connect(w.MSComm1, &SerialControl::OnComm, &w, [&] {
+        if (w.linea.isEmpty() && lastLine.startsWith(QLatin1String("A5 "))) {
+            ++reports;
+            const bool odd = w.iA0 % 2 == 1;
+            if (w.iA1 != w.iA0 + 200 || w.iA2 != w.iA0 + 400 || w.iA3 != w.iA0 + 600
+                || w.vA4->isChecked() != odd || w.vA5->isChecked() == odd)
+                ++misreads;
+        }
+        lastLine = w.linea;
+    });
+    QElapsedTimer sincePaint;
+    qint64 worstPaintGapMs = 0;
+    long long paints = 0;
+    PaintWatch watch(w.Picture1, [&] {
+        if (paints++ > 0)
+            worstPaintGapMs = std::max(worstPaintGapMs, sincePaint.elapsed());
+        sincePaint.restart();
+    });
+    const int requestsBefore = board.requestCount();
+    runFor(std::chrono::seconds(seconds));
+
+    printFigure("flood_seconds", seconds, "%.0f");
+    printFigure("flood_reports_per_second", double(reports) / seconds, "%.0f");
+    printFigure("flood_misreads", misreads, "%.0f");
+    printFigure("flood_paints_per_second", double(paints) / seconds, "%.1f");
+    printFigure("flood_worst_paint_gap_ms", double(worstPaintGapMs), "%.0f");
+    printFigure("flood_requests_per_second", double(board.requestCount() - requestsBefore) / seconds, "%.1f");
+    return misreads == 0 && reports > 0 ? 0 : 1;
+}
+
+// The board pulled and plugged in again `cycles` times: how long from the
+// device appearing to the first report drawn, and whether descriptors or
+// memory are left behind. Each cycle plugs a new board into COM 1, waits
+// for its report on screen and for discovery to end, then pulls it.
+int reconnect(int cycles, std::chrono::milliseconds portWait)
+{
+    Monitor monitor({}, portWait);
+    ventana &w = monitor.window;
+    w.show();
+    w.Form_Load();
+    int expected = -1;
+    QElapsedTimer sincePlugged;
+    double drawnAfterMs = -1;
+    PaintWatch watch(w.Picture1, [&] {
+        if (drawnAfterMs < 0 && w.iA0 == expected)
+            drawnAfterMs = double(sincePlugged.nsecsElapsed()) / 1e6;
+    });
+    std::vector<double> drawnAfter;
+    qsizetype descriptorsAfterFirst = 0;
+    double memoryAfterFirst = 0;
+    int missed = 0;
+    for (int cycle = 0; cycle < cycles; ++cycle) {
+        BoardSimulator board;
+        expected = cycle % 1000;
+        board.setValues(expected, 512, 512, 512, false, false);
+        drawnAfterMs = -1;
+        sincePlugged.start();
+        monitor.setDevices({board.slavePath()});
+        if (!runUntil([&] { return drawnAfterMs >= 0; }, std::chrono::seconds(10))) {
+            ++missed;
+            continue;
+        }
+        drawnAfter.push_back(drawnAfterMs);
+        runFor(portWait + std::chrono::milliseconds(200));
+        board.hangUp();
+        monitor.setDevices({});
+        runUntil([&] { return w.portok == 0; });
+        if (cycle == 0) {
+            descriptorsAfterFirst = openDescriptors();
+            memoryAfterFirst = residentMegabytes();
+        }
+    }
+    std::sort(drawnAfter.begin(), drawnAfter.end());
+    printFigure("reconnect_cycles", cycles, "%.0f");
+    printFigure("reconnect_missed", missed, "%.0f");
+    printFigure("first_drawn_median_ms", median(drawnAfter), "%.0f");
+    printFigure("first_drawn_worst_ms", drawnAfter.empty() ? -1 : drawnAfter.back(), "%.0f");
+    printFigure("descriptors_after_first", double(descriptorsAfterFirst), "%.0f");
+    printFigure("descriptors_after_last", double(openDescriptors()), "%.0f");
+    printFigure("rss_after_first_mb", memoryAfterFirst, "%.2f");
+    printFigure("rss_after_last_mb", residentMegabytes(), "%.2f");
     return missed == 0 ? 0 : 1;
 }
 
@@ -301,9 +337,11 @@ int main(int argc, char *argv[])
         "                                    the 7 ports present but silent, the rest absent)\n"
         "  polling DEVICE SECONDS [SAMPLE]   CPU and resident memory while polling the board on\n"
         "                                    DEVICE, memory sampled every SAMPLE seconds\n"
-        "  latency REPORTS                   time from an A5 line to the repainted picture");
+        "  latency REPORTS                   time from an A5 line to the repainted picture\n"
+        "  flood SECONDS                     a board reporting as fast as the line takes it\n"
+        "  reconnect CYCLES [PORT_WAIT_MS]   the board pulled and plugged in again CYCLES times");
     parser.addHelpOption();
-    parser.addPositionalArgument("figure", "startup, polling or latency");
+    parser.addPositionalArgument("figure", "startup, polling, latency, flood or reconnect");
     parser.process(app);
     const QStringList args = parser.positionalArguments();
     const QString figure = args.value(0);
@@ -320,5 +358,12 @@ int main(int argc, char *argv[])
     }
     if (figure == "latency" && args.size() == 2 && positiveNumber(args[1]) > 0)
         return latency(positiveNumber(args[1]));
+    if (figure == "flood" && args.size() == 2 && positiveNumber(args[1]) > 0)
+        return flood(positiveNumber(args[1]));
+    if (figure == "reconnect" && (args.size() == 2 || args.size() == 3) && positiveNumber(args[1]) > 0) {
+        const int waitMs = args.size() == 3 ? positiveNumber(args[2]) : int(ventana::kPortWait.count());
+        if (waitMs > 0)
+            return reconnect(positiveNumber(args[1]), std::chrono::milliseconds(waitMs));
+    }
     parser.showHelp(2);
 }
