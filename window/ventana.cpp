@@ -19,6 +19,7 @@ ventana::ventana(std::unique_ptr<SerialControl> port, std::chrono::milliseconds 
     , portWait_(portWait)
 {
     layout::installFontSubstitutes();
+    layout::applyDefaultFont(*this);
     MSComm1->setParent(this);
     setWindowTitle(QString::fromLatin1(kCaption));
     setFixedSize(layout::toPixels(layout::kClientWidth), layout::toPixels(layout::kClientHeight));
