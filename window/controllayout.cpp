@@ -15,6 +15,9 @@
 namespace layout {
 namespace {
 
+// What controls without a font of their own use: the sans serif the
+// layout was drawn with, at the size its status box uses, not bold.
+constexpr FontStyle kDefaultFont{"MS Sans Serif", 8.25, false};
 constexpr FontStyle kTitleFont{"MS Sans Serif", 18, true};
 constexpr FontStyle kStatusFont{"MS Sans Serif", 8.25, true};
 constexpr FontStyle kConsoleFont{"Courier New", 9.75, true};
@@ -110,6 +113,11 @@ void applyTabOrder(QWidget &window)
             QWidget::setTabOrder(previous, widget);
         previous = widget;
     }
+}
+
+void applyDefaultFont(QWidget &window)
+{
+    setFont(window, kDefaultFont);
 }
 
 void installFontSubstitutes()

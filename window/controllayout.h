@@ -46,6 +46,9 @@ void apply(QWidget &widget, const ControlLayout &row);
 // Chains the window's focusable controls in the order of their tab index.
 void applyTabOrder(QWidget &window);
 
+// Gives `window` the font its controls use unless their row names one.
+void applyDefaultFont(QWidget &window);
+
 // Maps the fonts the layout names to metric-compatible ones found on Linux.
 void installFontSubstitutes();
 

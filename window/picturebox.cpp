@@ -66,12 +66,18 @@ QImage PictureBox::drawing() const
     return image_;
 }
 
+// Works in whole device pixels, so that at a fractional pixel density the
+// border is as thick on every side and the backing image is shown one to
+// one.
 void PictureBox::paintEvent(QPaintEvent *)
 {
+    const qreal ratio = devicePixelRatioF();
+    const auto toLogical = [ratio](const QRect &device) {
+        return QRectF(QPointF(device.topLeft()) / ratio, QSizeF(device.size()) / ratio);
+    };
     QPainter painter(this);
-    painter.setPen(foreground_);
-    painter.drawRect(rect().adjusted(0, 0, -1, -1));
-    painter.drawImage(drawingArea().topLeft(), image_);
+    painter.fillRect(toLogical(QRect(QPoint(0, 0), deviceSize())), foreground_);
+    painter.drawImage(toLogical(drawingArea()), image_);
 }
 
 // Keeps what was drawn when the box is resized or moves to a screen of
@@ -90,14 +96,22 @@ void PictureBox::plot(QPoint pixel, QRgb rgb)
         reinterpret_cast<QRgb *>(image_.scanLine(pixel.y()))[pixel.x()] = rgb;
 }
 
+QSize PictureBox::deviceSize() const
+{
+    return (QSizeF(size()) * devicePixelRatioF()).toSize();
+}
+
+// The one-pixel border scaled to the pixel density and rounded to whole
+// device pixels, never thinner than one.
 QRect PictureBox::drawingArea() const
 {
-    return rect().adjusted(1, 1, -1, -1);
+    const int border = qMax(1, qRound(devicePixelRatioF()));
+    return QRect(QPoint(0, 0), deviceSize()).adjusted(border, border, -border, -border);
 }
 
 QSize PictureBox::blankImageSize() const
 {
-    return drawingArea().size().expandedTo(QSize(1, 1)) * devicePixelRatioF();
+    return drawingArea().size().expandedTo(QSize(1, 1));
 }
 
 QImage PictureBox::blankImage() const

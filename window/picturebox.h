@@ -32,6 +32,8 @@ protected:
 
 private:
     void plot(QPoint pixel, QRgb rgb);
+    QSize deviceSize() const;
+    // Inside the border, in device pixels.
     QRect drawingArea() const;
     QSize blankImageSize() const;
     QImage blankImage() const;

@@ -21,6 +21,7 @@ ventana::ventana(std::unique_ptr<SerialControl> port, std::chrono::milliseconds 
     , ports_(std::move(ports))
 {
     layout::installFontSubstitutes();
+    layout::applyDefaultFont(*this);
     MSComm1->setParent(this);
     setWindowTitle(QString::fromLatin1(kCaption));
     setFixedSize(layout::toPixels(layout::kClientWidth), layout::toPixels(layout::kClientHeight));

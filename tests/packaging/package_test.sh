@@ -1,15 +1,28 @@
 #!/usr/bin/env bash
 # Builds the Debian package and checks its control data and contents.
+# With --lintian it runs lintian on the package instead, which must report
+# neither errors nor warnings; without lintian installed that is skipped
+# (exit status 77).
 #
-#   package_test.sh BUILD_DIR
+#   package_test.sh BUILD_DIR [--lintian]
 set -euo pipefail
 
 build="$1"
+mode="${2:-}"
+if [ "$mode" = --lintian ] && ! command -v lintian > /dev/null; then
+    echo "lintian is not installed"
+    exit 77
+fi
 out="$(mktemp -d)"
 trap 'rm -rf "$out"' EXIT
 
 (cd "$build" && cpack -G DEB -B "$out" > "$out/cpack.log") || { cat "$out/cpack.log"; exit 1; }
 deb="$(ls "$out"/joystick-monitor_*.deb)"
+if [ "$mode" = --lintian ]; then
+    lintian --fail-on error,warning "$deb"
+    echo "lintian accepts $(basename "$deb")"
+    exit 0
+fi
 control="$(dpkg-deb -I "$deb")"
 contents="$(dpkg-deb -c "$deb")"
 status=0
@@ -32,7 +45,15 @@ expect_content ./usr/bin/joystick-monitor
 expect_content ./usr/share/applications/io.github.torvenk.JoystickMonitor.desktop
 expect_content ./usr/share/icons/hicolor/scalable/apps/io.github.torvenk.JoystickMonitor.svg
 expect_content ./usr/share/metainfo/io.github.torvenk.JoystickMonitor.metainfo.xml
-expect_content ./usr/share/man/man1/joystick-monitor.1
+for program in joystick-monitor joystick-monitor-demo joystick-board-sim; do
+    expect_content "./usr/share/man/man1/$program.1.gz"
+done
+expect_content ./usr/share/doc/joystick-monitor/copyright
+expect_content ./usr/share/doc/joystick-monitor/changelog.gz
+
+version="$(sed -n 's/^ Version: //p' <<< "$control")"
+latest="$(dpkg-deb --fsys-tarfile "$deb" | tar -xO ./usr/share/doc/joystick-monitor/changelog.gz | zcat | sed -n 1p)"
+grep -q "^joystick-monitor ($version)" <<< "$latest" || { echo "changelog's latest entry is not $version: $latest"; status=1; }
 
 [ "$status" -eq 0 ] && echo "package $(basename "$deb") complete"
 [ "$status" -eq 0 ] || echo "$control"

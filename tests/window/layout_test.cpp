@@ -4,6 +4,8 @@
 #include "window/ventana.h"
 
 #include <QFontInfo>
+#include <QStyle>
+#include <QStyleOptionButton>
 
 #include <gtest/gtest.h>
 
@@ -12,6 +14,24 @@ namespace {
 struct Window : ::testing::Test {
     ventana window{std::make_unique<FakeSerial>()};
 };
+
+// The width a control needs to show its whole caption, by its style's own
+// metrics: a push button's label plus its margin inside the frame, a check
+// box's indicator, spacing and label.
+int widthNeeded(QAbstractButton &control)
+{
+    auto *button = qobject_cast<QPushButton *>(&control);
+    if (!button)
+        return control.sizeHint().width();
+    QStyleOptionButton option;
+    option.initFrom(button);
+    if (button->autoDefault())
+        option.features |= QStyleOptionButton::AutoDefaultButton;
+    const QStyle &style = *button->style();
+    const int frame = button->width() - style.subElementRect(QStyle::SE_PushButtonContents, &option, button).width();
+    return button->fontMetrics().horizontalAdvance(button->text())
+           + style.pixelMetric(QStyle::PM_ButtonMargin, &option, button) + frame;
+}
 
 } // namespace
 
@@ -61,6 +81,17 @@ TEST_F(Window, GivesTheStatusBoxesTheirColoursAndFonts)
     EXPECT_TRUE(window.Label1->font().bold());
     EXPECT_EQ(window.Bconsola->font().pointSizeF(), 9.75);
     EXPECT_EQ(QFontInfo(window.Bconsola->font()).fixedPitch(), true);
+}
+
+TEST_F(Window, EveryButtonAndCheckBoxCaptionFitsInsideItsControl)
+{
+    window.show();
+    const QList<QAbstractButton *> controls = window.findChildren<QAbstractButton *>();
+    ASSERT_EQ(controls.size(), 4);
+    for (QAbstractButton *control : controls) {
+        EXPECT_LE(widthNeeded(*control), control->width())
+            << control->objectName().toStdString() << " at " << control->devicePixelRatioF() << " device pixels a pixel";
+    }
 }
 
 TEST_F(Window, TabsThroughTheControlsInTheTablesOrder)

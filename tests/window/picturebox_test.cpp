@@ -32,6 +32,15 @@ struct Box : ::testing::Test {
     }
 };
 
+// How many pixels of `color` run in from `from` along `step` in `image`.
+int runOf(const QImage &image, const QColor &color, QPoint from, QPoint step)
+{
+    int n = 0;
+    for (QPoint p = from; image.valid(p) && image.pixelColor(p) == color; p += step)
+        ++n;
+    return n;
+}
+
 } // namespace
 
 TEST_F(Box, DrawingAreaIsTheInsideOfTheBorderFilledWithTheBackground)
@@ -58,4 +67,24 @@ TEST_F(Box, WhatWasDrawnSurvivesARepaint)
     const QImage shown = box.grab().toImage();
     EXPECT_EQ(shown.pixelColor(41, 33), kRed);
     EXPECT_EQ(shown.pixelColor(33, 33), background());
+}
+
+TEST_F(Box, BorderIsEqualOnEverySideAndFramesTheDrawingPixelForPixel)
+{
+    box.Circle(512, 512, 128, vbcolor::kRed);
+    box.show();
+    const QImage shown = box.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QColor border = shown.pixelColor(0, 0);
+    const int last = shown.width() - 1;
+    const int middle = shown.width() / 2;
+    const int left = runOf(shown, border, {0, middle}, {1, 0});
+    const int top = runOf(shown, border, {middle, 0}, {0, 1});
+    EXPECT_EQ(left, qMax(1, qRound(box.devicePixelRatioF())));
+    EXPECT_EQ(top, left);
+    EXPECT_EQ(runOf(shown, border, {last, middle}, {-1, 0}), left);
+    EXPECT_EQ(runOf(shown, border, {middle, last}, {0, -1}), left);
+
+    QImage inside = shown.copy(shown.rect().adjusted(left, left, -left, -left));
+    inside.setDevicePixelRatio(box.drawing().devicePixelRatio());
+    EXPECT_EQ(inside, box.drawing().convertToFormat(QImage::Format_RGB32));
 }
