@@ -3,6 +3,7 @@
 #include "seriallink/discovery.h"
 #include "seriallink/serialcontrol.h"
 #include "stickdata/protocol.h"
+#include "window/vbcolor.h"
 #include "window/ventana.h"
 
 void ventana::MSComm1_OnComm()
@@ -12,7 +13,7 @@ void ventana::MSComm1_OnComm()
     const QString character = MSComm1->Input();
     if (character == QLatin1Char(protocol::kLineFeed))
         finishLine();
-    else if (character.compare(polling::kHighestDroppedCharacter) > 0)
+    else if (!character.isEmpty() && character.at(0).unicode() >= polling::kLowestLineCharacter)
         appendToLine(character);
 }
 

@@ -1,7 +1,6 @@
 #pragma once
 
-#include <QString>
-#include <QStringView>
+#include <QtGlobal>
 
 namespace polling {
 
@@ -9,9 +8,9 @@ namespace polling {
 // few characters long; a longer one is dropped whole.
 constexpr qsizetype kMaxLineLength = 4096;
 
-// Received characters that compare no greater than this one (code 30) are
-// not part of any line.
-constexpr QStringView kHighestDroppedCharacter = u"\x1e";
+// Received characters from this code up are part of a line; the control
+// characters below it (carriage return included) are dropped.
+constexpr char16_t kLowestLineCharacter = 31;
 
 // The test figure drawn by the test button, in drawing units.
 constexpr float kTestFigureFrom = 10;

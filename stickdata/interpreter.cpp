@@ -1,5 +1,6 @@
 #include "stickdata/numberrule.h"
 #include "stickdata/protocol.h"
+#include "window/vbcolor.h"
 #include "window/ventana.h"
 
 #include <QStringList>
@@ -7,6 +8,12 @@
 #include <array>
 
 namespace {
+
+// How a stick is drawn, in drawing units of its picture box: blue while its
+// button is pressed, red otherwise.
+constexpr float kStickRadius = 128;
+constexpr uint32_t kButtonActiveColor = vbcolor::kBlue;
+constexpr uint32_t kButtonIdleColor = vbcolor::kRed;
 
 // A stick coordinate: its value text goes to a text box, its number to an
 // integer field.
@@ -56,13 +63,13 @@ void applyAxis(ventana &window, const AxisChannel &axis, const QString &value)
 
 uint32_t stickColor(const QCheckBox &button)
 {
-    return button.isChecked() ? protocol::kButtonActiveColor : protocol::kButtonIdleColor;
+    return button.isChecked() ? kButtonActiveColor : kButtonIdleColor;
 }
 
 void drawStick(PictureBox &picture, int16_t x, int16_t y, const QCheckBox &button)
 {
     picture.Cls();
-    picture.Circle(float(x), float(y), protocol::kStickRadius, stickColor(button));
+    picture.Circle(float(x), float(y), kStickRadius, stickColor(button));
 }
 
 // The colours come from the check boxes as they stand now, so a click by

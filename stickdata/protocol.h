@@ -1,9 +1,6 @@
 #pragma once
 
-#include "window/vbcolor.h"
-
 #include <array>
-#include <cstdint>
 
 // The line protocol spoken with the board.
 namespace protocol {
@@ -19,10 +16,5 @@ constexpr char kLineFeed = '\n';
 constexpr std::array<const char *, 6> kTags{"A0", "A1", "A2", "A3", "A4", "A5"};
 // The button value meaning "pressed" (the buttons are active-low).
 constexpr auto kButtonActive = "0";
-
-// How a stick is drawn, in drawing units of its picture box.
-constexpr float kStickRadius = 128;
-constexpr uint32_t kButtonActiveColor = vbcolor::kBlue;
-constexpr uint32_t kButtonIdleColor = vbcolor::kRed;
 
 } // namespace protocol

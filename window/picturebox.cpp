@@ -13,13 +13,6 @@ PictureBox::PictureBox(QWidget *parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-void PictureBox::setColors(uint32_t background, uint32_t foreground)
-{
-    background_ = vbcolor::toQColor(background);
-    foreground_ = vbcolor::toQColor(foreground);
-    Cls();
-}
-
 void PictureBox::Cls()
 {
     if (image_.size() == blankImageSize())

@@ -17,8 +17,6 @@ public:
 
     explicit PictureBox(QWidget *parent = nullptr);
 
-    void setColors(uint32_t background, uint32_t foreground);
-
     void Cls();
     void Circle(float x, float y, float radius, uint32_t color);
     void Line(float x1, float y1, float x2, float y2, uint32_t color);

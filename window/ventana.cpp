@@ -1,6 +1,7 @@
 #include "window/ventana.h"
 
 #include "seriallink/serialcontrol.h"
+#include "stickdata/protocol.h"
 #include "window/toolkit.h"
 
 #include <QCloseEvent>
@@ -52,7 +53,7 @@ QLineEdit *ventana::textBox(const char *name)
 void ventana::Form_Load()
 {
     show();
-    CLAVE = QStringLiteral("JOYSTICK");
+    CLAVE = QString::fromLatin1(protocol::kKeyword);
     portok = 0;
     buscarPuerto();
 }
