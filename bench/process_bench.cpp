@@ -86,7 +86,7 @@ int startupAndDiscovery(int silentPorts)
     clock.start();
     const double cpuBefore = cpuSeconds();
     window->Form_Load();
-    const double wall = clock.elapsed() / 1000.0;
+    const double wall = double(clock.elapsed()) / 1000.0;
     const double cpu = cpuSeconds() - cpuBefore;
     if (window->portok != 0 || window->puerto != 7) {
         std::fprintf(stderr, "discovery did not run through port 7 without finding a board\n");
@@ -141,7 +141,7 @@ int polling(const QString &device, int seconds, int sampleSeconds)
         std::fflush(stdout);
     }
     const double cpu = cpuSeconds() - cpuBefore;
-    const double wall = clock.elapsed() / 1000.0;
+    const double wall = double(clock.elapsed()) / 1000.0;
 
     printFigure("poll_seconds", wall, "%.1f");
     printFigure("poll_cpu_s", cpu);
@@ -190,7 +190,7 @@ int latency(int reports)
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
         if (!painted)
             ++missed;
-        latencies.push_back(clock.nsecsElapsed() / 1e6);
+        latencies.push_back(double(clock.nsecsElapsed()) / 1e6);
     }
     printFigure("latency_reports", reports, "%.0f");
     printFigure("latency_median_ms", median(latencies), "%.2f");

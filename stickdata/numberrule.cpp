@@ -76,7 +76,7 @@ int16_t readRadixInteger(Reader &reader, int radix)
     constexpr uint32_t kWiderThan16Bits = 0x10000;
     uint32_t value = 0;
     for (int digit; (digit = digitValue(reader.peek(), radix)) >= 0; reader.next())
-        value = std::min<uint32_t>(value * radix + digit, kWiderThan16Bits);
+        value = std::min<uint32_t>(value * uint32_t(radix) + uint32_t(digit), kWiderThan16Bits);
     if (value >= kWiderThan16Bits)
         return kInt16Max;
     return static_cast<int16_t>(static_cast<uint16_t>(value));
@@ -133,13 +133,16 @@ private:
     void add(int digit)
     {
         if (count_ < kKept)
-            leading_[count_] = digit;
+            leading_[size_t(count_)] = digit;
         if (digit != 0)
             lastNonZero_ = count_;
         ++count_;
     }
 
-    int digitAt(int64_t index) const { return index < std::min<int64_t>(count_, kKept) ? leading_[index] : 0; }
+    int digitAt(int64_t index) const
+    {
+        return index < std::min<int64_t>(count_, kKept) ? leading_[size_t(index)] : 0;
+    }
 
     std::array<int, kKept> leading_{};
     int64_t count_ = 0;
