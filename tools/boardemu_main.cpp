@@ -58,6 +58,7 @@ constexpr std::array<uint8_t, 2> kButtonPins = {2, 3};
 constexpr std::array<uint8_t, 2> kButtonInterrupts = {0, 1};
 // How far emulated time may run ahead of the wall clock before it waits.
 constexpr auto kMaxLead = 2ms;
+// Emulated between two looks at the clock and at standard input: 1 ms.
 constexpr uint64_t kCyclesPerSlice = kClockHz / 1000;
 
 void report(const std::string &message)
@@ -101,8 +102,8 @@ public:
     }
 
 private:
-    // Raises the level even when it is the one the line last had: after a
-    // reset the chip's registers no longer hold it.
+    // Delivers the level even when the line last had it: a reset clears the
+    // chip's pin registers, not the level the line remembers.
     static void raise(avr_irq_t *irq, uint32_t value)
     {
         irq->flags |= IRQ_FLAG_INIT;
@@ -128,10 +129,12 @@ private:
         avr_ioctl(avr_, AVR_IOCTL_IOPORT_SET_EXTERNAL('D'), &external);
     }
 
+    // Every input again, at the start and after a reset. A reset also turns
+    // back on the emulator's re-check, at every cycle while a pin is low, of
+    // the pin's level-triggered interrupt, enabled or not: that slows the
+    // emulation about threefold. Off, a low level triggers once, like an edge.
     void applyInputs()
     {
-        // A pin held low would otherwise re-check its level-triggered interrupt
-        // every cycle, disabled or not, and slow the emulation to a crawl.
         for (uint8_t interrupt : kButtonInterrupts)
             avr_extint_set_strict_lvl_trig(avr_, interrupt, 0);
         for (int i = 0; i < kStickCount; ++i)
@@ -277,12 +280,15 @@ void makeRaw(const char *device)
     ::close(fd);
 }
 
-// The library keeps its own handle on the pseudo-terminal's other side, so
-// the port stays usable while no program has it open. Its stop function can
-// hang, and is left out: the port goes away with the process.
-const char *connectSerialPort(avr_t *avr, uart_pty_t &pty)
+// The serial port's pseudo-terminal, or an empty path when none could be
+// made. The library keeps the terminal's program side open itself, so the
+// port stays usable while no program has it open. Its stop function can hang
+// and is left out: the port goes away with the process.
+std::string connectSerialPort(avr_t *avr, uart_pty_t &pty)
 {
     uart_pty_init(avr, &pty);
+    if (pty.pty.slavename[0] == '\0')
+        return {};
     uart_pty_connect(&pty, '0');
     makeRaw(pty.pty.slavename);
     return pty.pty.slavename;
@@ -294,9 +300,13 @@ int run(const char *firmwarePath)
     if (!avr)
         return 1;
     static uart_pty_t pty;
-    const char *port = connectSerialPort(avr, pty);
+    const std::string port = connectSerialPort(avr, pty);
+    if (port.empty()) {
+        report("cannot make a pseudo-terminal for the serial port");
+        return 1;
+    }
     Board board(avr);
-    std::printf("%s port %s\n", kMark, port);
+    std::printf("%s port %s\n", kMark, port.c_str());
 
     Pacer pacer(avr);
     CommandReader commands;
