@@ -135,9 +135,11 @@ TEST_F(EmulatedBoardTest, AnnouncesUntilAskedThenAnswersEachRequestAloneInOrder)
     // the one before is answered is answered next.
     port.write("HELLO\nDATA\r\n" + QByteArray(64, 'x') + "DATA\nDATA\nDATA\n");
     const QByteArray answer = "A0 0\nA1 1023\nA2 100\nA3 777\nA4 0\nA5 1\n";
-    QByteArray received = withoutKeywordLines(readLines(port, 3 * 6));
-    while (port.waitForReadyRead(500))
-        received += withoutKeywordLines(port.readAll());
+    QByteArray received = readLines(port, 3 * 6);
+    const QDeadlineTimer nothingMore(500ms);
+    while (port.waitForReadyRead(int(nothingMore.remainingTime())))
+        received += port.readAll();
+    received = withoutKeywordLines(received);
     EXPECT_EQ(QString::fromLatin1(received), QString::fromLatin1(answer + answer + answer));
 }
 
