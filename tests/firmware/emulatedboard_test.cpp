@@ -1,0 +1,207 @@
+#include "seriallink/serialportcontrol.h"
+#include "support/eventloop.h"
+#include "support/qtprinters.h"
+#include "window/ventana.h"
+
+#include <QProcess>
+#include <QSerialPort>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <optional>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+#if defined(JOYSTICK_BOARD_EMU) && defined(JOYSTICK_BOARD_ELF)
+constexpr const char *kEmulator = JOYSTICK_BOARD_EMU;
+constexpr const char *kFirmware = JOYSTICK_BOARD_ELF;
+#else
+constexpr const char *kEmulator = nullptr;
+constexpr const char *kFirmware = nullptr;
+#endif
+
+constexpr auto kStartLimit = 10s;
+// Far beyond what any of these takes on an idle machine, so that a busy
+// one cannot fail them.
+constexpr auto kLimit = 15s;
+constexpr QByteArrayView kPortLine = "joystick-board-emu: port ";
+
+// The board's firmware on the emulator, a child process. Its pins are set
+// through the emulator's standard input; it stops when that is closed.
+class EmulatedBoard {
+public:
+    EmulatedBoard()
+    {
+        emulator_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        emulator_.start(kEmulator, {kFirmware});
+        const QDeadlineTimer deadline(kStartLimit);
+        while (port_.isEmpty() && emulator_.waitForReadyRead(int(deadline.remainingTime()))) {
+            while (emulator_.canReadLine()) {
+                const QByteArray line = emulator_.readLine().trimmed();
+                if (line.startsWith(kPortLine))
+                    port_ = QString::fromUtf8(line.mid(kPortLine.size()));
+            }
+        }
+    }
+
+    ~EmulatedBoard()
+    {
+        emulator_.closeWriteChannel();
+        if (!emulator_.waitForFinished(int(std::chrono::milliseconds(kStartLimit).count())))
+            emulator_.kill();
+    }
+
+    QString port() const { return port_; }
+
+    void command(const QByteArray &line)
+    {
+        emulator_.write(line + '\n');
+        emulator_.waitForBytesWritten();
+    }
+
+private:
+    QProcess emulator_;
+    QString port_;
+};
+
+class EmulatedBoardTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!kEmulator)
+            GTEST_SKIP() << "the emulated board needs the AVR toolchain for its firmware (Debian: gcc-avr "
+                            "avr-libc arduino-core-avr) and simavr for the emulator (Debian: simavr "
+                            "libsimavr-dev libelf-dev)";
+        board.emplace();
+        ASSERT_FALSE(board->port().isEmpty()) << "the emulator printed no port";
+    }
+
+    std::optional<EmulatedBoard> board;
+};
+
+// The monitor with COM 1 absent and the emulated board's port as COM 2,
+// recording the status texts it shows.
+struct Monitor {
+    explicit Monitor(const QString &boardPort)
+        : window(std::make_unique<SerialPortControl>(ComPortMap(QStringList{QString(), boardPort})))
+    {
+        for (QLineEdit *box : {window.Info, window.Bconsola})
+            QObject::connect(box, &QLineEdit::textChanged, box,
+                             [this, box](const QString &text) { status.append(box->objectName() + ": " + text); });
+        QObject::connect(window.Timer1, &QTimer::timeout, window.Timer1, [this] { ++ticks; });
+    }
+
+    ventana window;
+    QStringList status;
+    int ticks = 0;
+};
+
+// Whether the right-hand end of a stick's circle (radius 128 units, 16 units
+// a pixel), centred where the stick's values put it, has the given colour.
+bool showsCircle(const PictureBox *picture, int x, int y, Qt::GlobalColor colour)
+{
+    return picture->drawing().pixelColor(x / 16 + 8, y / 16) == QColor(colour);
+}
+
+QByteArray readLines(QSerialPort &port, int count)
+{
+    QByteArray received;
+    const QDeadlineTimer deadline(kLimit);
+    while (received.count('\n') < count && port.waitForReadyRead(int(deadline.remainingTime())))
+        received += port.readAll();
+    return received;
+}
+
+QByteArray withoutKeywordLines(QByteArray bytes)
+{
+    return bytes.replace("JOYSTICK\n", "");
+}
+
+} // namespace
+
+TEST_F(EmulatedBoardTest, AnnouncesUntilAskedThenAnswersEachRequestAloneInOrder)
+{
+    for (const char *pin : {"A0 0", "A1 1023", "A2 100", "A3 777", "A4 0"})
+        board->command(pin);
+    QSerialPort port(board->port());
+    ASSERT_TRUE(port.open(QIODevice::ReadWrite));
+    EXPECT_EQ(QString::fromLatin1(readLines(port, 2).left(18)), "JOYSTICK\nJOYSTICK\n");
+
+    // A carriage return is ignored; an unknown line, and a request buried at
+    // the end of an over-long line, get no answer; a request arriving while
+    // the one before is answered is answered next.
+    port.write("HELLO\nDATA\r\n" + QByteArray(64, 'x') + "DATA\nDATA\nDATA\n");
+    const QByteArray answer = "A0 0\nA1 1023\nA2 100\nA3 777\nA4 0\nA5 1\n";
+    QByteArray received = readLines(port, 3 * 6);
+    const QDeadlineTimer nothingMore(500ms);
+    while (port.waitForReadyRead(int(nothingMore.remainingTime())))
+        received += port.readAll();
+    received = withoutKeywordLines(received);
+    EXPECT_EQ(QString::fromLatin1(received), QString::fromLatin1(answer + answer + answer));
+}
+
+TEST_F(EmulatedBoardTest, MonitorFindsTheBoardOnComTwoAndShowsItsPins)
+{
+    for (const char *pin : {"A0 512", "A1 256", "A2 96", "A3 1008", "A4 0"})
+        board->command(pin);
+    Monitor monitor(board->port());
+    ventana &w = monitor.window;
+    w.Form_Load();
+
+    EXPECT_EQ(monitor.status, QStringList({"Bconsola: Error COM 1", "Info: Conectado a COM 2",
+                                           "Bconsola: OK PUERTO 2"}));
+    ASSERT_EQ(w.portok, 1);
+    ASSERT_TRUE(runUntil([&] { return showsCircle(w.Picture1, 512, 256, Qt::red); }, kLimit));
+    EXPECT_TRUE(showsCircle(w.Picture2, 96, 1008, Qt::blue));
+    EXPECT_EQ(w.vA0->text(), "512");
+    EXPECT_EQ(w.vA1->text(), "256");
+    EXPECT_EQ(w.vA2->text(), "96");
+    EXPECT_EQ(w.iA0, 512);
+    EXPECT_EQ(w.iA3, 1008);
+    EXPECT_TRUE(w.vA4->isChecked());
+    EXPECT_FALSE(w.vA5->isChecked());
+}
+
+TEST_F(EmulatedBoardTest, MonitorFollowsPinsChangedWhilePolling)
+{
+    Monitor monitor(board->port());
+    ventana &w = monitor.window;
+    w.Form_Load();
+    ASSERT_TRUE(runUntil([&] { return w.vA0->text() == "512"; }, kLimit));
+
+    for (const char *pin : {"A0 704", "A1 320", "A5 0"})
+        board->command(pin);
+    const int ticksBefore = monitor.ticks;
+    ASSERT_TRUE(runUntil([&] { return showsCircle(w.Picture1, 704, 320, Qt::blue); }, kLimit));
+    // One or two polls on an idle machine.
+    EXPECT_LE(monitor.ticks - ticksBefore, 10);
+    EXPECT_TRUE(showsCircle(w.Picture2, 512, 512, Qt::red));
+    EXPECT_EQ(w.vA0->text(), "704");
+    EXPECT_TRUE(w.vA5->isChecked());
+}
+
+TEST_F(EmulatedBoardTest, ResettingTheBoardWhilePollingDoesNotDisturbTheMonitor)
+{
+    board->command("A4 0");
+    Monitor monitor(board->port());
+    ventana &w = monitor.window;
+    w.Form_Load();
+    ASSERT_TRUE(runUntil([&] { return w.vA4->isChecked(); }, kLimit));
+    const QStringList statusBefore = monitor.status;
+
+    board->command("reset");
+    board->command("A2 48");
+    ASSERT_TRUE(runUntil([&] { return w.vA2->text() == "48"; }, kLimit));
+    runFor(1s);
+
+    EXPECT_EQ(monitor.status, statusBefore);
+    EXPECT_EQ(w.portok, 1);
+    EXPECT_EQ(w.puerto, 2);
+    EXPECT_TRUE(w.MSComm1->PortOpen());
+    EXPECT_EQ(w.vA0->text(), "512");
+    EXPECT_TRUE(w.vA4->isChecked());
+    EXPECT_FALSE(w.vA5->isChecked());
+}
