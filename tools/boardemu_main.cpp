@@ -50,7 +50,7 @@ constexpr const char *kUsage =
 constexpr uint32_t kClockHz = 16'000'000;
 constexpr uint32_t kSupplyMillivolts = 5000;
 constexpr int kAdcSteps = 1023;
-constexpr int kStickCount = 4;
+constexpr size_t kStickCount = 4;
 constexpr int kCentre = 512;
 // The buttons' pins on port D, in the order of their tags A4 and A5.
 constexpr std::array<uint8_t, 2> kButtonPins = {2, 3};
@@ -82,13 +82,13 @@ class Board {
 public:
     explicit Board(avr_t *avr) : avr_(avr) { applyInputs(); }
 
-    void setStick(int index, int reading)
+    void setStick(size_t index, int reading)
     {
         inputs_.sticks[index] = reading;
-        raise(avr_io_getirq(avr_, AVR_IOCTL_ADC_GETIRQ, ADC_IRQ_ADC0 + index), millivoltsFor(reading));
+        raise(avr_io_getirq(avr_, AVR_IOCTL_ADC_GETIRQ, int(ADC_IRQ_ADC0 + index)), millivoltsFor(reading));
     }
 
-    void setButton(int index, bool level)
+    void setButton(size_t index, bool level)
     {
         inputs_.buttonLevels[index] = level;
         holdButtonLevels();
@@ -110,7 +110,7 @@ private:
         avr_raise_irq(irq, value);
     }
 
-    avr_irq_t *buttonIrq(int index) const
+    avr_irq_t *buttonIrq(size_t index) const
     {
         return avr_io_getirq(avr_, AVR_IOCTL_IOPORT_GETIRQ('D'), kButtonPins[index]);
     }
@@ -122,9 +122,9 @@ private:
         avr_ioport_external_t external{};
         external.name = 'D';
         for (size_t i = 0; i < kButtonPins.size(); ++i) {
-            external.mask |= 1u << kButtonPins[i];
+            external.mask = uint8_t(external.mask | 1u << kButtonPins[i]);
             if (inputs_.buttonLevels[i])
-                external.value |= 1u << kButtonPins[i];
+                external.value = uint8_t(external.value | 1u << kButtonPins[i]);
         }
         avr_ioctl(avr_, AVR_IOCTL_IOPORT_SET_EXTERNAL('D'), &external);
     }
@@ -137,10 +137,10 @@ private:
     {
         for (uint8_t interrupt : kButtonInterrupts)
             avr_extint_set_strict_lvl_trig(avr_, interrupt, 0);
-        for (int i = 0; i < kStickCount; ++i)
+        for (size_t i = 0; i < kStickCount; ++i)
             setStick(i, inputs_.sticks[i]);
         for (size_t i = 0; i < kButtonPins.size(); ++i)
-            setButton(int(i), inputs_.buttonLevels[i]);
+            setButton(i, inputs_.buttonLevels[i]);
     }
 
     avr_t *avr_;
@@ -171,7 +171,7 @@ Outcome runCommand(Board &board, const std::string &command)
     const bool tagged = command.size() > 3 && command[0] == 'A' && command[1] >= '0' && command[1] <= '5'
                         && command[2] == ' ';
     if (tagged) {
-        const int channel = command[1] - '0';
+        const auto channel = size_t(command[1] - '0');
         const std::string_view argument = std::string_view(command).substr(3);
         if (channel < kStickCount) {
             if (const auto reading = parseNumber(argument, kAdcSteps)) {

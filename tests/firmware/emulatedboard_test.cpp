@@ -1,7 +1,6 @@
-#include "seriallink/serialportcontrol.h"
 #include "support/eventloop.h"
+#include "support/monitor.h"
 #include "support/qtprinters.h"
-#include "window/ventana.h"
 
 #include <QProcess>
 #include <QSerialPort>
@@ -82,22 +81,13 @@ protected:
     std::optional<EmulatedBoard> board;
 };
 
-// The monitor with COM 1 absent and the emulated board's port as COM 2,
-// recording the status texts it shows.
-struct Monitor {
-    explicit Monitor(const QString &boardPort)
-        : window(std::make_unique<SerialPortControl>(ComPortMap(QStringList{QString(), boardPort})))
-    {
-        for (QLineEdit *box : {window.Info, window.Bconsola})
-            QObject::connect(box, &QLineEdit::textChanged, box,
-                             [this, box](const QString &text) { status.append(box->objectName() + ": " + text); });
-        QObject::connect(window.Timer1, &QTimer::timeout, window.Timer1, [this] { ++ticks; });
-    }
-
-    ventana window;
-    QStringList status;
-    int ticks = 0;
-};
+// The monitor with COM 1 absent and the emulated board's port as COM 2.
+// The firmware announces itself every half second, so the monitor listens
+// on each port as long as it does for real boards.
+std::unique_ptr<Monitor> monitorWithBoardOnComTwo(const QString &boardPort)
+{
+    return std::make_unique<Monitor>(QStringList{QString(), boardPort}, ventana::kPortWait);
+}
 
 // Whether the right-hand end of a stick's circle (radius 128 units, 16 units
 // a pixel), centred where the stick's values put it, has the given colour.
@@ -147,11 +137,11 @@ TEST_F(EmulatedBoardTest, MonitorFindsTheBoardOnComTwoAndShowsItsPins)
 {
     for (const char *pin : {"A0 512", "A1 256", "A2 96", "A3 1008", "A4 0"})
         board->command(pin);
-    Monitor monitor(board->port());
-    ventana &w = monitor.window;
+    const auto monitor = monitorWithBoardOnComTwo(board->port());
+    ventana &w = monitor->window;
     w.Form_Load();
 
-    EXPECT_EQ(monitor.status, QStringList({"Bconsola: Error COM 1", "Info: Conectado a COM 2",
+    EXPECT_EQ(monitor->status, QStringList({"Bconsola: Error COM 1", "Info: Conectado a COM 2",
                                            "Bconsola: OK PUERTO 2"}));
     ASSERT_EQ(w.portok, 1);
     ASSERT_TRUE(runUntil([&] { return showsCircle(w.Picture1, 512, 256, Qt::red); }, kLimit));
@@ -167,17 +157,18 @@ TEST_F(EmulatedBoardTest, MonitorFindsTheBoardOnComTwoAndShowsItsPins)
 
 TEST_F(EmulatedBoardTest, MonitorFollowsPinsChangedWhilePolling)
 {
-    Monitor monitor(board->port());
-    ventana &w = monitor.window;
+    const auto monitor = monitorWithBoardOnComTwo(board->port());
+    ventana &w = monitor->window;
     w.Form_Load();
     ASSERT_TRUE(runUntil([&] { return w.vA0->text() == "512"; }, kLimit));
 
+    int polls = 0;
+    QObject::connect(w.Timer1, &QTimer::timeout, w.Timer1, [&] { ++polls; });
     for (const char *pin : {"A0 704", "A1 320", "A5 0"})
         board->command(pin);
-    const int ticksBefore = monitor.ticks;
     ASSERT_TRUE(runUntil([&] { return showsCircle(w.Picture1, 704, 320, Qt::blue); }, kLimit));
     // One or two polls on an idle machine.
-    EXPECT_LE(monitor.ticks - ticksBefore, 10);
+    EXPECT_LE(polls, 10);
     EXPECT_TRUE(showsCircle(w.Picture2, 512, 512, Qt::red));
     EXPECT_EQ(w.vA0->text(), "704");
     EXPECT_TRUE(w.vA5->isChecked());
@@ -186,22 +177,40 @@ TEST_F(EmulatedBoardTest, MonitorFollowsPinsChangedWhilePolling)
 TEST_F(EmulatedBoardTest, ResettingTheBoardWhilePollingDoesNotDisturbTheMonitor)
 {
     board->command("A4 0");
-    Monitor monitor(board->port());
-    ventana &w = monitor.window;
+    const auto monitor = monitorWithBoardOnComTwo(board->port());
+    ventana &w = monitor->window;
     w.Form_Load();
     ASSERT_TRUE(runUntil([&] { return w.vA4->isChecked(); }, kLimit));
-    const QStringList statusBefore = monitor.status;
+    const QStringList statusBefore = monitor->status;
 
     board->command("reset");
     board->command("A2 48");
     ASSERT_TRUE(runUntil([&] { return w.vA2->text() == "48"; }, kLimit));
     runFor(1s);
 
-    EXPECT_EQ(monitor.status, statusBefore);
+    EXPECT_EQ(monitor->status, statusBefore);
     EXPECT_EQ(w.portok, 1);
     EXPECT_EQ(w.puerto, 2);
     EXPECT_TRUE(w.MSComm1->PortOpen());
     EXPECT_EQ(w.vA0->text(), "512");
     EXPECT_TRUE(w.vA4->isChecked());
     EXPECT_FALSE(w.vA5->isChecked());
+}
+
+TEST_F(EmulatedBoardTest, ABoardPluggedInAgainAfterItsPortWasLostIsFoundAgain)
+{
+    const auto monitor = monitorWithBoardOnComTwo(board->port());
+    ventana &w = monitor->window;
+    w.Form_Load();
+    ASSERT_EQ(w.portok, 1);
+
+    board.reset();
+    monitor->setDevices({});
+    ASSERT_TRUE(runUntil([&] { return w.portok == 0; }, kLimit));
+
+    board.emplace();
+    board->command("A0 900");
+    monitor->setDevices({board->port()});
+    ASSERT_TRUE(runUntil([&] { return w.vA0->text() == "900"; }, kLimit));
+    EXPECT_EQ(w.puerto, 1);
 }
