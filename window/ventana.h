@@ -1,6 +1,7 @@
 #pragma once
 
 #include "window/controllayout.h"
+#include "window/framepacer.h"
 #include "window/picturebox.h"
 
 #include <QCheckBox>
@@ -100,4 +101,5 @@ private:
     bool unloaded_ = false;
     bool skippingLongLine_ = false;
     QString reportedProblem_;
+    FramePacer framePacer_{*this};
 };
