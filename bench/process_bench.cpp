@@ -129,6 +129,7 @@ int polling(const QString &device, int seconds, int sampleSeconds)
     PaintWatch watch(window->Picture1, [&] { ++reportsDrawn; });
     std::vector<double> samples{residentMegabytes()};
     std::printf("rss_sample_mb t=0 %.2f\n", samples.back());
+    std::fflush(stdout);
     const double cpuBefore = cpuSeconds();
     QElapsedTimer clock;
     clock.start();
@@ -155,11 +156,15 @@ int polling(const QString &device, int seconds, int sampleSeconds)
     return reportsDrawn > 0 ? 0 : 1;
 }
 
-// Time from an "A5" line written to the pty to the repainted left picture.
-// The other five lines of each report go first, so that only the closing
-// line is timed.
+// Time from an "A5" line written to the pty to the end of the frame that
+// shows it: the repaint of the left picture and the flush to the screen
+// that follows in the same pass. Reports come five a second, as the board
+// sends them when polled: the other five lines of each report go half a
+// period ahead, so that only the closing line is timed, and the next report
+// starts half a period after it.
 int latency(int reports)
 {
+    constexpr std::chrono::milliseconds kHalfReportPeriod{100};
     BoardSimulator board(silentDevice());
     Monitor monitor({board.slavePath()});
     ventana *window = &monitor.window;
@@ -180,7 +185,7 @@ int latency(int reports)
                        .arg(1023 - x)
                        .arg(i % 2)
                        .toLatin1());
-        runFor(std::chrono::milliseconds(20));
+        runFor(kHalfReportPeriod);
         painted = false;
         QElapsedTimer clock;
         clock.start();
@@ -191,6 +196,7 @@ int latency(int reports)
         if (!painted)
             ++missed;
         latencies.push_back(double(clock.nsecsElapsed()) / 1e6);
+        runFor(kHalfReportPeriod);
     }
     printFigure("latency_reports", reports, "%.0f");
     printFigure("latency_median_ms", median(latencies), "%.2f");
@@ -337,7 +343,7 @@ int main(int argc, char *argv[])
         "                                    the 7 ports present but silent, the rest absent)\n"
         "  polling DEVICE SECONDS [SAMPLE]   CPU and resident memory while polling the board on\n"
         "                                    DEVICE, memory sampled every SAMPLE seconds\n"
-        "  latency REPORTS                   time from an A5 line to the repainted picture\n"
+        "  latency REPORTS                   time from an A5 line to the frame that shows it\n"
         "  flood SECONDS                     a board reporting as fast as the line takes it\n"
         "  reconnect CYCLES [PORT_WAIT_MS]   the board pulled and plugged in again CYCLES times");
     parser.addHelpOption();

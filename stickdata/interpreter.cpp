@@ -53,11 +53,14 @@ const Channel *findChannel(const std::array<Channel, N> &channels, const QString
 }
 
 // The value goes through the text box on its way to the integer field, so
-// the field always matches what the box shows.
+// the field always matches what the box shows. A box that already shows the
+// value is left alone: setting it again would lay the text out and repaint
+// it for nothing.
 void applyAxis(ventana &window, const AxisChannel &axis, const QString &value)
 {
     QLineEdit *box = window.*axis.textBox;
-    box->setText(value);
+    if (box->text() != value)
+        box->setText(value);
     window.*axis.value = leadingNumberToInt16(box->text());
 }
 

@@ -2,6 +2,7 @@
 
 #include "seriallink/comportmap.h"
 #include "window/controllayout.h"
+#include "window/framepacer.h"
 #include "window/picturebox.h"
 
 #include <QCheckBox>
@@ -111,4 +112,5 @@ private:
     bool unloaded_ = false;
     bool skippingLongLine_ = false;
     QString reportedProblem_;
+    FramePacer framePacer_{*this};
 };

@@ -1,10 +1,13 @@
 #include "interpreterfixture.h"
+#include "support/eventloop.h"
 
 #include "window/vbcolor.h"
 
 #include <QColor>
+#include <QElapsedTimer>
 #include <QImage>
 #include <QRect>
+#include <QWindow>
 
 namespace {
 
@@ -118,6 +121,60 @@ TEST_F(StickRendering, StickOutsideTheBoxIsClipped)
             EXPECT_NEAR(drawn.bottom(), expected.bottom(), 1);
         }
     }
+}
+
+// Counts the paint events a control receives.
+class PaintCount : public QObject {
+public:
+    explicit PaintCount(QWidget &control) { control.installEventFilter(this); }
+    int paints = 0;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        paints += event->type() == QEvent::Paint;
+        return false;
+    }
+};
+
+// The window on screen, after its first paint and a quiet spell.
+class ScreenPacing : public InterpreterFixture {
+protected:
+    ScreenPacing()
+    {
+        window.show();
+        runUntil([&] { return window.windowHandle()->isExposed(); });
+        runFor(std::chrono::milliseconds(100));
+    }
+};
+
+TEST_F(ScreenPacing, AFastStreamIsPaintedAtMostOncePerFrameWhileTheFieldsFollowEveryReport)
+{
+    PaintCount left(*window.Picture1);
+    QElapsedTimer clock;
+    clock.start();
+    constexpr int kReports = 200;
+    for (int i = 0; i < kReports; ++i) {
+        const bool leftPressed = i % 2 == 1;
+        feed(report(i, 1023 - i, 512, 512, "1", leftPressed ? "0" : "1"));
+        ASSERT_EQ(window.vA0->text(), QString::number(i));
+        ASSERT_EQ(window.iA1, 1023 - i);
+        ASSERT_EQ(window.vA5->isChecked(), leftPressed);
+        QCoreApplication::processEvents();
+    }
+    runFor(std::chrono::milliseconds(50));
+    // One paint a frame of a 60 Hz screen, with room for twice that rate
+    // and for the first and the last report; unpaced, every report paints.
+    EXPECT_GE(left.paints, 1);
+    EXPECT_LE(left.paints, 2 + clock.elapsed() / 8);
+}
+
+TEST_F(ScreenPacing, AChangeAfterAQuietSpellIsPaintedAtOnce)
+{
+    PaintCount left(*window.Picture1);
+    feed(report(300, 700, 512, 512));
+    QCoreApplication::sendPostedEvents();
+    EXPECT_EQ(left.paints, 1) << "the change waited for a frame timer";
 }
 
 } // namespace

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QTimer>
+
+#include <chrono>
+
+class QWidget;
+
+// Lets a window reach the screen at most once per frame of its display.
+//
+// Every update() of a window's controls is collected by Qt into one
+// UpdateRequest event to the window, which paints what is dirty and flushes
+// it to the screen. The pacer lets that event through at once when a frame
+// has passed since the last one, so a change after a quiet spell shows
+// without delay. Otherwise it holds the event back until the frame is over;
+// everything updated meanwhile goes out with it, in one paint and one flush.
+// Controls and their contents change at once either way: only the screen
+// waits.
+class FramePacer final : public QObject {
+public:
+    explicit FramePacer(QWidget &window);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    // One refresh of the screen the window is on.
+    std::chrono::nanoseconds frameInterval() const;
+    bool frameIsDue() const;
+    void releaseHeldUpdate();
+
+    QWidget &window_;
+    QElapsedTimer sinceLastFrame_;
+    QTimer heldUpdate_;
+    bool releasing_ = false;
+};
