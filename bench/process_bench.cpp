@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTimer>
@@ -24,6 +25,24 @@
 // that scripts can pick it up.
 
 namespace {
+
+// The process's resident set size (VmRSS), or -1 where it cannot be read.
+double residentMegabytes()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (QByteArray line; !(line = status.readLine()).isEmpty();)
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024;
+    return -1;
+}
+
+// How many file descriptors the process has open.
+qsizetype openDescriptors()
+{
+    return QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::Files | QDir::System).size();
+}
 
 // Seconds since this process started, from the kernel's record of its start
 // (kept in clock ticks, so good to 10 ms).

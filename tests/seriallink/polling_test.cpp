@@ -59,6 +59,8 @@ TEST_F(Polling, DropsALineThatOutgrowsTheLimitUpToItsLineFeed)
     const QByteArray longest = "A1 " + QByteArray(4093, '2');
     port->receive(longest + "\n");
     EXPECT_EQ(window.vA1->text(), QString::fromLatin1(longest.mid(3)));
+    port->receive("A1 " + QByteArray(4094, '3') + "\n");
+    EXPECT_EQ(window.vA1->text(), QString::fromLatin1(longest.mid(3))) << "one character over the limit";
 }
 
 TEST_F(Polling, TheTimerSleepsUntilTheBoardIsIdentified)

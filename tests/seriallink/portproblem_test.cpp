@@ -48,19 +48,6 @@ struct PortLog {
 
 } // namespace
 
-TEST(PortProblem, TellsAMissingDeviceFromABusyOne)
-{
-    BoardSimulator device;
-    SerialPortControl first(std::make_shared<ComPortMap>(QStringList{device.slavePath(), "/dev/no-such-serial-device"}));
-    SerialPortControl second(std::make_shared<ComPortMap>(QStringList{device.slavePath()}));
-    first.setPortOpen(true);
-
-    EXPECT_EQ(openFailure(second, 1).problem(), PortProblem::Busy);
-    first.setPortOpen(false);
-    EXPECT_EQ(openFailure(first, 2).problem(), PortProblem::NoSuchDevice);
-    EXPECT_EQ(openFailure(first, 3).problem(), PortProblem::NoSuchDevice);
-}
-
 // A device node with no hardware behind it (a serial minor no UART
 // answers) opens with ENXIO: a plain reason, not "busy".
 TEST(PortProblem, ADeviceWithNothingBehindItIsNotCalledBusy)

@@ -3,8 +3,6 @@
 #include "support/qtprinters.h"
 #include "tools/boardsim.h"
 
-#include <QElapsedTimer>
-
 #include <gtest/gtest.h>
 
 using namespace std::chrono_literals;
@@ -37,16 +35,31 @@ struct OpenedPort : ::testing::Test {
     }
 };
 
+// Why a port failed, as the user is told: only a device held by someone
+// else is "busy".
+PortProblem openFailure(SerialPortControl &control, int port)
+{
+    control.setCommPort(int16_t(port));
+    try {
+        control.setPortOpen(true);
+    } catch (const SerialError &error) {
+        return error.problem();
+    }
+    return PortProblem::NotOpen;
+}
+
 } // namespace
 
-TEST_F(OpenedPort, OpensTheMappedDeviceAndFailsOnAbsentOrOpenPorts)
+TEST_F(OpenedPort, OpensTheMappedDeviceAndTellsWhyOthersFail)
 {
-    control.setCommPort(1);
-    EXPECT_THROW(control.setPortOpen(true), SerialError);
+    EXPECT_EQ(openFailure(control, 1), PortProblem::NoSuchDevice);
     EXPECT_FALSE(control.PortOpen());
 
     open();
     EXPECT_TRUE(control.PortOpen());
+    SerialPortControl other(std::make_shared<ComPortMap>(QStringList{device.slavePath(), "/dev/no-such-device"}));
+    EXPECT_EQ(openFailure(other, 1), PortProblem::Busy);
+    EXPECT_EQ(openFailure(other, 2), PortProblem::NoSuchDevice);
     EXPECT_THROW(control.setCommPort(3), SerialError);
     EXPECT_THROW(control.setPortOpen(true), SerialError);
 
