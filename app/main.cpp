@@ -1,19 +1,11 @@
-#include "seriallink/comportmap.h"
-#include "seriallink/serialportcontrol.h"
-#include "window/ventana.h"
+#include "app/program.h"
 
 #include <QApplication>
-#include <QTimer>
-
-#include <memory>
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    const auto ports = ComPortMap::system();
-    ventana window(std::make_unique<SerialPortControl>(ports), ventana::kPortWait, ports);
-    // Loading runs from the event loop, so that a request to quit is
-    // honoured at every moment, discovery included.
-    QTimer::singleShot(0, &window, &ventana::Form_Load);
+    JoystickMonitor monitor(ComPortMap::system());
+    monitor.start();
     return app.exec();
 }

@@ -1,7 +1,9 @@
 #include "seriallink/comportmap.h"
 
+#include <QFileInfo>
 #include <QFileSystemWatcher>
 #include <QSerialPortInfo>
+#include <QTimer>
 
 #include <algorithm>
 #include <tuple>
@@ -67,13 +69,27 @@ QStringList presentDevices()
 #endif
 }
 
-// Absent ports past the last present one name no device: a list that only
-// grew or shrank by them is the same list.
-QStringList withoutTrailingGaps(QStringList devices)
+// What a named device stands for: the device a symlink points to, nothing
+// when it does not exist.
+QString resolvedDevice(const QString &path)
 {
-    while (!devices.isEmpty() && devices.constLast().isEmpty())
-        devices.removeLast();
-    return devices;
+    const QFileInfo info(path);
+    return info.exists() ? info.canonicalFilePath() : QString();
+}
+
+// Where nodes come and go for the named devices: their own folders and,
+// for symlinks, their targets' folders.
+QStringList foldersOf(const QStringList &devices)
+{
+    QStringList folders;
+    for (const QString &device : devices) {
+        folders.append(QFileInfo(device).absolutePath());
+        const QString target = resolvedDevice(device);
+        if (!target.isEmpty())
+            folders.append(QFileInfo(target).absolutePath());
+    }
+    folders.removeDuplicates();
+    return folders;
 }
 
 } // namespace
@@ -100,23 +116,28 @@ std::shared_ptr<ComPortMap> ComPortMap::system()
     return map;
 }
 
+std::shared_ptr<ComPortMap> ComPortMap::named(const QStringList &devices)
+{
+    auto map = std::make_shared<ComPortMap>([devices] {
+        QStringList resolved;
+        for (const QString &device : devices)
+            resolved.append(resolvedDevice(device));
+        return resolved;
+    });
+    auto *watcher = new QFileSystemWatcher(foldersOf(devices), map.get());
+    connect(watcher, &QFileSystemWatcher::directoryChanged, map.get(), &ComPortMap::devicesMayHaveChanged);
+    return map;
+}
+
 ComPortMap::ComPortMap(DeviceLister listDevices)
     : listDevices_(std::move(listDevices))
 {
-    settle_.setSingleShot(true);
-    settle_.setInterval(kSettleMs);
-    connect(&settle_, &QTimer::timeout, this, &ComPortMap::lookForChanges);
 }
 
-ComPortMap::ComPortMap(const QStringList &devices)
-    : ComPortMap([devices] { return devices; })
+const QStringList &ComPortMap::readDevices()
 {
-    devices_ = known_ = devices;
-}
-
-void ComPortMap::readDevices()
-{
-    devices_ = known_ = listDevices_();
+    devices_ = listDevices_();
+    return devices_;
 }
 
 QString ComPortMap::devicePath(int port) const
@@ -124,31 +145,7 @@ QString ComPortMap::devicePath(int port) const
     return port < 1 ? QString() : devices_.value(port - 1);
 }
 
-void ComPortMap::setWatching(bool watching)
+int ComPortMap::portOf(const QString &device) const
 {
-    watching_ = watching;
-    if (!watching)
-        settle_.stop();
-    else if (lookDue_)
-        settle_.start();
-}
-
-void ComPortMap::forgetDevices()
-{
-    known_.clear();
-    devicesMayHaveChanged();
-}
-
-void ComPortMap::devicesMayHaveChanged()
-{
-    lookDue_ = true;
-    if (watching_)
-        settle_.start();
-}
-
-void ComPortMap::lookForChanges()
-{
-    lookDue_ = false;
-    if (withoutTrailingGaps(listDevices_()) != withoutTrailingGaps(known_))
-        emit devicesChanged();
+    return device.isEmpty() ? 0 : int(devices_.indexOf(device)) + 1;
 }

@@ -14,6 +14,8 @@ enum class PortProblem {
     Busy,
     DeviceGone,
     NotOpen,
+    // The port works, but no board answers on it.
+    NoAnswer,
 };
 
 // Raised by every SerialControl operation that cannot be carried out. The

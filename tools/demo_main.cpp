@@ -1,7 +1,5 @@
-#include "seriallink/comportmap.h"
-#include "seriallink/serialportcontrol.h"
+#include "app/program.h"
 #include "tools/boardsim.h"
-#include "window/ventana.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -68,13 +66,13 @@ public:
             const FrozenValues &v = *values_;
             board_->setValues(v[0], v[1], v[2], v[3], v[4] != 0, v[5] != 0);
         }
-        ports_->devicesMayHaveChanged();
+        emit ports_->devicesMayHaveChanged();
     }
 
     void unplug()
     {
         board_->hangUp();
-        ports_->devicesMayHaveChanged();
+        emit ports_->devicesMayHaveChanged();
     }
 
 private:
@@ -123,7 +121,7 @@ int main(int argc, char *argv[])
         return 2;
     }
 
-    ventana window(std::make_unique<SerialPortControl>(board.ports()), ventana::kPortWait, board.ports());
-    QTimer::singleShot(0, &window, &ventana::Form_Load);
+    JoystickMonitor monitor(board.ports());
+    monitor.start();
     return app.exec();
 }

@@ -1,47 +1,73 @@
 #include "window/ventana.h"
 
-#include "seriallink/serialcontrol.h"
-#include "stickdata/protocol.h"
-#include "window/toolkit.h"
+#include "seriallink/link.h"
+#include "stickdata/interpreter.h"
+#include "window/vbcolor.h"
 
 #include <QCloseEvent>
+
+#include <cstdio>
+#include <cstdlib>
 
 namespace {
 
 constexpr auto kCaption = "JOYSTICK";
 
+// How a stick is drawn, in drawing units of its picture box: blue while its
+// button is pressed, red otherwise.
+constexpr float kStickRadius = 128;
+constexpr uint32_t kButtonActiveColor = vbcolor::kBlue;
+constexpr uint32_t kButtonIdleColor = vbcolor::kRed;
+
+// The test figure drawn by the test button, in drawing units.
+constexpr float kTestFigureFrom = 10;
+constexpr float kTestFigureTo = 40;
+
+// Where each channel is shown: the axes' text boxes and numbers, the
+// buttons' check boxes, in the order of their channel numbers.
+constexpr std::array kAxisBoxes{&ventana::vA0, &ventana::vA1, &ventana::vA2, &ventana::vA3};
+constexpr int kFirstButton = 4;
+constexpr std::array kButtonBoxes{&ventana::vA4, &ventana::vA5};
+
+uint32_t stickColor(const QCheckBox &button)
+{
+    return button.isChecked() ? kButtonActiveColor : kButtonIdleColor;
+}
+
+void drawStick(PictureBox &picture, int16_t x, int16_t y, const QCheckBox &button)
+{
+    picture.Cls();
+    picture.Circle(float(x), float(y), kStickRadius, stickColor(button));
+}
+
+// Ends the process at once; no close or unload handling runs.
+[[noreturn]] void endProgram()
+{
+    std::fflush(nullptr);
+    std::_Exit(EXIT_SUCCESS);
+}
+
 } // namespace
 
-ventana::ventana(std::unique_ptr<SerialControl> port, std::chrono::milliseconds portWait,
-                 std::shared_ptr<ComPortMap> ports, QWidget *parent)
+ventana::ventana(Link &link, QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                           | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint)
-    , Timer1(new QTimer(this))
-    , MSComm1(port.release())
-    , portWait_(portWait)
-    , ports_(std::move(ports))
+    , link_(link)
 {
     layout::installFontSubstitutes();
     layout::applyDefaultFont(*this);
-    MSComm1->setParent(this);
     setWindowTitle(QString::fromLatin1(kCaption));
     setFixedSize(layout::toPixels(layout::kClientWidth), layout::toPixels(layout::kClientHeight));
     layout::applyTabOrder(*this);
 
     connect(Exit, &QPushButton::clicked, this, &ventana::Exit_Click);
     connect(Command1, &QPushButton::clicked, this, &ventana::Command1_Click);
-    connect(Timer1, &QTimer::timeout, this, &ventana::Timer1_Timer);
-    connect(MSComm1, &SerialControl::OnComm, this, &ventana::MSComm1_OnComm);
-    // Queued, so that a discovery runs from the event loop itself rather
-    // than inside the device map's notice.
-    connect(ports_.get(), &ComPortMap::devicesChanged, this, &ventana::rediscover, Qt::QueuedConnection);
-
-    // The timer sleeps until there is a board to poll.
-    Timer1->setTimerType(Qt::PreciseTimer);
-    Timer1->setInterval(kPollInterval);
+    connect(&link_, &Link::infoChanged, Info, &QLineEdit::setText);
+    connect(&link_, &Link::consoleChanged, Bconsola, &QLineEdit::setText);
+    connect(&link_, &Link::problemChanged, this, &ventana::showProblem);
+    connect(&link_, &Link::lineReceived, this, &ventana::showLine);
+    connect(&link_, &Link::polled, bResultado, &QLineEdit::clear);
 }
-
-ventana::~ventana() = default;
 
 QLineEdit *ventana::textBox(const char *name)
 {
@@ -53,28 +79,34 @@ QLineEdit *ventana::textBox(const char *name)
 void ventana::Form_Load()
 {
     show();
-    CLAVE = QString::fromLatin1(protocol::kKeyword);
-    portok = 0;
-    buscarPuerto();
+    link_.buscarPuerto();
 }
 
-// Besides closing the port, puts the timer and the device watch to sleep,
-// so nothing more happens once the window is gone.
 void ventana::Form_Unload(int16_t &)
 {
-    Timer1->stop();
-    ports_->setWatching(false);
-    try {
-        if (MSComm1->PortOpen())
-            MSComm1->setPortOpen(false);
-    } catch (const SerialError &) {
-        // The process is about to end; the system releases the port then.
-    }
+    link_.close();
 }
 
 void ventana::Exit_Click()
 {
-    toolkit::endProgram();
+    endProgram();
+}
+
+void ventana::Command1_Click()
+{
+    bResultado->clear();
+    link_.sendRequest();
+    Picture1->Cls();
+    Picture1->Line(kTestFigureFrom, kTestFigureFrom, kTestFigureTo, kTestFigureTo, vbcolor::kRed);
+}
+
+void ventana::showLine(const QString &line)
+{
+    const LineMeaning meaning = analizarIN(line);
+    if (const auto *axis = std::get_if<AxisLine>(&meaning))
+        showAxis(axis->channel, axis->text, axis->value);
+    else if (const auto *button = std::get_if<ButtonLine>(&meaning))
+        showButton(button->channel, button->pressed, button->closesReport);
 }
 
 void ventana::closeEvent(QCloseEvent *event)
@@ -87,4 +119,37 @@ void ventana::closeEvent(QCloseEvent *event)
     }
     unloaded_ = true;
     event->accept();
+}
+
+// A box that already shows the value is left alone: setting it again would
+// lay the text out and repaint it for nothing.
+void ventana::showAxis(int channel, QStringView text, int16_t value)
+{
+    QLineEdit *box = this->*kAxisBoxes[size_t(channel)];
+    if (box->text() != text)
+        box->setText(text.toString());
+    std::array<int16_t *, 4> fields{&iA0, &iA1, &iA2, &iA3};
+    *fields[size_t(channel)] = value;
+}
+
+void ventana::showButton(int channel, bool pressed, bool closesReport)
+{
+    (this->*kButtonBoxes[size_t(channel - kFirstButton)])->setChecked(pressed);
+    if (closesReport)
+        redrawSticks();
+}
+
+// The colours come from the check boxes as they stand now, so a click by
+// the user counts until a line overwrites it.
+void ventana::redrawSticks()
+{
+    drawStick(*Picture2, iA2, iA3, *vA4);
+    drawStick(*Picture1, iA0, iA1, *vA5);
+}
+
+// The status texts stay short; why a port failed goes in the console
+// box's tooltip.
+void ventana::showProblem(const QString &reason)
+{
+    Bconsola->setToolTip(reason);
 }

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "seriallink/comportmap.h"
 #include "window/controllayout.h"
 #include "window/framepacer.h"
 #include "window/picturebox.h"
@@ -10,59 +9,34 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QString>
-#include <QTimer>
 #include <QWidget>
 
-#include <chrono>
+#include <array>
 #include <cstdint>
-#include <memory>
 
-class SerialControl;
-class SerialError;
+class Link;
 
-// The program's one window. Its procedures live in the folders of the
-// subsystems they belong to: the window itself here, port setup,
-// discovery, receive assembly and polling in seriallink/, and the line
-// interpreter in stickdata/.
+// The program's one window: it shows what the board's link tells, and
+// hands the user's requests to it.
 class ventana final : public QWidget {
     Q_OBJECT
 
 public:
-    static constexpr std::chrono::milliseconds kPortWait{2000};
-    static constexpr std::chrono::milliseconds kPollInterval{200};
-
-    // `ports` is where the serial control finds its devices; the window
-    // reads it once per discovery and watches it while it has no board.
-    explicit ventana(std::unique_ptr<SerialControl> port, std::chrono::milliseconds portWait = kPortWait,
-                     std::shared_ptr<ComPortMap> ports = std::make_shared<ComPortMap>(QStringList()),
-                     QWidget *parent = nullptr);
-    ~ventana() override;
+    explicit ventana(Link &link, QWidget *parent = nullptr);
 
     void Form_Load();
     void Form_Unload(int16_t &Cancel);
     void Exit_Click();
-
-    void buscarPuerto();
-    void serial();
-    void EsperaMiliseg(double Tiempo);
-
-    void MSComm1_OnComm();
-    void Timer1_Timer();
     void Command1_Click();
 
-    void analizarIN(QString sa);
+    // Shows what one device line says.
+    void showLine(const QString &line);
+
+    // The stick coordinates as last received, in drawing units.
+    std::array<int16_t, 4> coordinates() const { return {iA0, iA1, iA2, iA3}; }
 
     // True once the window has been closed through its frame.
     bool isUnloaded() const { return unloaded_; }
-
-    QString linea;
-    int16_t puerto = 0;
-    uint8_t portok = 0;
-    QString CLAVE;
-    int16_t iA0 = 0;
-    int16_t iA1 = 0;
-    int16_t iA2 = 0;
-    int16_t iA3 = 0;
 
     QLabel *const Label1 = control<QLabel>("Label1");
     QLineEdit *const Info = textBox("Info");
@@ -79,8 +53,6 @@ public:
     QLineEdit *const vA3 = textBox("vA3");
     QCheckBox *const vA5 = control<QCheckBox>("vA5");
     QCheckBox *const vA4 = control<QCheckBox>("vA4");
-    QTimer *const Timer1;
-    SerialControl *const MSComm1;
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -95,22 +67,16 @@ private:
     }
     QLineEdit *textBox(const char *name);
 
-    void rediscover();
-    void watchForBoardWhileThereIsNone();
-    void boardIdentified();
-    void boardLost();
+    void showAxis(int channel, QStringView text, int16_t value);
+    void showButton(int channel, bool pressed, bool closesReport);
+    void redrawSticks();
+    void showProblem(const QString &reason);
 
-    void finishLine();
-    void appendToLine(const QString &character);
-    void sendRequest();
-    void reportPortProblem(const SerialError &error);
-    void clearPortProblem();
-
-    const std::chrono::milliseconds portWait_;
-    const std::shared_ptr<ComPortMap> ports_;
-    bool discovering_ = false;
+    Link &link_;
+    int16_t iA0 = 0;
+    int16_t iA1 = 0;
+    int16_t iA2 = 0;
+    int16_t iA3 = 0;
     bool unloaded_ = false;
-    bool skippingLongLine_ = false;
-    QString reportedProblem_;
     FramePacer framePacer_{*this};
 };

@@ -15,23 +15,27 @@
 // Running the event loop from a test or a benchmark, and what the process
 // costs meanwhile.
 
-// Handles events for `span`, blocking between them.
+// Handles events for `span`, blocking between them. A precise timer armed
+// for what is left wakes the loop at the deadline, not before or long after.
 inline void runFor(std::chrono::milliseconds span)
 {
-    const QDeadlineTimer end(span);
+    const QDeadlineTimer end(span, Qt::PreciseTimer);
     QTimer wakeUp;
-    wakeUp.start(span);
-    while (!end.hasExpired())
+    wakeUp.setSingleShot(true);
+    wakeUp.setTimerType(Qt::PreciseTimer);
+    while (!end.hasExpired()) {
+        wakeUp.start(std::chrono::milliseconds(qMax<qint64>(end.remainingTime(), 0)));
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
 }
 
 // Handles events until `done()` holds or `limit` passes; returns `done()`.
 template <typename Done>
 bool runUntil(Done done, std::chrono::milliseconds limit = std::chrono::seconds(5))
 {
-    const QDeadlineTimer end(limit);
+    const QDeadlineTimer end(limit, Qt::PreciseTimer);
     while (!done() && !end.hasExpired())
-        runFor(std::chrono::milliseconds(20));
+        runFor(std::chrono::milliseconds(10));
     return done();
 }
 

@@ -9,52 +9,39 @@ void FakeSerial::receive(const QByteArray &bytes)
     });
 }
 
+void FakeSerial::loseDevice()
+{
+    open_ = false;
+    lost_ = true;
+    waiting_.clear();
+}
+
 void FakeSerial::setPortOpen(bool open)
 {
-    calls.append(QStringLiteral("PortOpen=%1").arg(open ? "true" : "false"));
-    if (open && (open_ || absentPorts.contains(commPort_)))
-        throw SerialError("cannot open");
+    if (open && open_)
+        throw SerialError("already open");
+    if (open && failing.contains(commPort_))
+        throw SerialError(QStringLiteral("COM%1: cannot open").arg(commPort_).toStdString(), failing[commPort_]);
     open_ = open;
+    if (!open)
+        waiting_.clear();
+    if (open) {
+        lost_ = false;
+        opened.append(commPort_);
+    }
 }
 
 void FakeSerial::setCommPort(int16_t port)
 {
-    calls.append(QStringLiteral("CommPort=%1").arg(port));
     if (open_)
         throw SerialError("port is open");
     commPort_ = port;
 }
 
-void FakeSerial::setSettings(const QString &settings)
-{
-    calls.append(QStringLiteral("Settings=") + settings);
-}
-
-void FakeSerial::setSThreshold(int16_t threshold)
-{
-    calls.append(QStringLiteral("SThreshold=%1").arg(threshold));
-}
-
-void FakeSerial::setRThreshold(int16_t threshold)
-{
-    calls.append(QStringLiteral("RThreshold=%1").arg(threshold));
-    rThreshold_ = threshold;
-}
-
-void FakeSerial::setInputMode(int32_t mode)
-{
-    calls.append(QStringLiteral("InputMode=%1").arg(mode));
-}
-
-void FakeSerial::setInputLen(int16_t length)
-{
-    calls.append(QStringLiteral("InputLen=%1").arg(length));
-    inputLen_ = length;
-}
-
 void FakeSerial::setOutput(const QString &text)
 {
     if (!open_)
-        throw SerialError("no port is open");
+        throw SerialError(lost_ ? "the device went away" : "no port is open",
+                          lost_ ? PortProblem::DeviceGone : PortProblem::NotOpen);
     written.append(text.toLatin1());
 }

@@ -4,40 +4,43 @@
 #include "seriallink/serialcontrol.h"
 
 #include <QByteArray>
-#include <QSet>
-#include <QStringList>
+#include <QList>
+#include <QMap>
 
-// An in-memory SerialControl. It records every property written as a line
-// of `calls` (such as "CommPort=3" or "PortOpen=true"), fails to open the
-// ports in `absentPorts`, keeps what is written in `written`, and delivers
-// bytes passed to receive() the way the real control does.
+// An in-memory SerialControl. Ports in `failing` fail to open with their
+// problem; every port opened is added to `opened`; what is written is kept
+// in `written`; bytes passed to receive() are delivered the way the real
+// control delivers them.
 class FakeSerial final : public SerialControl {
     Q_OBJECT
 
 public:
     using SerialControl::SerialControl;
 
-    QStringList calls;
-    QSet<int> absentPorts;
+    QMap<int16_t, PortProblem> failing;
+    QList<int16_t> opened;
     QByteArray written;
 
     void receive(const QByteArray &bytes);
+    // The device goes away under the open port, as when its cable is pulled.
+    void loseDevice();
     int16_t commPort() const { return commPort_; }
 
     bool PortOpen() const override { return open_; }
     void setPortOpen(bool open) override;
     void setCommPort(int16_t port) override;
-    void setSettings(const QString &settings) override;
-    void setSThreshold(int16_t threshold) override;
-    void setRThreshold(int16_t threshold) override;
-    void setInputMode(int32_t mode) override;
-    void setInputLen(int16_t length) override;
+    void setSettings(const QString &) override {}
+    void setSThreshold(int16_t) override {}
+    void setRThreshold(int16_t threshold) override { rThreshold_ = threshold; }
+    void setInputMode(int32_t) override {}
+    void setInputLen(int16_t length) override { inputLen_ = length; }
     void setOutput(const QString &text) override;
     QString Input() override { return waiting_.read(inputLen_); }
     int16_t CommEvent() const override { return commEvent_; }
 
 private:
     bool open_ = false;
+    bool lost_ = false;
     int16_t commPort_ = 1;
     int16_t rThreshold_ = 0;
     int16_t inputLen_ = 0;

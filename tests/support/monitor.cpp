@@ -1,13 +1,19 @@
 #include "support/monitor.h"
 
-#include "seriallink/serialportcontrol.h"
+using namespace std::chrono_literals;
 
-Monitor::Monitor(const QStringList &devices, std::chrono::milliseconds portWait)
-    : devices(devices)
-    , ports(std::make_shared<ComPortMap>([this] { return this->devices; }))
-    , window(std::make_unique<SerialPortControl>(ports), portWait, ports)
+LinkTiming testTiming()
 {
-    ports->readDevices();
+    LinkTiming timing;
+    timing.portWait = 300ms;
+    timing.settle = 100ms;
+    return timing;
+}
+
+Monitor::Monitor(const QStringList &devices, LinkTiming timing, std::unique_ptr<SerialControl> control)
+    : devices(devices)
+    , program(std::make_shared<ComPortMap>([this] { return this->devices; }), std::move(control), timing)
+{
     QObject::connect(window.Info, &QLineEdit::textChanged, window.Info,
                      [this](const QString &text) { status.append("Info: " + text); });
     QObject::connect(window.Bconsola, &QLineEdit::textChanged, window.Bconsola,
@@ -17,5 +23,5 @@ Monitor::Monitor(const QStringList &devices, std::chrono::milliseconds portWait)
 void Monitor::setDevices(const QStringList &devices)
 {
     this->devices = devices;
-    ports->devicesMayHaveChanged();
+    emit program.ports->devicesMayHaveChanged();
 }

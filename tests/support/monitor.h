@@ -1,28 +1,32 @@
 #pragma once
 
-#include "seriallink/comportmap.h"
-#include "seriallink/serialcontrol.h"
-#include "window/ventana.h"
+#include "app/program.h"
 
 #include <QStringList>
 
-#include <chrono>
 #include <memory>
 
-// The monitor window on the real serial layer. Its COM ports are the
-// devices given (entry n-1 is COMn, an empty entry an absent port); the
-// list can change while it runs, as when boards are plugged in or pulled.
-// Every text Info and Bconsola show is recorded in `status`.
+// Timing for tests: a short port wait and settle delay, the real poll
+// interval and silence limits.
+LinkTiming testTiming();
+
+// The monitor program over a device list the test changes (entry n-1 is
+// COMn, an empty entry an absent port), as when boards are plugged in or
+// pulled. Without a `control` it runs on the real serial layer. Every text
+// Info and Bconsola show is recorded in `status`, prefixed by the box's
+// name.
 class Monitor {
 public:
-    explicit Monitor(const QStringList &devices, std::chrono::milliseconds portWait = std::chrono::milliseconds(400));
+    explicit Monitor(const QStringList &devices, LinkTiming timing = testTiming(),
+                     std::unique_ptr<SerialControl> control = nullptr);
 
-    // Changes the devices present and lets the window know, as the system
-    // does when device nodes come and go.
+    // Changes the devices present and sends the notice the system sends
+    // when device nodes come and go.
     void setDevices(const QStringList &devices);
 
     QStringList devices;
-    const std::shared_ptr<ComPortMap> ports;
-    ventana window;
+    JoystickMonitor program;
+    BoardLink &link = program.link;
+    ventana &window = program.window;
     QStringList status;
 };
