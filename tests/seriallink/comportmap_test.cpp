@@ -1,6 +1,10 @@
 #include "seriallink/comportmap.h"
 #include "support/eventloop.h"
+#include "support/monitor.h"
 #include "support/qtprinters.h"
+
+#include <QFile>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -13,54 +17,36 @@ TEST(ComPortMap, NumbersUsbModemsFirstThenUsbSerialThenTheRestByNumber)
     EXPECT_EQ(orderedSerialDevices(present), expected);
 }
 
-TEST(ComPortMap, FixedMapGivesEmptyPathForAbsentPortsAndNumbersPastTheEnd)
+TEST(ComPortMap, GivesEmptyPathsForAbsentPortsAndNumbersPastTheEnd)
 {
-    const ComPortMap ports(QStringList{"", "/dev/pts/7"});
-    EXPECT_EQ(ports.devicePath(1), QString());
-    EXPECT_EQ(ports.devicePath(2), "/dev/pts/7");
-    EXPECT_EQ(ports.devicePath(3), QString());
-    EXPECT_EQ(ports.devicePath(0), QString());
+    const auto ports = fixedPorts({"", "/dev/pts/7"});
+    EXPECT_EQ(ports->devicePath(1), QString());
+    EXPECT_EQ(ports->devicePath(2), "/dev/pts/7");
+    EXPECT_EQ(ports->devicePath(3), QString());
+    EXPECT_EQ(ports->devicePath(0), QString());
+    EXPECT_EQ(ports->portOf("/dev/pts/7"), 2);
+    EXPECT_EQ(ports->portOf(""), 0);
 }
 
-// The list costs CPU to read and a port opened needlessly may reset a
-// board: a change is reported only when the list really differs, and only
-// while watching.
-TEST(ComPortMap, ReportsAChangedListOnlyWhileWatchingAndOnceItHasSettled)
+// Named devices: a symlink stands for its target, read anew each time, and
+// a change in its folder is noticed.
+TEST(ComPortMap, NamedDevicesFollowTheirSymlinksAndTheirFolder)
 {
-    QStringList present{"/dev/ttyACM0"};
-    int reads = 0;
-    ComPortMap ports([&] {
-        ++reads;
-        return present;
-    });
-    int changes = 0;
-    QObject::connect(&ports, &ComPortMap::devicesChanged, &ports, [&] { ++changes; });
-    const auto settle = [] { runFor(std::chrono::milliseconds(ComPortMap::kSettleMs + 300)); };
-    ports.readDevices();
-    ports.setWatching(true);
+    QTemporaryDir dir;
+    QFile target(dir.filePath("ttyFirst"));
+    ASSERT_TRUE(target.open(QIODevice::WriteOnly));
+    const QString link = dir.filePath("by-id-board");
+    ASSERT_TRUE(QFile::link(target.fileName(), link));
+    const auto ports = ComPortMap::named({dir.filePath("missing"), link});
+    int notices = 0;
+    QObject::connect(ports.get(), &ComPortMap::devicesMayHaveChanged, ports.get(), [&] { ++notices; });
 
-    present = QStringList{"/dev/ttyACM0", "", ""};
-    ports.devicesMayHaveChanged();
-    settle();
-    EXPECT_EQ(changes, 0) << "the same devices, absent ports at the end naming none";
+    EXPECT_EQ(ports->readDevices(), QStringList({"", target.fileName()}));
 
-    ports.setWatching(false);
-    present = QStringList{"/dev/ttyACM0", "/dev/ttyUSB0"};
-    for (int notice = 0; notice < 5; ++notice)
-        ports.devicesMayHaveChanged();
-    settle();
-    EXPECT_EQ(changes, 0) << "not watching";
-    ports.setWatching(true);
-    ASSERT_TRUE(runUntil([&] { return changes == 1; }, 5s)) << "a change seen while not watching is looked at";
-    EXPECT_EQ(reads, 3) << "a burst of notices is one read";
-    EXPECT_EQ(ports.devicePath(2), QString()) << "COM numbers follow reads only";
-    ports.readDevices();
-    EXPECT_EQ(ports.devicePath(2), "/dev/ttyUSB0");
-
-    ports.forgetDevices();
-    ASSERT_TRUE(runUntil([&] { return changes == 2; }, 5s)) << "once forgotten, any device present is a change";
-    present.clear();
-    ports.forgetDevices();
-    settle();
-    EXPECT_EQ(changes, 2) << "with no device there is nothing to look for";
+    ASSERT_TRUE(QFile::remove(link));
+    QFile other(dir.filePath("ttySecond"));
+    ASSERT_TRUE(other.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(QFile::link(other.fileName(), link));
+    ASSERT_TRUE(runUntil([&] { return notices > 0; }));
+    EXPECT_EQ(ports->readDevices(), QStringList({"", other.fileName()}));
 }

@@ -3,7 +3,7 @@
 #include "support/qtprinters.h"
 #include "tools/boardsim.h"
 
-#include <QElapsedTimer>
+#include <QSerialPort>
 
 #include <gtest/gtest.h>
 
@@ -11,37 +11,41 @@
 
 using namespace std::chrono_literals;
 
-TEST(EndToEnd, BoardOnPortOneStopsDiscoveryAfterTheFirstWait)
-{
-    BoardSimulator board;
-    BoardSimulator other;
-    Monitor monitor({board.slavePath(), other.slavePath()});
-    QElapsedTimer clock;
-    clock.start();
-    monitor.window.Form_Load();
+// The whole program on the real serial layer, against simulated boards on
+// pseudo-terminals.
 
-    EXPECT_LT(clock.elapsed(), 2000);
-    EXPECT_EQ(monitor.window.portok, 1);
-    EXPECT_EQ(monitor.window.puerto, 1);
-    EXPECT_EQ(monitor.status, QStringList({"Info: Conectado a COM 1", "Bconsola: OK PUERTO 1"}));
-    EXPECT_TRUE(monitor.window.MSComm1->PortOpen());
+namespace {
+
+BoardOptions silentDevice()
+{
+    BoardOptions options;
+    options.noKeyword = true;
+    options.noAnswer = true;
+    return options;
 }
+
+} // namespace
 
 TEST(EndToEnd, BoardOnPortFourAfterTwoAbsentPortsAndASilentOne)
 {
-    BoardOptions silent;
-    silent.noKeyword = true;
-    silent.noAnswer = true;
-    BoardSimulator port3(silent);
+    BoardSimulator port3(silentDevice());
     BoardSimulator board;
-    Monitor monitor({"", "", port3.slavePath(), board.slavePath(), "", "", ""});
-    monitor.window.Form_Load();
+    board.setValues(512, 256, 96, 1008, true, false);
+    Monitor monitor({"", "", port3.slavePath(), board.slavePath()});
+    monitor.program.start();
+    ASSERT_TRUE(runUntil([&] { return monitor.window.vA3->text() == "1008"; }));
 
     EXPECT_EQ(monitor.status, QStringList({"Bconsola: Error COM 1", "Bconsola: Error COM 2",
                                            "Info: Conectado a COM 3", "Bconsola: OK PUERTO 3",
                                            "Info: Conectado a COM 4", "Bconsola: OK PUERTO 4"}));
-    EXPECT_EQ(monitor.window.portok, 1);
     EXPECT_EQ(port3.requestCount(), 0);
+    const ventana &w = monitor.window;
+    EXPECT_EQ(w.vA0->text(), "512");
+    EXPECT_EQ(w.coordinates(), (std::array<int16_t, 4>{512, 256, 96, 1008}));
+    EXPECT_TRUE(w.vA4->isChecked());
+    EXPECT_FALSE(w.vA5->isChecked());
+    EXPECT_EQ(w.Picture1->drawing().pixelColor(40, 16), QColor(Qt::red));
+    EXPECT_EQ(w.Picture2->drawing().pixelColor(14, 63), QColor(Qt::blue));
 }
 
 // Requests are not paced by answers: a board that never answers is still
@@ -52,48 +56,87 @@ TEST(EndToEnd, PollsFiveTimesASecondOnlyOnceFoundWhetherAnsweredOrNot)
     mute.announceDelayMs = 300;
     mute.noAnswer = true;
     BoardSimulator board(mute);
-    Monitor monitor({board.slavePath()}, 600ms);
-    int requestsBeforeFound = 0;
-    QObject::connect(&board, &BoardSimulator::requestReceived, &board,
-                     [&] { requestsBeforeFound += monitor.window.portok == 1 ? 0 : 1; });
-    monitor.window.Form_Load();
-    const int requestsAtLoad = board.requestCount();
-    runFor(3s);
+    Monitor monitor({board.slavePath()});
+    monitor.program.start();
+    runFor(2500ms);
 
-    EXPECT_EQ(requestsBeforeFound, 0);
     const QList<qint64> times = board.requestTimesMs();
     ASSERT_FALSE(times.isEmpty());
     EXPECT_GE(times.first(), 300) << "no request before the board announced itself";
-    const int requests = board.requestCount() - requestsAtLoad;
-    EXPECT_GE(requests, 8) << "about 15 requests in 3 s";
-    EXPECT_LE(requests, 16);
-    qint64 longestGap = 0;
-    for (qsizetype i = 1; i < times.size(); ++i)
-        longestGap = std::max(longestGap, times[i] - times[i - 1]);
-    EXPECT_LT(longestGap, 1000);
+    EXPECT_GE(times.size(), 6) << "about 11 requests in 2.2 s";
+    EXPECT_LE(times.size(), 14);
 }
 
-TEST(EndToEnd, ReportedValuesReachTheBoxesTheFieldsAndThePictures)
+TEST(EndToEnd, ALostBoardIsNoLongerPolledAndIsFoundAgainOnAnotherPort)
+{
+    auto first = std::make_unique<BoardSimulator>();
+    first->setValues(100, 200, 300, 400, false, false);
+    Monitor monitor({first->slavePath()});
+    monitor.program.start();
+    ASSERT_TRUE(runUntil([&] { return monitor.window.vA0->text() == "100"; }));
+
+    first->hangUp();
+    monitor.setDevices({});
+    ASSERT_TRUE(runUntil([&] { return monitor.link.state() == LinkState::Waiting; }));
+    EXPECT_EQ(monitor.window.Bconsola->text(), "Error COM 1");
+    EXPECT_TRUE(monitor.window.Bconsola->toolTip().endsWith("the device went away"));
+    EXPECT_EQ(monitor.window.vA0->text(), "100") << "the last values stay shown";
+
+    BoardSimulator second;
+    second.setValues(500, 600, 700, 800, false, false);
+    monitor.setDevices({"", "", second.slavePath()});
+    ASSERT_TRUE(runUntil([&] { return monitor.window.vA0->text() == "500"; }));
+    EXPECT_EQ(monitor.link.port(), 3);
+}
+
+// Another program holds the board's port when the monitor looks (as
+// ModemManager does with a new USB board); once it lets go, the board is
+// found without any change of devices.
+TEST(EndToEnd, APortHeldByAnotherProgramIsTriedAgainUntilItIsFree)
 {
     BoardSimulator board;
-    board.setValues(512, 256, 96, 1008, true, false);
+    QSerialPort holder(board.slavePath());
+    ASSERT_TRUE(holder.open(QIODevice::ReadWrite));
     Monitor monitor({board.slavePath()});
-    monitor.window.Form_Load();
-    ASSERT_TRUE(runUntil([&] { return monitor.window.vA3->text() == "1008"; }));
-    runFor(300ms);
+    monitor.program.start();
+    ASSERT_TRUE(runUntil([&] { return monitor.link.state() == LinkState::Waiting; }));
+    EXPECT_TRUE(monitor.window.Bconsola->toolTip().contains("busy")) << monitor.window.Bconsola->toolTip().toStdString();
 
-    ventana &w = monitor.window;
-    EXPECT_EQ(w.vA0->text(), "512");
-    EXPECT_EQ(w.vA1->text(), "256");
-    EXPECT_EQ(w.vA2->text(), "96");
-    EXPECT_EQ(w.iA1, 256);
-    EXPECT_EQ(w.iA3, 1008);
-    EXPECT_TRUE(w.vA4->isChecked());
-    EXPECT_FALSE(w.vA5->isChecked());
+    holder.close();
+    ASSERT_TRUE(runUntil([&] { return monitor.link.boardFound(); }, 10s));
+    EXPECT_EQ(monitor.window.Bconsola->text(), "OK PUERTO 1");
+}
 
-    const QImage left = w.Picture1->drawing();
-    const QImage right = w.Picture2->drawing();
-    EXPECT_EQ(left.pixelColor(40, 16), QColor(Qt::red));
-    EXPECT_EQ(left.pixelColor(32, 16), left.pixelColor(0, 63)) << "outline only";
-    EXPECT_EQ(right.pixelColor(14, 63), QColor(Qt::blue));
+TEST(EndToEnd, ClosingTheWindowWhileSearchingOrPollingReleasesThePort)
+{
+    for (const auto &[stage, options] : {std::pair{"searching", silentDevice()}, std::pair{"polling", BoardOptions{}}}) {
+        SCOPED_TRACE(stage);
+        BoardSimulator board(options);
+        Monitor monitor({board.slavePath()});
+        monitor.program.start();
+        runFor(400ms);
+        ASSERT_TRUE(monitor.window.close());
+        const int requests = board.requestCount();
+        runFor(600ms);
+        EXPECT_EQ(board.requestCount(), requests) << "polling goes on after the close";
+        QSerialPort other(board.slavePath());
+        EXPECT_TRUE(other.open(QIODevice::ReadWrite)) << "the port is still held";
+    }
+}
+
+TEST(EndToEndDeathTest, ExitEndsTheProcessWithStatusZeroWhileSearchingOrPolling)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    for (const BoardOptions &options : {silentDevice(), BoardOptions{}}) {
+        EXPECT_EXIT(
+            {
+                BoardSimulator board(options);
+                Monitor monitor({board.slavePath()});
+                QTimer::singleShot(400ms, monitor.window.Exit, &QPushButton::click);
+                monitor.program.start();
+                runFor(5s);
+                std::abort();
+            },
+            ::testing::ExitedWithCode(0), "");
+    }
 }

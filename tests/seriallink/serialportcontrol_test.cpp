@@ -1,5 +1,6 @@
 #include "seriallink/serialportcontrol.h"
 #include "support/eventloop.h"
+#include "support/monitor.h"
 #include "support/qtprinters.h"
 #include "tools/boardsim.h"
 
@@ -22,7 +23,7 @@ BoardOptions silentDevice()
 // the way the monitor configures its ports.
 struct OpenedPort : ::testing::Test {
     BoardSimulator device{silentDevice()};
-    SerialPortControl control{std::make_shared<ComPortMap>(QStringList{QString(), device.slavePath()})};
+    SerialPortControl control{fixedPorts({QString(), device.slavePath()})};
 
     void open()
     {
@@ -57,7 +58,7 @@ TEST_F(OpenedPort, OpensTheMappedDeviceAndTellsWhyOthersFail)
 
     open();
     EXPECT_TRUE(control.PortOpen());
-    SerialPortControl other(std::make_shared<ComPortMap>(QStringList{device.slavePath(), "/dev/no-such-device"}));
+    SerialPortControl other(fixedPorts({device.slavePath(), "/dev/no-such-device"}));
     EXPECT_EQ(openFailure(other, 1), PortProblem::Busy);
     EXPECT_EQ(openFailure(other, 2), PortProblem::NoSuchDevice);
     EXPECT_THROW(control.setCommPort(3), SerialError);

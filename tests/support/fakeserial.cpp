@@ -18,17 +18,23 @@ void FakeSerial::loseDevice()
 
 void FakeSerial::setPortOpen(bool open)
 {
-    if (open && open_)
-        throw SerialError("already open");
-    if (open && failing.contains(commPort_))
-        throw SerialError(QStringLiteral("COM%1: cannot open").arg(commPort_).toStdString(), failing[commPort_]);
-    open_ = open;
-    if (!open)
+    if (!open) {
+        open_ = false;
         waiting_.clear();
-    if (open) {
-        lost_ = false;
-        opened.append(commPort_);
+        return;
     }
+    if (open_)
+        throw SerialError("already open");
+    attempts.append(commPort_);
+    const QString where = QStringLiteral("COM%1").arg(commPort_);
+    if (ports_ && ports_->devicePath(commPort_).isEmpty())
+        throw SerialError((where + ": no such port").toStdString(), PortProblem::NoSuchDevice);
+    if (failing.contains(commPort_))
+        throw SerialError((where + ": cannot open").toStdString(), failing[commPort_]);
+    open_ = true;
+    lost_ = false;
+    openings.append(commPort_);
+    emit portOpened(commPort_);
 }
 
 void FakeSerial::setCommPort(int16_t port)
@@ -44,4 +50,5 @@ void FakeSerial::setOutput(const QString &text)
         throw SerialError(lost_ ? "the device went away" : "no port is open",
                           lost_ ? PortProblem::DeviceGone : PortProblem::NotOpen);
     written.append(text.toLatin1());
+    emit textWritten();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "seriallink/comportmap.h"
 #include "seriallink/receivequeue.h"
 #include "seriallink/serialcontrol.h"
 
@@ -7,18 +8,24 @@
 #include <QList>
 #include <QMap>
 
-// An in-memory SerialControl. Ports in `failing` fail to open with their
-// problem; every port opened is added to `opened`; what is written is kept
+#include <memory>
+
+// An in-memory SerialControl. A port whose device `ports` does not list
+// fails to open as absent, and ports in `failing` with their problem; every port opened is added to `opened`; what is written is kept
 // in `written`; bytes passed to receive() are delivered the way the real
 // control delivers them.
 class FakeSerial final : public SerialControl {
     Q_OBJECT
 
 public:
-    using SerialControl::SerialControl;
+    explicit FakeSerial(std::shared_ptr<const ComPortMap> ports = nullptr)
+        : ports_(std::move(ports))
+    {
+    }
 
     QMap<int16_t, PortProblem> failing;
-    QList<int16_t> opened;
+    QList<int16_t> attempts;
+    QList<int16_t> openings;
     QByteArray written;
 
     void receive(const QByteArray &bytes);
@@ -38,7 +45,12 @@ public:
     QString Input() override { return waiting_.read(inputLen_); }
     int16_t CommEvent() const override { return commEvent_; }
 
+signals:
+    void portOpened(int16_t port);
+    void textWritten();
+
 private:
+    std::shared_ptr<const ComPortMap> ports_;
     bool open_ = false;
     bool lost_ = false;
     int16_t commPort_ = 1;

@@ -2,6 +2,13 @@
 
 using namespace std::chrono_literals;
 
+std::shared_ptr<ComPortMap> fixedPorts(const QStringList &devices)
+{
+    auto ports = std::make_shared<ComPortMap>([devices] { return devices; });
+    ports->readDevices();
+    return ports;
+}
+
 LinkTiming testTiming()
 {
     LinkTiming timing;

@@ -6,6 +6,9 @@
 
 #include <memory>
 
+// A device map with a fixed list, already read.
+std::shared_ptr<ComPortMap> fixedPorts(const QStringList &devices);
+
 // Timing for tests: a short port wait and settle delay, the real poll
 // interval and silence limits.
 LinkTiming testTiming();

@@ -1,0 +1,318 @@
+#include "seriallink/boardlink.h"
+#include "support/eventloop.h"
+#include "support/fakeserial.h"
+#include "support/qtprinters.h"
+
+#include <gtest/gtest.h>
+
+using namespace std::chrono_literals;
+
+// The link alone: a fake serial control over a device list the test sets,
+// and everything the link tells recorded. Waits are short, the poll
+// interval is the real one.
+
+namespace {
+
+constexpr std::array<std::chrono::milliseconds, 3> kTestRetryGaps{200ms, 400ms, 800ms};
+
+LinkTiming fastTiming()
+{
+    LinkTiming timing;
+    timing.portWait = 150ms;
+    timing.settle = 100ms;
+    timing.silenceWarning = 700ms;
+    timing.silenceLimit = 2500ms;
+    timing.retryGaps = kTestRetryGaps;
+    return timing;
+}
+
+const QByteArray kReport = "A0 1\nA1 2\nA2 3\nA3 4\nA4 1\nA5 1\n";
+
+class LinkTest : public testing::Test {
+protected:
+    LinkTest()
+    {
+        QObject::connect(&link, &Link::infoChanged, [this](const QString &text) { texts.append("Info: " + text); });
+        QObject::connect(&link, &Link::consoleChanged,
+                         [this](const QString &text) { texts.append("Bconsola: " + text); });
+        QObject::connect(&link, &Link::problemChanged, [this](const QString &reason) { problem = reason; });
+        QObject::connect(&link, &Link::lineReceived, [this](const QString &line) { lines.append(line); });
+        QObject::connect(&link, &BoardLink::stateChanged, [this](LinkState state) { states.append(state); });
+        // The board announces itself once its port is opened and answers
+        // every request, each a moment later, as a real one does.
+        QObject::connect(serial, &FakeSerial::portOpened, serial, [this](int16_t port) {
+            if (port == boardPort)
+                QTimer::singleShot(20ms, serial, [this] { serial->receive("JOYSTICK\n"); });
+        }, Qt::QueuedConnection);
+        QObject::connect(serial, &FakeSerial::textWritten, serial, [this] {
+            if (serial->commPort() == boardPort && answering)
+                serial->receive(kReport);
+        }, Qt::QueuedConnection);
+    }
+
+    void setDevices(const QStringList &present)
+    {
+        devices = present;
+        emit ports->devicesMayHaveChanged();
+    }
+
+    bool runUntilState(LinkState state, std::chrono::milliseconds limit = 5s)
+    {
+        return runUntil([&] { return link.state() == state; }, limit);
+    }
+
+    QStringList devices;
+    int looks = 0;
+    const std::shared_ptr<ComPortMap> ports = std::make_shared<ComPortMap>([this] {
+        ++looks;
+        return devices;
+    });
+    FakeSerial *const serial = new FakeSerial(ports);
+    BoardLink link{std::unique_ptr<SerialControl>(serial), ports, fastTiming()};
+    int16_t boardPort = 0;
+    bool answering = true;
+
+    QStringList texts;
+    QString problem;
+    QStringList lines;
+    QList<LinkState> states;
+};
+
+} // namespace
+
+TEST(PortMessage, AppendsThePortAfterASignPosition)
+{
+    EXPECT_EQ(statustext::portMessage(statustext::kConnectedPrefix, 3), "Conectado a COM 3");
+    EXPECT_EQ(statustext::portMessage(statustext::kFailurePrefix, -2), "Error COM-2");
+}
+
+TEST_F(LinkTest, TriesThePortsInOrderAndStopsAfterTheWaitOnTheBoardsPort)
+{
+    devices = {"", "/dev/ttyUSB0", "/dev/ttyUSB1", "/dev/ttyS0"};
+    boardPort = 3;
+    link.buscarPuerto();
+    ASSERT_TRUE(runUntil([&] { return link.boardFound(); }));
+    EXPECT_EQ(link.state(), LinkState::Scanning) << "the wait on the board's port runs to its end";
+    ASSERT_TRUE(runUntilState(LinkState::Polling));
+
+    EXPECT_EQ(texts, QStringList({"Bconsola: Error COM 1", "Info: Conectado a COM 2", "Bconsola: OK PUERTO 2",
+                                  "Info: Conectado a COM 3", "Bconsola: OK PUERTO 3"}));
+    EXPECT_EQ(serial->openings, QList<int16_t>({2, 3}));
+    EXPECT_EQ(link.port(), 3);
+    EXPECT_TRUE(problem.isEmpty());
+}
+
+TEST_F(LinkTest, PollsOnlyOnceTheBoardIsFoundAndWhetherItAnswersOrNot)
+{
+    devices = {"/dev/ttyS0"};
+    link.buscarPuerto();
+    ASSERT_TRUE(runUntilState(LinkState::Waiting));
+    EXPECT_TRUE(serial->written.isEmpty()) << "nothing is sent to a port without a board";
+
+    boardPort = 1;
+    answering = false;
+    link.buscarPuerto();
+    ASSERT_TRUE(runUntil([&] { return link.boardFound(); }));
+    runFor(1200ms);
+    const qsizetype requests = serial->written.count("DATA\n");
+    EXPECT_GE(requests, 3) << "requests are not paced by answers";
+    EXPECT_LE(requests, 7);
+    EXPECT_EQ(serial->written, QByteArray("DATA\n").repeated(requests));
+}
+
+TEST_F(LinkTest, AScanWithoutABoardHoldsNothingAndLeavesEveryReasonInTheTooltip)
+{
+    devices = {"/dev/ttyS0", "", "/dev/ttyS2", "/dev/ttyS3"};
+    serial->failing = {{1, PortProblem::PermissionDenied}, {4, PortProblem::Busy}};
+    link.buscarPuerto();
+    ASSERT_TRUE(runUntilState(LinkState::Waiting));
+
+    EXPECT_FALSE(serial->PortOpen()) << "the last port opened is closed again";
+    EXPECT_EQ(texts.constLast(), "Bconsola: Error COM 7");
+    EXPECT_EQ(problem, "COM1: cannot open / COM4: cannot open / COM3 (/dev/ttyS2): opened, but no board answered"
+                       " / COM2: no such port / COM5-COM7: no such port");
+    runFor(100ms);
+    EXPECT_FALSE(problem.isEmpty()) << "the reasons stay until the next scan";
+}
+
+TEST_F(LinkTest, ABusyOrForbiddenPortIsTriedAgainAtGrowingGapsWhileItIsThere)
+{
+    devices = {"/dev/ttyACM0", "/dev/ttyACM1"};
+    serial->failing = {{1, PortProblem::Busy}, {2, PortProblem::PermissionDenied}};
+    boardPort = 1;
+    link.buscarPuerto();
+    ASSERT_TRUE(runUntil([&] { return serial->attempts.count(1) == 2 && serial->attempts.count(2) == 2; }))
+        << "both kinds are tried again";
+
+    serial->failing.remove(1);
+    ASSERT_TRUE(runUntilState(LinkState::Polling)) << "found once its port is free, with no device change";
+    EXPECT_EQ(link.port(), 1);
+}
+
+TEST_F(LinkTest, BusyPortsAreTriedAFewTimesAndOnlyWhileTheirDeviceIsListed)
+{
+    devices = {"/dev/ttyACM0"};
+    serial->failing = {{1, PortProblem::Busy}};
+    link.buscarPuerto();
+    const qsizetype everyTry = 1 + qsizetype(kTestRetryGaps.size());
+    ASSERT_TRUE(runUntil([&] { return serial->attempts.count(1) == everyTry; }));
+    runFor(1500ms);
+    EXPECT_EQ(serial->attempts.count(1), everyTry) << "one try per gap, then rest";
+
+    link.buscarPuerto();
+    ASSERT_TRUE(runUntilState(LinkState::Waiting));
+    const qsizetype before = serial->attempts.size();
+    setDevices({});
+    runFor(1s);
+    EXPECT_EQ(serial->attempts.size(), before) << "a device that went away is not tried again";
+}
+
+TEST_F(LinkTest, DevicesThatAppearAreTriedFirstAfterOneLookPerSettledChange)
+{
+    devices = {"/dev/ttyS0"};
+    link.buscarPuerto();
+    ASSERT_TRUE(runUntilState(LinkState::Waiting));
+    serial->openings.clear();
+    const int looksBefore = looks;
+
+    boardPort = 3;
+    devices = {"/dev/ttyS0", "", "/dev/ttyUSB0"};
+    emit ports->devicesMayHaveChanged();
+    emit ports->devicesMayHaveChanged();
+    ASSERT_TRUE(runUntilState(LinkState::Polling));
+    EXPECT_EQ(looks, looksBefore + 1) << "two notices within the settle delay give one look";
+    EXPECT_EQ(serial->openings, QList<int16_t>({3})) << "the new device first; the old ones are not touched";
+    EXPECT_EQ(texts.mid(texts.size() - 2), QStringList({"Info: Conectado a COM 3", "Bconsola: OK PUERTO 3"}));
+}
+
+TEST_F(LinkTest, ADeviceThatAppearsDuringAScanIsTriedWhenTheScanEnds)
+{
+    devices = {"/dev/ttyS0"};
+    link.buscarPuerto();
+    ASSERT_TRUE(runUntil([&] { return serial->attempts.size() == 2; }));
+    boardPort = 2;
+    setDevices({"/dev/ttyS0", "/dev/ttyUSB0"});
+    ASSERT_TRUE(runUntilState(LinkState::Polling));
+    EXPECT_EQ(link.port(), 2);
+    EXPECT_EQ(serial->openings.constLast(), 2);
+}
+
+TEST_F(LinkTest, ALostBoardStopsPollingStartsCleanAndIsFoundAgainOnALowerPort)
+{
+    devices = {"/dev/ttyS0", "", "/dev/ttyUSB0"};
+    boardPort = 3;
+    link.buscarPuerto();
+    ASSERT_TRUE(runUntilState(LinkState::Polling));
+
+    answering = false;
+    serial->receive("A1 3");
+    serial->loseDevice();
+    ASSERT_TRUE(runUntilState(LinkState::Waiting));
+    EXPECT_EQ(texts.constLast(), "Bconsola: Error COM 3");
+    EXPECT_TRUE(problem.contains("went away")) << problem.toStdString();
+    EXPECT_TRUE(link.linea().isEmpty()) << "the half line of a lost connection is forgotten";
+    const QByteArray written = serial->written;
+    setDevices({"/dev/ttyS0"});
+    runFor(600ms);
+    EXPECT_EQ(serial->written, written) << "nothing is written into a port that is gone";
+
+    boardPort = 1;
+    serial->failing = {};
+    lines.clear();
+    setDevices({"/dev/ttyUSB0", "", "/dev/ttyS0"});
+    ASSERT_TRUE(runUntil([&] { return link.boardFound(); }));
+    serial->receive("A0 512\n");
+    EXPECT_EQ(link.port(), 1);
+    EXPECT_EQ(lines, QStringList({"JOYSTICK", "A0 512"}));
+}
+
+TEST_F(LinkTest, ABoardWhoseDeviceStaysIsTriedAgainAtOnceAfterALoss)
+{
+    devices = {"/dev/ttyACM0"};
+    boardPort = 1;
+    link.buscarPuerto();
+    ASSERT_TRUE(runUntilState(LinkState::Polling));
+    serial->loseDevice();
+    ASSERT_TRUE(runUntilState(LinkState::Waiting));
+    ASSERT_TRUE(runUntilState(LinkState::Polling)) << "its device counts as new, as after a USB reset";
+}
+
+TEST_F(LinkTest, ASilentBoardIsReportedThenItsPortIsOpenedAgainFirst)
+{
+    devices = {"/dev/ttyS0", "/dev/ttyACM0"};
+    boardPort = 2;
+    link.buscarPuerto();
+    ASSERT_TRUE(runUntilState(LinkState::Polling));
+    answering = false;
+    ASSERT_TRUE(runUntil([&] { return problem.contains("has not answered"); }));
+    EXPECT_EQ(link.state(), LinkState::Polling) << "reported, but still polled";
+
+    serial->openings.clear();
+    ASSERT_TRUE(runUntilState(LinkState::Scanning));
+    ASSERT_FALSE(serial->openings.isEmpty());
+    EXPECT_EQ(serial->openings.constFirst(), 2) << "the board's own port first";
+    answering = true;
+    ASSERT_TRUE(runUntilState(LinkState::Polling));
+    EXPECT_EQ(link.port(), 2);
+}
+
+TEST_F(LinkTest, ABoardThatAnswersAgainBeforeTheLimitIsSimplyPolledOn)
+{
+    devices = {"/dev/ttyACM0"};
+    boardPort = 1;
+    link.buscarPuerto();
+    ASSERT_TRUE(runUntilState(LinkState::Polling));
+    answering = false;
+    ASSERT_TRUE(runUntil([&] { return problem.contains("has not answered"); }));
+    answering = true;
+    ASSERT_TRUE(runUntil([&] { return problem.isEmpty(); }));
+    runFor(1500ms);
+    EXPECT_EQ(serial->openings, QList<int16_t>({1}));
+    EXPECT_EQ(link.state(), LinkState::Polling);
+}
+
+TEST_F(LinkTest, ARequestWithNoPortOpenIsShownAndChangesNothingElse)
+{
+    link.sendRequest();
+    EXPECT_EQ(texts, QStringList({"Bconsola: Error COM 0"}));
+    EXPECT_TRUE(problem.contains("no port is open"));
+    EXPECT_EQ(link.state(), LinkState::Idle);
+}
+
+TEST_F(LinkTest, ClosingEndsEveryStateAndReleasesThePort)
+{
+    devices = {"/dev/ttyS0", "/dev/ttyACM0"};
+    serial->failing = {{1, PortProblem::Busy}};
+    const auto closeAndCheckItStays = [&](const char *state) {
+        link.close();
+        EXPECT_EQ(link.state(), LinkState::Closed) << state;
+        EXPECT_FALSE(serial->PortOpen()) << state;
+        const qsizetype attempts = serial->attempts.size();
+        const qsizetype written = serial->written.size();
+        setDevices({"/dev/ttyS0", "/dev/ttyACM0", "/dev/ttyUSB0"});
+        runFor(500ms);
+        EXPECT_EQ(serial->attempts.size(), attempts) << state;
+        EXPECT_EQ(serial->written.size(), written) << state;
+    };
+
+    link.buscarPuerto();
+    ASSERT_TRUE(runUntil([&] { return serial->PortOpen(); }));
+    closeAndCheckItStays("scanning");
+    link.buscarPuerto();
+    EXPECT_EQ(link.state(), LinkState::Closed) << "closed for good";
+}
+
+TEST_F(LinkTest, ClosingWhilePollingOrWaitingStopsEveryTimer)
+{
+    devices = {"/dev/ttyACM0"};
+    boardPort = 1;
+    link.buscarPuerto();
+    ASSERT_TRUE(runUntilState(LinkState::Polling));
+    serial->loseDevice();
+    ASSERT_TRUE(runUntilState(LinkState::Waiting));
+    link.close();
+    const qsizetype attempts = serial->attempts.size();
+    runFor(500ms);
+    EXPECT_EQ(serial->attempts.size(), attempts) << "the look after the loss is called off";
+    EXPECT_EQ(states.constLast(), LinkState::Closed);
+}
