@@ -86,7 +86,8 @@ protected:
 // on each port as long as it does for real boards.
 std::unique_ptr<Monitor> monitorWithBoardOnComTwo(const QString &boardPort)
 {
-    return std::make_unique<Monitor>(QStringList{QString(), boardPort}, ventana::kPortWait);
+    LinkTiming timing;
+    return std::make_unique<Monitor>(QStringList{QString(), boardPort}, timing);
 }
 
 // Whether the right-hand end of a stick's circle (radius 128 units, 16 units
@@ -139,18 +140,15 @@ TEST_F(EmulatedBoardTest, MonitorFindsTheBoardOnComTwoAndShowsItsPins)
         board->command(pin);
     const auto monitor = monitorWithBoardOnComTwo(board->port());
     ventana &w = monitor->window;
-    w.Form_Load();
-
+    monitor->program.start();
+    ASSERT_TRUE(runUntil([&] { return showsCircle(w.Picture1, 512, 256, Qt::red); }, kLimit));
     EXPECT_EQ(monitor->status, QStringList({"Bconsola: Error COM 1", "Info: Conectado a COM 2",
                                            "Bconsola: OK PUERTO 2"}));
-    ASSERT_EQ(w.portok, 1);
-    ASSERT_TRUE(runUntil([&] { return showsCircle(w.Picture1, 512, 256, Qt::red); }, kLimit));
     EXPECT_TRUE(showsCircle(w.Picture2, 96, 1008, Qt::blue));
     EXPECT_EQ(w.vA0->text(), "512");
     EXPECT_EQ(w.vA1->text(), "256");
     EXPECT_EQ(w.vA2->text(), "96");
-    EXPECT_EQ(w.iA0, 512);
-    EXPECT_EQ(w.iA3, 1008);
+    EXPECT_EQ(w.coordinates(), (std::array<int16_t, 4>{512, 256, 96, 1008}));
     EXPECT_TRUE(w.vA4->isChecked());
     EXPECT_FALSE(w.vA5->isChecked());
 }
@@ -159,11 +157,11 @@ TEST_F(EmulatedBoardTest, MonitorFollowsPinsChangedWhilePolling)
 {
     const auto monitor = monitorWithBoardOnComTwo(board->port());
     ventana &w = monitor->window;
-    w.Form_Load();
+    monitor->program.start();
     ASSERT_TRUE(runUntil([&] { return w.vA0->text() == "512"; }, kLimit));
 
     int polls = 0;
-    QObject::connect(w.Timer1, &QTimer::timeout, w.Timer1, [&] { ++polls; });
+    QObject::connect(&monitor->link, &Link::polled, &monitor->link, [&] { ++polls; });
     for (const char *pin : {"A0 704", "A1 320", "A5 0"})
         board->command(pin);
     ASSERT_TRUE(runUntil([&] { return showsCircle(w.Picture1, 704, 320, Qt::blue); }, kLimit));
@@ -179,7 +177,7 @@ TEST_F(EmulatedBoardTest, ResettingTheBoardWhilePollingDoesNotDisturbTheMonitor)
     board->command("A4 0");
     const auto monitor = monitorWithBoardOnComTwo(board->port());
     ventana &w = monitor->window;
-    w.Form_Load();
+    monitor->program.start();
     ASSERT_TRUE(runUntil([&] { return w.vA4->isChecked(); }, kLimit));
     const QStringList statusBefore = monitor->status;
 
@@ -189,9 +187,8 @@ TEST_F(EmulatedBoardTest, ResettingTheBoardWhilePollingDoesNotDisturbTheMonitor)
     runFor(1s);
 
     EXPECT_EQ(monitor->status, statusBefore);
-    EXPECT_EQ(w.portok, 1);
-    EXPECT_EQ(w.puerto, 2);
-    EXPECT_TRUE(w.MSComm1->PortOpen());
+    EXPECT_TRUE(monitor->link.boardFound());
+    EXPECT_EQ(monitor->link.port(), 2);
     EXPECT_EQ(w.vA0->text(), "512");
     EXPECT_TRUE(w.vA4->isChecked());
     EXPECT_FALSE(w.vA5->isChecked());
@@ -201,16 +198,16 @@ TEST_F(EmulatedBoardTest, ABoardPluggedInAgainAfterItsPortWasLostIsFoundAgain)
 {
     const auto monitor = monitorWithBoardOnComTwo(board->port());
     ventana &w = monitor->window;
-    w.Form_Load();
-    ASSERT_EQ(w.portok, 1);
+    monitor->program.start();
+    ASSERT_TRUE(runUntil([&] { return monitor->link.boardFound(); }, kLimit));
 
     board.reset();
     monitor->setDevices({});
-    ASSERT_TRUE(runUntil([&] { return w.portok == 0; }, kLimit));
+    ASSERT_TRUE(runUntil([&] { return !monitor->link.boardFound(); }, kLimit));
 
     board.emplace();
     board->command("A0 900");
     monitor->setDevices({board->port()});
     ASSERT_TRUE(runUntil([&] { return w.vA0->text() == "900"; }, kLimit));
-    EXPECT_EQ(w.puerto, 1);
+    EXPECT_EQ(monitor->link.port(), 1);
 }

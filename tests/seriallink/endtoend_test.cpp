@@ -56,7 +56,9 @@ TEST(EndToEnd, PollsFiveTimesASecondOnlyOnceFoundWhetherAnsweredOrNot)
     mute.announceDelayMs = 300;
     mute.noAnswer = true;
     BoardSimulator board(mute);
-    Monitor monitor({board.slavePath()});
+    LinkTiming timing = testTiming();
+    timing.portWait = 1s;
+    Monitor monitor({board.slavePath()}, timing);
     monitor.program.start();
     runFor(2500ms);
 
