@@ -171,7 +171,7 @@ void BoardLink::scanEnded()
     releasePort();
     const QString summary = statustext::summary(outcomes_);
     showProblem(summary);
-    qCWarning(lcPorts).noquote() << "no board found:" << summary;
+    logOnce(QStringLiteral("no board found: ") + summary);
     const QStringList appeared = appearedDevices(ports_->readDevices());
     known_ = ports_->devices();
     if (!appeared.isEmpty()) {
@@ -228,7 +228,7 @@ void BoardLink::boardIdentified()
 // device counts as gone, so that it is tried first once it is back.
 void BoardLink::boardLost(const SerialError &error)
 {
-    qCWarning(lcPorts).noquote() << "board lost:" << error.what();
+    logOnce(QStringLiteral("board lost: ") + QString::fromStdString(error.what()));
     const int lostAt = int(known_.indexOf(ports_->devicePath(puerto)));
     if (lostAt >= 0)
         known_[lostAt].clear();
@@ -248,7 +248,7 @@ void BoardLink::checkSilence()
         const QString reason =
             statustext::silentBoard(puerto, ports_->devicePath(puerto), wholeSeconds(timing_.silenceWarning));
         showProblem(reason);
-        qCWarning(lcPorts).noquote() << reason;
+        logOnce(reason);
     }
 }
 
@@ -256,9 +256,8 @@ void BoardLink::checkSilence()
 // hung firmware; the search then starts with the board's own port.
 void BoardLink::recoverSilentBoard()
 {
-    qCWarning(lcPorts).noquote() << statustext::silentBoard(puerto, ports_->devicePath(puerto),
-                                                            wholeSeconds(timing_.silenceLimit))
-                                 << "- opening its port again";
+    logOnce(statustext::silentBoard(puerto, ports_->devicePath(puerto), wholeSeconds(timing_.silenceLimit))
+            + QStringLiteral(": opening its port again"));
     const int16_t boardPort = puerto;
     forgetBoard();
     releasePort();
@@ -363,6 +362,16 @@ void BoardLink::showProblem(const QString &reason)
         return;
     problem_ = reason;
     emit problemChanged(reason);
+}
+
+// Each event is logged once: the retries of a busy port repeat their
+// summary, which says nothing new.
+void BoardLink::logOnce(const QString &message)
+{
+    if (message == logged_)
+        return;
+    logged_ = message;
+    qCWarning(lcPorts).noquote() << message;
 }
 
 // Closing a port can fail only when it is already gone; either way it is

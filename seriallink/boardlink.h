@@ -117,6 +117,7 @@ private:
     PortOrder withFirst(const PortOrder &first) const;
     void recordOutcome(const statustext::PortOutcome &outcome);
     void showProblem(const QString &reason);
+    void logOnce(const QString &message);
     void releasePort();
 
     const std::unique_ptr<SerialControl> MSComm1;
@@ -148,4 +149,5 @@ private:
     QElapsedTimer sinceAnswer_;
     bool silenceReported_ = false;
     QString problem_;
+    QString logged_;
 };
