@@ -1,40 +1,67 @@
-// An arbitrary byte stream arriving at a window that has opened its port,
-// one receive event per character, as the serial control delivers it.
+// An arbitrary byte stream arriving on the port of the board's link, one
+// receive event per character as the serial control delivers it, and shown
+// by the program's window.
 
 #include "fuzzcheck.h"
 #include "windowchecks.h"
 
-#include "seriallink/polling.h"
+#include "app/program.h"
+#include "stickdata/lineassembler.h"
 #include "support/fakeserial.h"
-#include "window/ventana.h"
 
+#include <QByteArray>
+#include <QStringList>
+
+#include <algorithm>
 #include <memory>
 
 namespace {
 
+// The program over an in-memory port, started: its link has opened the one
+// port there is and waits there for the board. No event loop runs, so it
+// waits for the whole run; it is never destroyed, like the application.
+// Every line the link delivers is kept in `lines`.
 struct Receiver {
-    FakeSerial *port;
-    ventana *window;
+    Receiver()
+    {
+        QObject::connect(&program.link, &Link::lineReceived, &program.link,
+                         [this](const QString &line) { lines.append(line); });
+        program.start();
+    }
+
+    FakeSerial *const port = new FakeSerial;
+    JoystickMonitor program{std::make_shared<ComPortMap>([] { return QStringList{"/dev/ttyUSB0"}; }),
+                            std::unique_ptr<SerialControl>(port)};
+    QStringList lines;
 };
 
-// One window for the whole run, shown as loading shows it, its in-memory
-// port opened the way discovery opens a port (one character per read).
-// Never destroyed, like the application; its poll timer is stopped, as no
-// event loop runs here.
 Receiver &receiver()
 {
-    static Receiver instance = [] {
-        auto port = std::make_unique<FakeSerial>();
-        FakeSerial *portView = port.get();
-        auto *window = new ventana(std::move(port));
-        window->Timer1->stop();
-        window->show();
-        window->CLAVE = QStringLiteral("JOYSTICK");
-        window->puerto = 1;
-        window->serial();
-        return Receiver{portView, window};
-    }();
-    return instance;
+    static Receiver *const instance = new Receiver;
+    return *instance;
+}
+
+bool isDropped(QChar character)
+{
+    return character.unicode() < LineAssembler::kLowestLineCharacter;
+}
+
+// The lines `bytes` finish, without their control characters, and without
+// those that are then over the limit.
+QStringList completeLines(const QByteArray &bytes)
+{
+    QStringList lines = QString::fromLatin1(bytes).split(u'\n');
+    lines.removeLast();
+    for (QString &line : lines)
+        line.removeIf(isDropped);
+    lines.removeIf([](const QString &line) { return line.size() > LineAssembler::kMaxLineLength; });
+    return lines;
+}
+
+void checkLine(const QString &line)
+{
+    fuzzCheck(line.size() <= LineAssembler::kMaxLineLength, "no line is longer than the limit");
+    fuzzCheck(std::none_of(line.begin(), line.end(), isDropped), "no line holds a control character");
 }
 
 } // namespace
@@ -42,7 +69,7 @@ Receiver &receiver()
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
     ensureApplication();
-    fuzzCheck(receiver().port->PortOpen(), "the window opened its port");
+    fuzzCheck(receiver().port->PortOpen(), "the link opened its port");
     return 0;
 }
 
@@ -52,12 +79,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     // A line feed first ends whatever line the previous input left open, so
     // each input starts on a fresh line.
     target.port->receive(QByteArray(1, '\n'));
-    const WindowSnapshot before = takeSnapshot(*target.window);
+    target.lines.clear();
+    const WindowSnapshot before = takeSnapshot(target.program.window);
 
-    target.port->receive(QByteArray(reinterpret_cast<const char *>(data), qsizetype(size)));
+    const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
+    target.port->receive(bytes);
 
-    fuzzCheck(target.window->linea.size() <= polling::kMaxLineLength, "the line being received stays within its limit");
-    checkWindowState(*target.window, before, polling::kMaxLineLength);
+    for (const QString &line : std::as_const(target.lines))
+        checkLine(line);
+    fuzzCheck(target.lines == completeLines(bytes),
+              "the lines that arrive are the input's, control characters left out, those over the limit dropped");
+    fuzzCheck(target.program.link.linea().size() <= LineAssembler::kMaxLineLength,
+              "the line being received stays within its limit");
     fuzzCheck(target.port->written.isEmpty(), "receiving sends nothing");
+    checkWindowState(target.program.window, before, LineAssembler::kMaxLineLength);
     return 0;
 }

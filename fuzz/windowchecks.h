@@ -16,8 +16,7 @@ struct WindowSnapshot {
 
 WindowSnapshot takeSnapshot(const ventana &window);
 
-// Checks what must hold however the input went: portok is 0 or 1; every
-// axis box whose text changed holds at most `longestValue` characters; every
-// axis number is the leading number of its box's text; the pictures keep
-// their size.
+// Checks what must hold however the input went: every axis box whose text
+// changed holds at most `longestValue` characters; every coordinate is the
+// leading number of its box's text; the pictures keep their size.
 void checkWindowState(const ventana &window, const WindowSnapshot &before, qsizetype longestValue);

@@ -1,4 +1,4 @@
-#include "support/fakeserial.h"
+#include "support/fakelink.h"
 #include "support/qtprinters.h"
 #include "window/controllayout.h"
 #include "window/ventana.h"
@@ -12,7 +12,8 @@
 namespace {
 
 struct Window : ::testing::Test {
-    ventana window{std::make_unique<FakeSerial>()};
+    FakeLink link;
+    ventana window{link};
 };
 
 // The width a control needs to show its whole caption, by its style's own

@@ -1,5 +1,6 @@
+#include "support/fakelink.h"
 #include "support/fakeserial.h"
-#include "support/qtprinters.h"
+#include "support/monitor.h"
 #include "window/ventana.h"
 
 #include <QCoreApplication>
@@ -10,47 +11,44 @@
 
 using namespace std::chrono_literals;
 
-TEST(Lifecycle, LoadShowsTheWindowAndResetsTheState)
+TEST(Lifecycle, LoadShowsTheWindowAndStartsOneSearch)
 {
-    ventana window(std::make_unique<FakeSerial>(), 1ms);
-    window.portok = 1;
+    FakeLink link;
+    ventana window(link);
     window.Form_Load();
     EXPECT_TRUE(window.isVisible());
-    EXPECT_EQ(window.CLAVE, "JOYSTICK");
-    EXPECT_EQ(window.portok, 0);
+    EXPECT_EQ(link.searches, 1);
 }
 
-TEST(Lifecycle, ClosingPutsTheTimerToSleepAndClosesThePort)
+TEST(Lifecycle, ClosingTheWindowClosesTheLinkOnce)
 {
-    auto *port = new FakeSerial;
-    ventana window(std::unique_ptr<SerialControl>(port), 1ms);
+    FakeLink link;
+    ventana window(link);
     window.show();
-    EXPECT_TRUE(window.close()) << "closing with no port open";
-
-    window.show();
-    port->setPortOpen(true);
-    window.analizarIN("JOYSTICK");
-    ASSERT_TRUE(window.Timer1->isActive());
     EXPECT_TRUE(window.close());
     EXPECT_TRUE(window.isUnloaded());
-    EXPECT_FALSE(window.Timer1->isActive());
-    EXPECT_FALSE(port->PortOpen());
+    EXPECT_EQ(link.closes, 1);
 }
 
-// Loaded from the event loop, as the program does it, a request to quit
-// ends discovery at once instead of after its seven waits.
-TEST(Lifecycle, AQuitDuringDiscoveryEndsItAtOnce)
+// The search waits on its port without holding up the event loop: a
+// request to quit is served at once, not after the port wait.
+TEST(Lifecycle, AQuitWhileLoadingEndsPromptly)
 {
-    auto *port = new FakeSerial;
-    ventana window(std::unique_ptr<SerialControl>(port), 10s);
-    QTimer::singleShot(0, &window, &ventana::Form_Load);
+    LinkTiming timing = testTiming();
+    timing.portWait = 10s;
+    auto port = std::make_unique<FakeSerial>();
+    const FakeSerial &serial = *port;
+    Monitor monitor({"/dev/ttyACM0"}, timing, std::move(port));
+    monitor.program.start();
+    ASSERT_TRUE(serial.PortOpen()) << "the search waits on its first port";
     QTimer::singleShot(200ms, QCoreApplication::instance(), &QCoreApplication::quit);
     QElapsedTimer clock;
     clock.start();
     QCoreApplication::exec();
 
     EXPECT_LT(clock.elapsed(), 5000);
-    EXPECT_TRUE(window.isUnloaded());
-    EXPECT_FALSE(port->PortOpen());
-    EXPECT_FALSE(port->calls.contains("CommPort=2"));
+    EXPECT_TRUE(monitor.window.close());
+    EXPECT_TRUE(monitor.window.isUnloaded());
+    EXPECT_EQ(monitor.link.state(), LinkState::Closed);
+    EXPECT_FALSE(serial.PortOpen());
 }

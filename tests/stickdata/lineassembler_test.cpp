@@ -1,0 +1,73 @@
+#include "stickdata/lineassembler.h"
+
+#include "support/qtprinters.h"
+
+#include <QStringList>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// Hands `received` over one character at a time; gives the lines finished.
+QStringList take(LineAssembler &assembler, const QString &received)
+{
+    QStringList lines;
+    for (QChar character : received)
+        if (const auto line = assembler.take(character))
+            lines.append(*line);
+    return lines;
+}
+
+TEST(LineAssembler, ALineFeedEndsALineWithoutItsCarriageReturn)
+{
+    LineAssembler assembler;
+    EXPECT_EQ(take(assembler, QStringLiteral("A0 5\r")), QStringList());
+    EXPECT_EQ(take(assembler, QStringLiteral("\n")), QStringList{"A0 5"});
+    EXPECT_EQ(take(assembler, QStringLiteral("\n")), QStringList{""}) << "a line feed alone ends an empty line";
+}
+
+TEST(LineAssembler, KeepsCharactersFromCode31UpAndDropsTheOtherControlCharacters)
+{
+    LineAssembler assembler;
+    EXPECT_EQ(take(assembler, QString::fromLatin1("\x1F\x1E\t\x00\x7F\xE9 \n", 8)),
+              QStringList{QString::fromLatin1("\x1F\x7F\xE9 ")});
+}
+
+TEST(LineAssembler, DropsALineOverTheLimitUpToItsLineFeedAndKeepsTheNextWhole)
+{
+    LineAssembler assembler;
+    const QString longest(LineAssembler::kMaxLineLength, u'2');
+    const QString tooLong(LineAssembler::kMaxLineLength + 1, u'3');
+    EXPECT_EQ(take(assembler, longest + "\n" + tooLong + "\nA0 7\n"), (QStringList{longest, "A0 7"}));
+
+    EXPECT_EQ(take(assembler, "A0 " + QString(5000, u'1') + "JOYSTICK\nA1 8\n"), QStringList{"A1 8"})
+        << "nothing of a cut-off line comes through";
+}
+
+TEST(LineAssembler, APortChangeEndsADropButKeepsTheLineUnderWay)
+{
+    LineAssembler assembler;
+    take(assembler, QString(5000, u'1'));
+    assembler.portChanged();
+    EXPECT_EQ(take(assembler, QStringLiteral("JOYSTICK\n")), QStringList{"JOYSTICK"});
+
+    take(assembler, QStringLiteral("A0 "));
+    assembler.portChanged();
+    EXPECT_EQ(take(assembler, QStringLiteral("5\n")), QStringList{"A0 5"});
+}
+
+// A connection lost in the middle of a line must not leave its start in
+// front of the next connection's first line.
+TEST(LineAssembler, ClearForgetsTheLineUnderWay)
+{
+    LineAssembler assembler;
+    take(assembler, QStringLiteral("A1 3"));
+    assembler.clear();
+    EXPECT_EQ(take(assembler, QStringLiteral("A0 512\n")), QStringList{"A0 512"});
+
+    take(assembler, QString(5000, u'1'));
+    assembler.clear();
+    EXPECT_EQ(take(assembler, QStringLiteral("A0 7\n")), QStringList{"A0 7"}) << "a drop under way ends too";
+}
+
+} // namespace
