@@ -1,3 +1,5 @@
+#include "app/commandline.h"
+#include "app/monitoroptions.h"
 #include "seriallink/comportmap.h"
 #include "seriallink/serialportcontrol.h"
 #include "window/ventana.h"
@@ -9,6 +11,11 @@
 
 int main(int argc, char *argv[])
 {
+    // Read before the application exists, which needs a display.
+    MonitorOptions options;
+    if (const auto exitStatus = parseMonitorOptions(commandline::arguments(argc, argv), options))
+        return *exitStatus;
+    // options.ports, the devices given with --port, is not passed on yet.
     QApplication app(argc, argv);
     const auto ports = ComPortMap::system();
     ventana window(std::make_unique<SerialPortControl>(ports), ventana::kPortWait, ports);

@@ -1,3 +1,4 @@
+#include "app/commandline.h"
 #include "seriallink/comportmap.h"
 #include "seriallink/serialportcontrol.h"
 #include "tools/boardsim.h"
@@ -95,16 +96,22 @@ private:
 // board on COM 3, for trying the program without hardware.
 int main(int argc, char *argv[])
 {
-    QApplication app(argc, argv);
-    QCommandLineParser parser;
-    parser.setApplicationDescription("The joystick monitor with a simulated board on COM 3.");
-    parser.addHelpOption();
     const QCommandLineOption valuesOption(
         "values", "Freeze the board's report at A0,A1,A2,A3,right,left (buttons 1 = pressed).", "a0,a1,a2,a3,right,left");
     const QCommandLineOption unplugOption("unplug-at", "Unplug the board <seconds> after start.", "seconds");
     const QCommandLineOption replugOption("replug-at", "Plug a board in again <seconds> after start.", "seconds");
-    parser.addOptions({valuesOption, unplugOption, replugOption});
-    parser.process(app);
+    const commandline::Program program{
+        .name = "joystick-monitor-demo",
+        .description = "The joystick monitor with a simulated board on COM 3.",
+        .options = {valuesOption, unplugOption, replugOption},
+        .positionalArguments = {},
+        .qtWindowOptions = true,
+    };
+    // Read before the application exists, which needs a display.
+    QCommandLineParser parser;
+    if (const auto exitStatus = commandline::parse(program, parser, commandline::arguments(argc, argv)))
+        return *exitStatus;
+    QApplication app(argc, argv);
 
     const std::optional<FrozenValues> values =
         parser.isSet(valuesOption) ? parseValues(parser.value(valuesOption)) : std::nullopt;
