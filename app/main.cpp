@@ -1,4 +1,5 @@
 #include "app/commandline.h"
+#include "app/desktopidentity.h"
 #include "app/monitoroptions.h"
 #include "seriallink/comportmap.h"
 #include "seriallink/serialportcontrol.h"
@@ -17,6 +18,7 @@ int main(int argc, char *argv[])
         return *exitStatus;
     // options.ports, the devices given with --port, is not passed on yet.
     QApplication app(argc, argv);
+    adoptDesktopIdentity();
     const auto ports = ComPortMap::system();
     ventana window(std::make_unique<SerialPortControl>(ports), ventana::kPortWait, ports);
     // Loading runs from the event loop, so that a request to quit is

@@ -1,4 +1,5 @@
 #include "app/commandline.h"
+#include "app/desktopidentity.h"
 #include "seriallink/comportmap.h"
 #include "seriallink/serialportcontrol.h"
 #include "tools/boardsim.h"
@@ -112,6 +113,7 @@ int main(int argc, char *argv[])
     if (const auto exitStatus = commandline::parse(program, parser, commandline::arguments(argc, argv)))
         return *exitStatus;
     QApplication app(argc, argv);
+    adoptDesktopIdentity();
 
     const std::optional<FrozenValues> values =
         parser.isSet(valuesOption) ? parseValues(parser.value(valuesOption)) : std::nullopt;
