@@ -17,12 +17,17 @@ startup_class="$(sed -n 's/^StartupWMClass=//p' "$3")"
 export QT_QPA_PLATFORM=xcb
 status=0
 
-# The id of the window titled JOYSTICK, once it shows, within 30 s.
+# The id of the window titled JOYSTICK, once it is on screen, within 30 s.
+# Qt sets the window's properties before it maps the window, not before it
+# names it.
 window_id() {
     local id
     for _ in $(seq 1 60); do
         id="$(xwininfo -root -tree 2>/dev/null | awk '/"JOYSTICK"/ { print $1; exit }')"
-        [ -n "$id" ] && { echo "$id"; return 0; }
+        if [ -n "$id" ] && [[ "$(xwininfo -id "$id")" == *"Map State: IsViewable"* ]]; then
+            echo "$id"
+            return 0
+        fi
         sleep 0.5
     done
     return 1
@@ -35,10 +40,11 @@ check() {
     "$@" 2> /dev/null &
     pid=$!
     if id="$(window_id)"; then
-        local class
+        local class icon
         class="$(xprop -id "$id" WM_CLASS)"
+        icon="$(xprop -id "$id" _NET_WM_ICON)"
         [ "$class" = "WM_CLASS(STRING) = $expected" ] || { echo "$1: $class, not $expected"; status=1; }
-        xprop -id "$id" _NET_WM_ICON | grep -q "Icon (" || { echo "$1: no _NET_WM_ICON"; status=1; }
+        [[ "$icon" == *"Icon ("* ]] || { echo "$1: no _NET_WM_ICON"; status=1; }
     else
         echo "$1: no window"
         status=1
