@@ -1,11 +1,19 @@
+#include "app/commandline.h"
+#include "app/desktopidentity.h"
+#include "app/monitoroptions.h"
 #include "app/program.h"
 
 #include <QApplication>
 
 int main(int argc, char *argv[])
 {
+    // Read before the application exists, which needs a display.
+    MonitorOptions options;
+    if (const auto exitStatus = parseMonitorOptions(commandline::arguments(argc, argv), options))
+        return *exitStatus;
     QApplication app(argc, argv);
-    JoystickMonitor monitor(ComPortMap::system());
+    adoptDesktopIdentity();
+    JoystickMonitor monitor(options.ports.isEmpty() ? ComPortMap::system() : ComPortMap::named(options.ports));
     monitor.start();
     return app.exec();
 }

@@ -2,6 +2,8 @@
 // serial port on a pseudo-terminal and its analog and button pins set by
 // commands on standard input.
 
+#include "app/commandline.h"
+
 #include <avr_adc.h>
 #include <avr_extint.h>
 #include <avr_ioport.h>
@@ -20,7 +22,6 @@ extern "C" {
 #include <charconv>
 #include <chrono>
 #include <cstdio>
-#include <cstring>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -34,18 +35,23 @@ namespace {
 // library's own.
 constexpr const char *kMark = "joystick-board-emu:";
 
-constexpr const char *kUsage =
-    "Usage: joystick-board-emu FIRMWARE.elf\n"
-    "Runs the joystick board's firmware on an emulated ATmega328P at 16 MHz, in\n"
-    "real time, and prints the pseudo-terminal its serial port is on:\n"
-    "  joystick-board-emu: port /dev/pts/N\n"
-    "Commands on standard input, one a line:\n"
-    "  A0 <0..1023> .. A3 <0..1023>  analog reading of a stick axis (A0, A1 left\n"
-    "                                x, y; A2, A3 right x, y); 512 at start\n"
-    "  A4 <0|1>, A5 <0|1>            level of the right (A4) or left (A5) button's\n"
-    "                                pin: 0 pressed, 1 released (at start)\n"
-    "  reset                         resets the chip, as opening an Uno's port does\n"
-    "  quit                          stops (so does the end of standard input)\n";
+const commandline::Program kProgram{
+    .name = "joystick-board-emu",
+    .description =
+        "Runs the joystick board's firmware on an emulated ATmega328P at 16 MHz, in\n"
+        "real time, and prints the pseudo-terminal its serial port is on:\n"
+        "  joystick-board-emu: port /dev/pts/N\n"
+        "Commands on standard input, one a line:\n"
+        "  A0 <0..1023> .. A3 <0..1023>  analog reading of a stick axis (A0, A1 left\n"
+        "                                x, y; A2, A3 right x, y); 512 at start\n"
+        "  A4 <0|1>, A5 <0|1>            level of the right (A4) or left (A5) button's\n"
+        "                                pin: 0 pressed, 1 released (at start)\n"
+        "  reset                         resets the chip, as opening an Uno's port does\n"
+        "  quit                          stops (so does the end of standard input)",
+    .options = {},
+    .positionalArguments = {{"FIRMWARE.elf", "The board's firmware, built for the ATmega328P."}},
+    .qtWindowOptions = false,
+};
 
 constexpr uint32_t kClockHz = 16'000'000;
 constexpr uint32_t kSupplyMillivolts = 5000;
@@ -331,9 +337,8 @@ int main(int argc, char **argv)
     // Line by line even into a pipe, so that a program reading the port's
     // path gets it at once.
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
-    if (argc != 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
-        std::fputs(kUsage, argc == 2 ? stdout : stderr);
-        return argc == 2 ? 0 : 2;
-    }
-    return run(argv[1]);
+    QCommandLineParser parser;
+    if (const auto exitStatus = commandline::parse(kProgram, parser, commandline::arguments(argc, argv)))
+        return *exitStatus;
+    return run(parser.positionalArguments().constFirst().toLocal8Bit().constData());
 }

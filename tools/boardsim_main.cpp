@@ -1,3 +1,4 @@
+#include "app/commandline.h"
 #include "tools/boardsim.h"
 
 #include <QCommandLineOption>
@@ -9,7 +10,10 @@
 #include <signal.h>
 #include <sys/signalfd.h>
 
+#include <cmath>
 #include <cstdlib>
+#include <initializer_list>
+#include <optional>
 
 namespace {
 
@@ -24,39 +28,55 @@ struct SimOptions {
     QCommandLineOption announceInterval{"announce-interval", "Announce every <ms>.", "ms", "500"};
 };
 
-double nonNegativeNumber(const QCommandLineParser &parser, const QCommandLineOption &option)
+// The first of `options` whose value is no number of at least 0, if any.
+const QCommandLineOption *badNumber(const QCommandLineParser &parser,
+                                    std::initializer_list<const QCommandLineOption *> options)
 {
-    bool ok = false;
-    const double value = parser.value(option).toDouble(&ok);
-    if (!ok || value < 0) {
-        QTextStream(stderr) << "Invalid value for --" << option.names().constFirst() << ": "
-                            << parser.value(option) << Qt::endl;
-        std::exit(EXIT_FAILURE);
+    for (const QCommandLineOption *option : options) {
+        bool ok = false;
+        const double value = parser.value(*option).toDouble(&ok);
+        if (!ok || !std::isfinite(value) || value < 0)
+            return option;
     }
-    return value;
+    return nullptr;
 }
 
-BoardOptions parseOptions(const QCoreApplication &app)
+double number(const QCommandLineParser &parser, const QCommandLineOption &option)
+{
+    return parser.value(option).toDouble();
+}
+
+// Reads the command line into `options`; the status to exit with at once,
+// if any.
+std::optional<int> parseOptions(const QStringList &arguments, BoardOptions &options)
 {
     const SimOptions sim;
+    const commandline::Program program{
+        .name = "joystick-board-sim",
+        .description = "Simulates the joystick board on a pseudo-terminal and prints its path.",
+        .options = {sim.noAnswer, sim.noKeyword, sim.garbage, sim.noLineFeeds, sim.hangUpAfter, sim.rate,
+                    sim.announceDelay, sim.announceInterval},
+        .positionalArguments = {},
+        .qtWindowOptions = false,
+    };
     QCommandLineParser parser;
-    parser.setApplicationDescription(
-        "Simulates the joystick board on a pseudo-terminal and prints its path.");
-    parser.addHelpOption();
-    parser.addOptions({sim.noAnswer, sim.noKeyword, sim.garbage, sim.noLineFeeds,
-                       sim.hangUpAfter, sim.rate, sim.announceDelay, sim.announceInterval});
-    parser.process(app);
+    if (const auto exitStatus = commandline::parse(program, parser, arguments))
+        return exitStatus;
+    if (const QCommandLineOption *bad =
+            badNumber(parser, {&sim.hangUpAfter, &sim.rate, &sim.announceDelay, &sim.announceInterval})) {
+        return commandline::usageError(parser, QStringLiteral("Invalid value for --%1: %2")
+                                                   .arg(bad->names().constFirst(), parser.value(*bad)));
+    }
 
-    BoardOptions options;
     options.noAnswer = parser.isSet(sim.noAnswer);
     options.noKeyword = parser.isSet(sim.noKeyword);
     options.garbage = parser.isSet(sim.garbage);
     options.noLineFeeds = parser.isSet(sim.noLineFeeds);
-    options.hangUpAfterRequests = int(nonNegativeNumber(parser, sim.hangUpAfter));
-    options.reportsPerSecond = nonNegativeNumber(parser, sim.rate);
-    options.announceDelayMs = int(nonNegativeNumber(parser, sim.announceDelay));
-    options.announceIntervalMs = int(nonNegativeNumber(parser, sim.announceInterval));
-    return options;
+    options.hangUpAfterRequests = int(number(parser, sim.hangUpAfter));
+    options.reportsPerSecond = number(parser, sim.rate);
+    options.announceDelayMs = int(number(parser, sim.announceDelay));
+    options.announceIntervalMs = int(number(parser, sim.announceInterval));
+    return std::nullopt;
 }
 
 // SIGINT and SIGTERM are blocked and delivered through a descriptor instead,
@@ -76,10 +96,11 @@ int terminationSignalFd()
 
 int main(int argc, char *argv[])
 {
+    BoardOptions options;
+    if (const auto exitStatus = parseOptions(commandline::arguments(argc, argv), options))
+        return *exitStatus;
     const int signalFd = terminationSignalFd();
     QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName("joystick-board-sim");
-    const BoardOptions options = parseOptions(app);
 
     BoardSimulator board(options);
     if (board.isHungUp()) {

@@ -1,3 +1,5 @@
+#include "app/commandline.h"
+#include "app/desktopidentity.h"
 #include "app/program.h"
 #include "tools/boardsim.h"
 
@@ -30,19 +32,23 @@ std::optional<FrozenValues> parseValues(const QString &text)
     return values;
 }
 
-// Runs `action` the given number of seconds after start, if the option
-// is given; false if its value is no number of seconds.
-template <typename Action>
-bool scheduleAt(const QCommandLineParser &parser, const QCommandLineOption &option, Action action)
+// The number of seconds the option gives; nothing when it is not given,
+// and a negative number when its value is no number of seconds.
+std::optional<double> secondsAfterStart(const QCommandLineParser &parser, const QCommandLineOption &option)
 {
     if (!parser.isSet(option))
-        return true;
+        return std::nullopt;
     bool ok = false;
     const double seconds = parser.value(option).toDouble(&ok);
-    if (!ok || seconds < 0)
-        return false;
-    QTimer::singleShot(int(seconds * 1000), QCoreApplication::instance(), action);
-    return true;
+    return ok && seconds >= 0 ? seconds : -1;
+}
+
+// Runs `action` `seconds` after start, if given.
+template <typename Action>
+void scheduleAt(std::optional<double> seconds, Action action)
+{
+    if (seconds)
+        QTimer::singleShot(int(*seconds * 1000), QCoreApplication::instance(), action);
 }
 
 // The simulated board on COM 3, which can be unplugged and plugged in
@@ -93,33 +99,39 @@ private:
 // board on COM 3, for trying the program without hardware.
 int main(int argc, char *argv[])
 {
-    QApplication app(argc, argv);
-    QCommandLineParser parser;
-    parser.setApplicationDescription("The joystick monitor with a simulated board on COM 3.");
-    parser.addHelpOption();
     const QCommandLineOption valuesOption(
         "values", "Freeze the board's report at A0,A1,A2,A3,right,left (buttons 1 = pressed).", "a0,a1,a2,a3,right,left");
     const QCommandLineOption unplugOption("unplug-at", "Unplug the board <seconds> after start.", "seconds");
     const QCommandLineOption replugOption("replug-at", "Plug a board in again <seconds> after start.", "seconds");
-    parser.addOptions({valuesOption, unplugOption, replugOption});
-    parser.process(app);
-
+    const commandline::Program program{
+        .name = "joystick-monitor-demo",
+        .description = "The joystick monitor with a simulated board on COM 3.",
+        .options = {valuesOption, unplugOption, replugOption},
+        .positionalArguments = {},
+        .qtWindowOptions = true,
+    };
+    // Read before the application exists, which needs a display.
+    QCommandLineParser parser;
+    if (const auto exitStatus = commandline::parse(program, parser, commandline::arguments(argc, argv)))
+        return *exitStatus;
     const std::optional<FrozenValues> values =
         parser.isSet(valuesOption) ? parseValues(parser.value(valuesOption)) : std::nullopt;
-    if (parser.isSet(valuesOption) && !values) {
-        std::fprintf(stderr, "--values takes six whole numbers separated by commas\n");
-        return 2;
-    }
+    if (parser.isSet(valuesOption) && !values)
+        return commandline::usageError(parser, "--values takes six whole numbers separated by commas");
+    const std::optional<double> unplugAt = secondsAfterStart(parser, unplugOption);
+    const std::optional<double> replugAt = secondsAfterStart(parser, replugOption);
+    if (unplugAt.value_or(0) < 0 || replugAt.value_or(0) < 0)
+        return commandline::usageError(parser, "--unplug-at and --replug-at take a number of seconds");
+
+    QApplication app(argc, argv);
+    adoptDesktopIdentity();
     PluggableBoard board(values);
     if (!board.isPresent()) {
         std::fprintf(stderr, "cannot create a pseudo-terminal for the simulated board\n");
         return 1;
     }
-    if (!scheduleAt(parser, unplugOption, [&board] { board.unplug(); })
-        || !scheduleAt(parser, replugOption, [&board] { board.plugIn(); })) {
-        std::fprintf(stderr, "--unplug-at and --replug-at take a number of seconds\n");
-        return 2;
-    }
+    scheduleAt(unplugAt, [&board] { board.unplug(); });
+    scheduleAt(replugAt, [&board] { board.plugIn(); });
 
     JoystickMonitor monitor(board.ports());
     monitor.start();

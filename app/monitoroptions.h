@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QStringList>
+
+#include <optional>
+
+struct MonitorOptions {
+    // The devices given with --port, COM 1 first; empty for the system's
+    // serial ports.
+    QStringList ports;
+};
+
+// Reads joystick-monitor's command line into `options`. Returns the status
+// to exit with at once (after --help, --version or a bad command line), or
+// nothing when the monitor goes on.
+std::optional<int> parseMonitorOptions(const QStringList &arguments, MonitorOptions &options);
