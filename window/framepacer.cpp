@@ -7,6 +7,7 @@
 #include <QWidget>
 
 #include <cmath>
+#include <utility>
 
 namespace {
 
@@ -15,8 +16,14 @@ constexpr double kFallbackFramesPerSecond = 60;
 
 } // namespace
 
-FramePacer::FramePacer(QWidget &window)
+std::chrono::nanoseconds FramePacer::steadyTime()
+{
+    return std::chrono::steady_clock::now().time_since_epoch();
+}
+
+FramePacer::FramePacer(QWidget &window, Clock clock)
     : window_(window)
+    , clock_(std::move(clock))
 {
     heldUpdate_.setSingleShot(true);
     heldUpdate_.setTimerType(Qt::PreciseTimer);
@@ -36,11 +43,11 @@ bool FramePacer::eventFilter(QObject *watched, QEvent *event)
     if (watched != &window_ || event->type() != QEvent::UpdateRequest)
         return false;
     if (releasing_ || (!heldUpdate_.isActive() && frameIsDue())) {
-        sinceLastFrame_.start();
+        lastFrame_ = clock_();
         return false;
     }
     if (!heldUpdate_.isActive()) {
-        const auto rest = frameInterval() - std::chrono::nanoseconds(sinceLastFrame_.nsecsElapsed());
+        const auto rest = frameInterval() - (clock_() - *lastFrame_);
         heldUpdate_.start(std::chrono::ceil<std::chrono::milliseconds>(rest));
     }
     return true;
@@ -48,7 +55,7 @@ bool FramePacer::eventFilter(QObject *watched, QEvent *event)
 
 bool FramePacer::frameIsDue() const
 {
-    return !sinceLastFrame_.isValid() || std::chrono::nanoseconds(sinceLastFrame_.nsecsElapsed()) >= frameInterval();
+    return !lastFrame_ || clock_() - *lastFrame_ >= frameInterval();
 }
 
 // Qt posts no new request while the window has updates waiting to be

@@ -1,10 +1,11 @@
 #pragma once
 
-#include <QElapsedTimer>
 #include <QObject>
 #include <QTimer>
 
 #include <chrono>
+#include <functional>
+#include <optional>
 
 class QWidget;
 
@@ -20,7 +21,12 @@ class QWidget;
 // waits.
 class FramePacer final : public QObject {
 public:
-    explicit FramePacer(QWidget &window);
+    // Monotonic time, from any fixed origin.
+    using Clock = std::function<std::chrono::nanoseconds()>;
+
+    static std::chrono::nanoseconds steadyTime();
+
+    explicit FramePacer(QWidget &window, Clock clock = steadyTime);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -32,7 +38,8 @@ private:
     void releaseHeldUpdate();
 
     QWidget &window_;
-    QElapsedTimer sinceLastFrame_;
+    const Clock clock_;
+    std::optional<std::chrono::nanoseconds> lastFrame_;
     QTimer heldUpdate_;
     bool releasing_ = false;
 };
