@@ -6,8 +6,11 @@
 #include <QScreen>
 #include <QWidget>
 
+#include <algorithm>
 #include <cmath>
 #include <utility>
+
+using namespace std::chrono_literals;
 
 namespace {
 
@@ -38,24 +41,36 @@ std::chrono::nanoseconds FramePacer::frameInterval() const
     return std::chrono::nanoseconds(std::llround(1e9 / rate));
 }
 
+// The clock is read once per request: read again, it could have moved on
+// past the end of the frame (the process was preempted) and leave a wait
+// below zero, for which a timer never fires.
 bool FramePacer::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched != &window_ || event->type() != QEvent::UpdateRequest)
         return false;
-    if (releasing_ || (!heldUpdate_.isActive() && frameIsDue())) {
+    if (releasing_) {
         lastFrame_ = clock_();
         return false;
     }
-    if (!heldUpdate_.isActive()) {
-        const auto rest = frameInterval() - (clock_() - *lastFrame_);
-        heldUpdate_.start(std::chrono::ceil<std::chrono::milliseconds>(rest));
+    if (heldUpdate_.isActive())
+        return true;
+    const std::chrono::nanoseconds now = clock_();
+    const std::chrono::nanoseconds wait = untilNextFrame(now);
+    if (wait == 0ns) {
+        lastFrame_ = now;
+        return false;
     }
+    heldUpdate_.start(std::chrono::ceil<std::chrono::milliseconds>(wait));
     return true;
 }
 
-bool FramePacer::frameIsDue() const
+// How long from `now` until the window may reach the screen again; zero
+// when it may now.
+std::chrono::nanoseconds FramePacer::untilNextFrame(std::chrono::nanoseconds now) const
 {
-    return !lastFrame_ || clock_() - *lastFrame_ >= frameInterval();
+    if (!lastFrame_)
+        return 0ns;
+    return std::max(0ns, frameInterval() - (now - *lastFrame_));
 }
 
 // Qt posts no new request while the window has updates waiting to be

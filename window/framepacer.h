@@ -34,7 +34,7 @@ protected:
 private:
     // One refresh of the screen the window is on.
     std::chrono::nanoseconds frameInterval() const;
-    bool frameIsDue() const;
+    std::chrono::nanoseconds untilNextFrame(std::chrono::nanoseconds now) const;
     void releaseHeldUpdate();
 
     QWidget &window_;
