@@ -34,20 +34,28 @@ void PictureBox::Cls()
 
 // Plots the outline pixel by pixel (midpoint circle), one device pixel
 // wide: a circle is redrawn for every report, and this costs a fraction of
-// what a painter does.
+// what a painter does. The image is detached from any copy once, not for
+// every pixel.
 void PictureBox::Circle(float x, float y, float radius, uint32_t color)
 {
     const double pixelsPerUnit = image_.width() / kUnits;
     const QPoint centre(qRound(x * pixelsPerUnit), qRound(y * pixelsPerUnit));
     const int r = qRound(radius * pixelsPerUnit);
     const QRgb rgb = vbcolor::toQColor(color).rgb();
+    const QRect area = image_.rect();
+    QRgb *const pixels = reinterpret_cast<QRgb *>(image_.bits());
+    const qsizetype pixelsPerLine = image_.bytesPerLine() / qsizetype(sizeof(QRgb));
+    const auto plot = [&](QPoint pixel) {
+        if (area.contains(pixel))
+            pixels[pixel.y() * pixelsPerLine + pixel.x()] = rgb;
+    };
     int dx = r;
     int dy = 0;
     int error = 1 - r;
     while (dx >= dy) {
         for (const QPoint offset : {QPoint(dx, dy), QPoint(dy, dx)})
             for (const QPoint sign : {QPoint(1, 1), QPoint(-1, 1), QPoint(1, -1), QPoint(-1, -1)})
-                plot(centre + QPoint(offset.x() * sign.x(), offset.y() * sign.y()), rgb);
+                plot(centre + QPoint(offset.x() * sign.x(), offset.y() * sign.y()));
         ++dy;
         if (error < 0) {
             error += 2 * dy + 1;
@@ -99,12 +107,6 @@ void PictureBox::resizeEvent(QResizeEvent *)
     painter.drawImage(QRectF(QPointF(0, 0), resized.deviceIndependentSize()), image_);
     image_ = resized;
     drawn_ = drawn_.isEmpty() ? QRect() : image_.rect();
-}
-
-void PictureBox::plot(QPoint pixel, QRgb rgb)
-{
-    if (image_.rect().contains(pixel))
-        reinterpret_cast<QRgb *>(image_.scanLine(pixel.y()))[pixel.x()] = rgb;
 }
 
 void PictureBox::fill(const QRect &pixels, QRgb rgb)

@@ -31,7 +31,6 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
-    void plot(QPoint pixel, QRgb rgb);
     void fill(const QRect &pixels, QRgb rgb);
     // Notes that the image `pixels` may have changed and repaints them.
     void markDrawn(const QRect &pixels);
