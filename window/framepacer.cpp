@@ -6,7 +6,11 @@
 #include <QScreen>
 #include <QWidget>
 
+#include <algorithm>
 #include <cmath>
+#include <utility>
+
+using namespace std::chrono_literals;
 
 namespace {
 
@@ -15,8 +19,14 @@ constexpr double kFallbackFramesPerSecond = 60;
 
 } // namespace
 
-FramePacer::FramePacer(QWidget &window)
+std::chrono::nanoseconds FramePacer::steadyTime()
+{
+    return std::chrono::steady_clock::now().time_since_epoch();
+}
+
+FramePacer::FramePacer(QWidget &window, Clock clock)
     : window_(window)
+    , clock_(std::move(clock))
 {
     heldUpdate_.setSingleShot(true);
     heldUpdate_.setTimerType(Qt::PreciseTimer);
@@ -31,24 +41,36 @@ std::chrono::nanoseconds FramePacer::frameInterval() const
     return std::chrono::nanoseconds(std::llround(1e9 / rate));
 }
 
+// The clock is read once per request: read again, it could have moved on
+// past the end of the frame (the process was preempted) and leave a wait
+// below zero, for which a timer never fires.
 bool FramePacer::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched != &window_ || event->type() != QEvent::UpdateRequest)
         return false;
-    if (releasing_ || (!heldUpdate_.isActive() && frameIsDue())) {
-        sinceLastFrame_.start();
+    if (releasing_) {
+        lastFrame_ = clock_();
         return false;
     }
-    if (!heldUpdate_.isActive()) {
-        const auto rest = frameInterval() - std::chrono::nanoseconds(sinceLastFrame_.nsecsElapsed());
-        heldUpdate_.start(std::chrono::ceil<std::chrono::milliseconds>(rest));
+    if (heldUpdate_.isActive())
+        return true;
+    const std::chrono::nanoseconds now = clock_();
+    const std::chrono::nanoseconds wait = untilNextFrame(now);
+    if (wait == 0ns) {
+        lastFrame_ = now;
+        return false;
     }
+    heldUpdate_.start(std::chrono::ceil<std::chrono::milliseconds>(wait));
     return true;
 }
 
-bool FramePacer::frameIsDue() const
+// How long from `now` until the window may reach the screen again; zero
+// when it may now.
+std::chrono::nanoseconds FramePacer::untilNextFrame(std::chrono::nanoseconds now) const
 {
-    return !sinceLastFrame_.isValid() || std::chrono::nanoseconds(sinceLastFrame_.nsecsElapsed()) >= frameInterval();
+    if (!lastFrame_)
+        return 0ns;
+    return std::max(0ns, frameInterval() - (now - *lastFrame_));
 }
 
 // Qt posts no new request while the window has updates waiting to be

@@ -1,10 +1,11 @@
 #pragma once
 
-#include <QElapsedTimer>
 #include <QObject>
 #include <QTimer>
 
 #include <chrono>
+#include <functional>
+#include <optional>
 
 class QWidget;
 
@@ -20,7 +21,12 @@ class QWidget;
 // waits.
 class FramePacer final : public QObject {
 public:
-    explicit FramePacer(QWidget &window);
+    // Monotonic time, from any fixed origin.
+    using Clock = std::function<std::chrono::nanoseconds()>;
+
+    static std::chrono::nanoseconds steadyTime();
+
+    explicit FramePacer(QWidget &window, Clock clock = steadyTime);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -28,11 +34,12 @@ protected:
 private:
     // One refresh of the screen the window is on.
     std::chrono::nanoseconds frameInterval() const;
-    bool frameIsDue() const;
+    std::chrono::nanoseconds untilNextFrame(std::chrono::nanoseconds now) const;
     void releaseHeldUpdate();
 
     QWidget &window_;
-    QElapsedTimer sinceLastFrame_;
+    const Clock clock_;
+    std::optional<std::chrono::nanoseconds> lastFrame_;
     QTimer heldUpdate_;
     bool releasing_ = false;
 };

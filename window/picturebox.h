@@ -8,7 +8,9 @@
 // A flat picture box with a one-pixel border. Drawing uses a square space
 // of 1024 x 1024 units over the area inside the border, origin at its
 // top-left corner, y downwards; everything is clipped to that area. What is
-// drawn is kept in a backing image, so it survives repaints.
+// drawn is kept in a backing image, so it survives repaints. Only the
+// pixels a call can have changed are repainted: clearing and drawing a
+// small shape many times a second stays cheap.
 class PictureBox final : public QWidget {
     Q_OBJECT
 
@@ -29,16 +31,26 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
-    void plot(QPoint pixel, QRgb rgb);
+    void fill(const QRect &pixels, QRgb rgb);
+    // Notes that the image `pixels` may have changed and repaints them.
+    void markDrawn(const QRect &pixels);
+    void repaintImagePixels(const QRect &pixels);
+    QRectF toLogical(const QRect &device) const;
+    QRectF toDevice(const QRect &logical) const;
     QSize deviceSize() const;
     // Inside the border, in device pixels.
     QRect drawingArea() const;
     QSize blankImageSize() const;
     QImage blankImage() const;
     template <typename Draw>
-    void drawScaled(uint32_t color, Draw draw);
+    void drawScaled(uint32_t color, const QRectF &units, Draw draw);
 
     QImage image_;
+    // Around everything drawn since the image was last blank, in image
+    // pixels; empty while it is blank.
+    QRect drawn_;
+    // Around the image pixels changed since the box was last painted.
+    QRect unpainted_;
     QColor background_;
     QColor foreground_;
 };

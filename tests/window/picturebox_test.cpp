@@ -1,6 +1,12 @@
+#include "support/eventloop.h"
 #include "support/qtprinters.h"
 #include "window/picturebox.h"
 #include "window/vbcolor.h"
+
+#include <QBackingStore>
+#include <QCoreApplication>
+#include <QPaintEvent>
+#include <QRegion>
 
 #include <gtest/gtest.h>
 
@@ -39,6 +45,80 @@ int runOf(const QImage &image, const QColor &color, QPoint from, QPoint step)
     for (QPoint p = from; image.valid(p) && image.pixelColor(p) == color; p += step)
         ++n;
     return n;
+}
+
+// Collects the regions of the paint events a widget receives.
+class PaintedRegion : public QObject {
+public:
+    explicit PaintedRegion(QWidget &widget) { widget.installEventFilter(this); }
+
+    QRegion region;
+    int paints = 0;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint) {
+            region += static_cast<QPaintEvent *>(event)->region();
+            ++paints;
+        }
+        return false;
+    }
+};
+
+QImage comparable(QImage image)
+{
+    image = image.convertToFormat(QImage::Format_RGB32);
+    image.setDevicePixelRatio(1);
+    return image;
+}
+
+// The box in its own window, repainting through Qt's usual path: updates
+// collected, then only the dirty region painted and flushed.
+struct ShownBox : Box {
+    PaintedRegion painted{box};
+
+    ShownBox()
+    {
+        box.show();
+        runUntil([this] { return painted.paints > 0; });
+        QCoreApplication::processEvents();
+    }
+
+    // Lets the box repaint what changed; returns the region it painted.
+    QRegion repaintChanges()
+    {
+        painted.region = QRegion();
+        QCoreApplication::sendPostedEvents();
+        return painted.region;
+    }
+
+    // The window's backing store: what repaints left there and Qt flushes
+    // to the screen. Unlike grab(), which paints the whole box afresh, it
+    // keeps anything a partial repaint missed.
+    QImage onScreen() const
+    {
+        const auto *stored = dynamic_cast<const QImage *>(box.backingStore()->paintDevice());
+        return stored ? comparable(*stored) : QImage();
+    }
+    QImage paintedAfresh() { return comparable(box.grab().toImage()); }
+
+    // A point of the box at a fraction of its width and height.
+    QPoint at(double x, double y) const { return QPoint(int(box.width() * x), int(box.height() * y)); }
+};
+
+// Scene `i` of many: the box cleared, then circles of all sizes all over
+// it and past its edges, now and then a line across it, now and then
+// nothing.
+void drawScene(PictureBox &box, int i)
+{
+    box.Cls();
+    if (i % 9 != 0)
+        box.Circle(float(i * 37 % 1200 - 90), float(i * 53 % 1200 - 90), float(5 + i * 71 % 700),
+                   i % 2 ? vbcolor::kRed : vbcolor::kBlue);
+    if (i % 5 == 0)
+        box.Line(float(i * 13 % 1250 - 110), float(i * 29 % 1250 - 110), float(i * 31 % 1250 - 110),
+                 float(i * 17 % 1250 - 110), vbcolor::kRed);
 }
 
 } // namespace
@@ -87,4 +167,57 @@ TEST_F(Box, BorderIsEqualOnEverySideAndFramesTheDrawingPixelForPixel)
     QImage inside = shown.copy(shown.rect().adjusted(left, left, -left, -left));
     inside.setDevicePixelRatio(box.drawing().devicePixelRatio());
     EXPECT_EQ(inside, box.drawing().convertToFormat(QImage::Format_RGB32));
+}
+
+// After each scene the box must hold just that scene, and the screen must
+// show it as a full repaint would: nothing left of the scene before.
+TEST_F(ShownBox, RedrawingLeavesNothingOfTheLastDrawingOnScreen)
+{
+    for (int i = 0; i < 200 && !HasFailure(); ++i) {
+        SCOPED_TRACE(testing::Message() << "scene " << i);
+        drawScene(box, i);
+        repaintChanges();
+        PictureBox fresh;
+        fresh.resize(box.size());
+        drawScene(fresh, i);
+        EXPECT_TRUE(box.drawing() == fresh.drawing()) << "the box holds more than the scene";
+        EXPECT_TRUE(onScreen() == paintedAfresh()) << "the screen is not what a full repaint shows";
+    }
+}
+
+TEST_F(ShownBox, RepaintsOnlyAroundWhatChanged)
+{
+    box.Circle(200, 200, 100, vbcolor::kRed);
+    const QRegion first = repaintChanges();
+    EXPECT_TRUE(first.contains(at(0.2, 0.2)));
+    EXPECT_TRUE(first.subtracted(QRect(QPoint(0, 0), at(0.5, 0.5))).isEmpty());
+
+    box.Cls();
+    box.Circle(260, 240, 100, vbcolor::kRed);
+    const QRegion nudged = repaintChanges();
+    EXPECT_TRUE(nudged.contains(at(0.2, 0.2)));
+    EXPECT_TRUE(nudged.subtracted(QRect(QPoint(0, 0), at(0.5, 0.5))).isEmpty());
+
+    box.Cls();
+    box.Circle(800, 800, 100, vbcolor::kRed);
+    const QRegion moved = repaintChanges();
+    EXPECT_TRUE(moved.contains(at(0.25, 0.23))) << "the old circle cleared";
+    EXPECT_TRUE(moved.contains(at(0.8, 0.8))) << "the new one drawn";
+}
+
+TEST_F(ShownBox, ClearingABlankBoxRepaintsNothing)
+{
+    const int shown = painted.paints;
+    box.Cls();
+    repaintChanges();
+    EXPECT_EQ(painted.paints, shown) << "never drawn on";
+
+    box.Circle(512, 512, 128, vbcolor::kRed);
+    box.Cls();
+    repaintChanges();
+    const int cleared = painted.paints;
+    box.Cls();
+    box.Cls();
+    repaintChanges();
+    EXPECT_EQ(painted.paints, cleared) << "cleared already";
 }
