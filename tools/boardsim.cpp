@@ -89,6 +89,11 @@ QList<qint64> BoardSimulator::requestTimesMs() const
     return requestTimesMs_;
 }
 
+void BoardSimulator::setAnswering(bool answering)
+{
+    options_.noAnswer = !answering;
+}
+
 void BoardSimulator::setValues(int a0, int a1, int a2, int a3, bool rightPressed, bool leftPressed)
 {
     frozenValues_ = ChannelValues{{a0, a1, a2, a3}, rightPressed, leftPressed};

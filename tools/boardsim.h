@@ -54,6 +54,10 @@ public:
     // When each request arrived, in milliseconds since the board was created.
     QList<qint64> requestTimesMs() const;
 
+    // Whether later requests are answered; BoardOptions::noAnswer sets it at
+    // creation. Requests are counted either way.
+    void setAnswering(bool answering);
+
     // Stops the motion: every later report carries these values.
     void setValues(int a0, int a1, int a2, int a3, bool rightPressed, bool leftPressed);
 

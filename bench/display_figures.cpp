@@ -1,0 +1,219 @@
+#include "bench/figures.h"
+
+#include "support/eventloop.h"
+#include "support/fakeserial.h"
+#include "support/monitor.h"
+#include "tools/boardsim.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+
+#include <cstdio>
+
+// How fast and how soon the program shows what the board sends, and what
+// showing it costs over time.
+
+using namespace std::chrono_literals;
+
+namespace {
+
+constexpr int kReports = 64;
+
+// Full reports as the board sends them, the sticks moving and the buttons
+// changing, so that each one redraws something new. Entry i has A0 = 16 i.
+QList<QByteArray> movingReports()
+{
+    QList<QByteArray> reports;
+    for (int i = 0; i < kReports; ++i)
+        reports.append(QStringLiteral("A0 %1\r\nA1 %2\r\nA2 %2\r\nA3 %1\r\nA4 %3\r\nA5 %4\r\n")
+                           .arg(i * 16)
+                           .arg(1023 - i * 16)
+                           .arg(i % 2)
+                           .arg(i % 3 == 0 ? 0 : 1)
+                           .toLatin1());
+    return reports;
+}
+
+// The monitor found its board on `device` and polls it.
+bool startPolling(Monitor &monitor)
+{
+    monitor.program.start();
+    return runUntil([&] { return monitor.link.boardFound(); }, 10s);
+}
+
+} // namespace
+
+// Reports handed to the in-memory serial port as fast as the program takes
+// them, one read a report: through the link's line assembly to the window's
+// boxes and pictures; then again with the event loop run after every
+// report, so the screen is painted as the program paints it.
+int receiveFigures(const QStringList &arguments)
+{
+    const int seconds = argument(arguments, 0, 5);
+    FigureTable table;
+    auto serial = std::make_unique<FakeSerial>();
+    FakeSerial &port = *serial;
+    Monitor monitor({QStringLiteral("memory")}, testTiming(), std::move(serial));
+    monitor.program.start();
+    port.receive("JOYSTICK\r\n");
+    if (!monitor.link.boardFound())
+        return failed("the board was not found on the in-memory port");
+    const QList<QByteArray> reports = movingReports();
+    for (const bool painted : {false, true}) {
+        long long characters = 0;
+        long long received = 0;
+        const double cpuBefore = cpuSeconds();
+        QElapsedTimer clock;
+        clock.start();
+        while (clock.elapsed() < seconds * 1000) {
+            for (const QByteArray &report : reports) {
+                port.receive(report);
+                characters += report.size();
+                if (painted)
+                    QCoreApplication::processEvents();
+            }
+            received += kReports;
+        }
+        const double wall = double(clock.nsecsElapsed()) / 1e9;
+        const double cpu = cpuSeconds() - cpuBefore;
+        if (monitor.window.coordinates()[0] != (kReports - 1) * 16)
+            return failed("the last report did not reach the window");
+        table.row(painted ? QStringLiteral("The same, the event loop run after every report (screen painted once a frame)")
+                          : QStringLiteral("Receive throughput in-process: in-memory port → link → window, full reports"),
+                  QStringLiteral("%1 chars (%2 reports) per CPU second; by the wall clock %3 chars/s, %4 s")
+                      .arg(double(characters) / cpu, 0, 'f', 0)
+                      .arg(double(received) / cpu, 0, 'f', 0)
+                      .arg(double(characters) / wall, 0, 'f', 0)
+                      .arg(wall, 0, 'f', 1),
+                  painted ? QStringLiteral("-")
+                          : target(QStringLiteral("≥ 1,000,000 chars per CPU second"), double(characters) / cpu >= 1e6));
+    }
+    return 0;
+}
+
+// Five reports a second, as a polled board sends them. The first five lines
+// of each go 100 ms ahead, so only the closing "A5" line is timed: from
+// its write to the pty to the end of the frame that shows it.
+int latencyFigures(const QStringList &arguments)
+{
+    const int reports = argument(arguments, 0, 300);
+    FigureTable table;
+    BoardOptions quiet;
+    quiet.noAnswer = true;
+    BoardSimulator board(quiet);
+    Monitor monitor({board.slavePath()}, LinkTiming{});
+    if (!startPolling(monitor))
+        return failed("the board was not found");
+    runFor(500ms);
+    QElapsedTimer sinceWritten;
+    double shownAfterMs = -1;
+    PaintWatch watch(monitor.window.Picture1, [&] { shownAfterMs = millisecondsSince(sinceWritten); });
+    const QList<QByteArray> moving = movingReports();
+    std::vector<double> latencies;
+    for (int i = 0; i < reports; ++i) {
+        const QByteArray &report = moving[i % kReports];
+        const qsizetype closingLine = report.lastIndexOf("A5");
+        board.sendRaw(report.first(closingLine));
+        runFor(100ms);
+        shownAfterMs = -1;
+        sinceWritten.start();
+        board.sendRaw(report.sliced(closingLine));
+        if (runUntil([&] { return shownAfterMs >= 0; }, 1s))
+            latencies.push_back(shownAfterMs);
+        runFor(100ms);
+    }
+    const Spread spread(latencies);
+    table.row(QStringLiteral("Display latency at 5 reports/s: \"A5\" line written → end of the frame showing it, %1 reports")
+                  .arg(reports),
+              spread.describe("ms", 2) + QStringLiteral("; %1 not shown within 1 s").arg(reports - spread.size()));
+    return 0;
+}
+
+// A board sending reports unasked at each rate, in its own process: how
+// many the monitor reads, how often it paints, and its CPU.
+int frameFigures(const QStringList &arguments)
+{
+    const std::chrono::seconds span(argument(arguments, 0, 10));
+    const QStringList rates = arguments.size() > 1 ? arguments.mid(1) : QStringList{"100", "1000"};
+    FigureTable table;
+    for (const QString &rate : rates) {
+        BoardProcess board({QStringLiteral("--rate"), rate, QStringLiteral("--no-answer")});
+        Monitor monitor({board.slavePath()}, LinkTiming{});
+        long long frames = 0;
+        long long reports = 0;
+        PaintWatch watch(monitor.window.Picture1, [&] { ++frames; });
+        QObject::connect(&monitor.link, &Link::lineReceived, [&](const QString &line) {
+            reports += line.startsWith(QLatin1StringView("A5 ")) ? 1 : 0;
+        });
+        if (!startPolling(monitor))
+            return failed("the board was not found");
+        runFor(1s);
+        frames = reports = 0;
+        const CostOverTime cost = costOver(QStringLiteral("self"), span);
+        const double framesPerSecond = double(frames) / cost.seconds;
+        table.row(QStringLiteral("%1 reports/s sent unasked, over %2 s").arg(rate).arg(cost.seconds, 0, 'f', 1),
+                  QStringLiteral("%1 reports/s read, %2 frames/s painted; CPU %3 % of one core")
+                      .arg(double(reports) / cost.seconds, 0, 'f', 0)
+                      .arg(framesPerSecond, 0, 'f', 1)
+                      .arg(100 * cost.cpuSeconds / cost.seconds, 0, 'f', 2),
+                  target(QStringLiteral("≤ 60 frames/s, one a display frame"), framesPerSecond <= 61));
+    }
+    return 0;
+}
+
+// The monitor polling a board, in its own process, for a long while:
+// resident memory sampled at even gaps, and the CPU of it all.
+int memoryFigures(const QStringList &arguments)
+{
+    const int seconds = argument(arguments, 0, 600);
+    const int gap = argument(arguments, 1, 30);
+    FigureTable table;
+    BoardProcess board({});
+    Monitor monitor({board.slavePath()}, LinkTiming{});
+    long long drawn = 0;
+    PaintWatch watch(monitor.window.Picture1, [&] { ++drawn; });
+    if (!startPolling(monitor))
+        return failed("the board was not found");
+    runFor(2s);
+    drawn = 0;
+    std::vector<double> samples{residentMegabytes()};
+    const double cpuBefore = cpuSeconds();
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < seconds * 1000LL) {
+        runFor(std::chrono::milliseconds(qMin<qint64>(gap * 1000LL, seconds * 1000LL - clock.elapsed())));
+        samples.push_back(residentMegabytes());
+    }
+    const double wall = double(clock.nsecsElapsed()) / 1e9;
+    const double cpuPercent = 100 * (cpuSeconds() - cpuBefore) / wall;
+    table.row(QStringLiteral("CPU while polling a board that answers (%1 reports drawn a second), over %2 s")
+                  .arg(double(drawn) / wall, 0, 'f', 2)
+                  .arg(wall, 0, 'f', 0),
+              QStringLiteral("%1 % of one core").arg(cpuPercent, 0, 'f', 3),
+              target(QStringLiteral("< 1 %"), cpuPercent < 1));
+    const double growth = samples.back() - samples.front();
+    table.row(QStringLiteral("Resident memory over the same run, sampled every %1 s").arg(gap),
+              QStringLiteral("first %1 MB, last %2 MB, highest %3 MB")
+                  .arg(samples.front(), 0, 'f', 2)
+                  .arg(samples.back(), 0, 'f', 2)
+                  .arg(*std::max_element(samples.begin(), samples.end()), 0, 'f', 2),
+              target(QStringLiteral("flat: < 1 MB more at the end"), growth < 1));
+    return 0;
+}
+
+// The monitor on one device until it is ended: its side of the comparison
+// with CuteCom (bench/compare-cutecom). Says "polling" once it polls.
+int watchDevice(const QStringList &arguments)
+{
+    if (arguments.isEmpty())
+        return failed("watch needs a device");
+    Monitor monitor({arguments.first()}, LinkTiming{});
+    QObject::connect(&monitor.link, &BoardLink::stateChanged, [](LinkState state) {
+        if (state == LinkState::Polling) {
+            std::printf("polling\n");
+            std::fflush(stdout);
+        }
+    });
+    monitor.program.start();
+    return QCoreApplication::exec();
+}

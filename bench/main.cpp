@@ -1,0 +1,54 @@
+#include "bench/figures.h"
+
+#include <QApplication>
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <cstring>
+
+// Each command takes one group of figures and prints it as a markdown
+// table, each row with the load of the machine while it was taken.
+
+namespace {
+
+struct Command {
+    const char *name;
+    const char *arguments;
+    const char *takes;
+    int (*run)(const QStringList &arguments);
+};
+
+constexpr std::array kCommands{
+    Command{"receive", "[SECONDS=5]", "receive throughput in this process (no board, no pty)", receiveFigures},
+    Command{"latency", "[REPORTS=300]", "an \"A5\" line on the pty to the frame showing it, at 5 reports/s", latencyFigures},
+    Command{"frames", "[SECONDS=10] [RATE...=100 1000]", "reports read and frames painted at each rate", frameFigures},
+    Command{"memory", "[SECONDS=600] [GAP=30]", "CPU and resident memory while polling", memoryFigures},
+    Command{"replug", "[CYCLES=100]", "the board replugged on COM 3 to its first report drawn", replugFigures},
+    Command{"busy", "[HOLD_SECONDS=10]", "the board's port held by another program, then freed", busyPortFigures},
+    Command{"silence", "[REPEATS=5]", "the board falling silent to its port opened again", silenceFigures},
+    Command{"discovery", "[PORT_WAIT_MS=100] [SEARCHES=5]", "CPU of a search on this system's devices", discoveryFigures},
+    Command{"idle", "[SECONDS=30]", "wake-ups waiting for a board, in this process and as joystick-monitor", idleFigures},
+    Command{"watch", "DEVICE", "no figure: the monitor on DEVICE until ended, for compare-cutecom", watchDevice},
+};
+
+int usage()
+{
+    std::fprintf(stderr, "usage: joystick-process-bench COMMAND [ARGUMENTS]\n");
+    for (const Command &command : kCommands)
+        std::fprintf(stderr, "  %-10s %-34s %s\n", command.name, command.arguments, command.takes);
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    const auto command = std::find_if(kCommands.begin(), kCommands.end(), [&](const Command &c) {
+        return argc > 1 && std::strcmp(argv[1], c.name) == 0;
+    });
+    if (command == kCommands.end())
+        return usage();
+    QApplication app(argc, argv);
+    return command->run(QCoreApplication::arguments().mid(2));
+}

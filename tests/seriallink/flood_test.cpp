@@ -1,0 +1,104 @@
+#include "support/eventloop.h"
+#include "support/monitor.h"
+#include "support/qtprinters.h"
+#include "tools/boardsim.h"
+
+#include <QRegularExpression>
+
+#include <gtest/gtest.h>
+
+#include <array>
+
+using namespace std::chrono_literals;
+
+// A board that sends reports unasked, far faster than its 9600-baud line
+// could carry them, each line behind a few bytes of garbage. The monitor
+// must read none of it wrong and keep polling.
+
+namespace {
+
+// The board's values move in steps; at step k (0 to 99) it reports
+// A0 = 100 + k, A1 = 300 + k, A2 = 500 + k and A3 = 700 + k, so a lost,
+// doubled or foreign character gives a value the board never sends.
+constexpr std::array<int, 4> kAxisBase{100, 300, 500, 700};
+constexpr int kSteps = 100;
+
+bool isAxisValueSent(int channel, const QString &text)
+{
+    bool ok = false;
+    const int value = text.toInt(&ok);
+    return ok && value >= kAxisBase[size_t(channel)] && value < kAxisBase[size_t(channel)] + kSteps;
+}
+
+// A line as the board sends it, behind at most six characters of garbage
+// (the garbage's control characters are dropped on the way).
+const QRegularExpression kLineSent(
+    R"(^[\s\S]{0,6}(JOYSTICK|A0 1\d\d|A1 3\d\d|A2 5\d\d|A3 7\d\d|A[45] [01])$)");
+
+// A line that closes a report with no garbage in front: both sticks are redrawn.
+const QRegularExpression kCleanReportEnd(R"(^A5 [01]$)");
+
+} // namespace
+
+TEST(Flood, NoReportIsMisreadAndPollingGoesOn)
+{
+    BoardOptions flooding;
+    flooding.reportsPerSecond = 5000;
+    flooding.reportsDelayMs = 500;
+    flooding.garbage = true;
+    // Garbage from this seed spells no channel tag ("A0 " to "A5 ") in its
+    // first three million lines, far more than the board sends here, so a
+    // line can only say what the board meant.
+    flooding.garbageSeed = 7;
+    BoardSimulator board(flooding);
+    int step = 0;
+    const auto showStep = [&] {
+        board.setValues(kAxisBase[0] + step, kAxisBase[1] + step, kAxisBase[2] + step, kAxisBase[3] + step,
+                        step % 2 == 1, step % 2 == 0);
+    };
+    showStep();
+    QTimer stepper;
+    QObject::connect(&stepper, &QTimer::timeout, [&] {
+        step = (step + 1) % kSteps;
+        showStep();
+    });
+    stepper.start(20ms);
+
+    Monitor monitor({board.slavePath()});
+    const ventana &w = monitor.window;
+    QStringList linesNotSent;
+    int reportsDrawn = 0;
+    QStringList misreadReports;
+    // What a text box shows before its channel's first line.
+    const QString unset = w.vA0->text();
+    QObject::connect(&monitor.link, &Link::lineReceived, [&](const QString &line) {
+        if (!kLineSent.match(line).hasMatch())
+            linesNotSent.append(line);
+        if (!kCleanReportEnd.match(line).hasMatch())
+            return;
+        ++reportsDrawn;
+        const std::array<int16_t, 4> drawn = w.coordinates();
+        const std::array texts{w.vA0->text(), w.vA1->text(), w.vA2->text(), w.vA3->text()};
+        for (int channel = 0; channel < 4; ++channel) {
+            const QString &text = texts[size_t(channel)];
+            if (text != unset && (!isAxisValueSent(channel, text) || text.toInt() != drawn[size_t(channel)]))
+                misreadReports.append(QStringLiteral("A%1 shown as %2, drawn at %3")
+                                          .arg(channel).arg(text).arg(drawn[size_t(channel)]));
+        }
+    });
+    monitor.program.start();
+    ASSERT_TRUE(runUntil([&] { return monitor.link.boardFound(); }));
+    runFor(500ms);
+
+    const int requestsBefore = board.requestCount();
+    const int reportsBefore = reportsDrawn;
+    runFor(3s);
+    EXPECT_EQ(monitor.link.state(), LinkState::Polling);
+    EXPECT_GE(reportsDrawn - reportsBefore, 10) << "hardly any report got through the flood";
+    EXPECT_TRUE(linesNotSent.isEmpty()) << linesNotSent.first(qMin(linesNotSent.size(), 5)).join(" | ").toStdString();
+    EXPECT_TRUE(misreadReports.isEmpty()) << misreadReports.first(qMin(misreadReports.size(), 5)).join("; ").toStdString();
+    // 15 requests are due in 3 s; the flood may delay some, never multiply them.
+    const int requests = board.requestCount() - requestsBefore;
+    EXPECT_GE(requests, 5);
+    EXPECT_LE(requests, 20);
+}
