@@ -109,11 +109,9 @@ void BoardLink::MSComm1_OnComm()
 {
     if (MSComm1->CommEvent() != SerialControl::kEventReceive)
         return;
-    const QString character = MSComm1->Input();
-    if (character.isEmpty())
-        return;
-    if (const auto line = assembler_.take(character.front()))
-        boardAnswered(*line);
+    for (const QChar character : MSComm1->Input())
+        if (const auto line = assembler_.take(character))
+            boardAnswered(*line);
 }
 
 void BoardLink::Timer1_Timer()

@@ -35,6 +35,15 @@ struct BoardOptions {
     double reportsPerSecond = 0;
     // Time from creation to the first of those reports; the rate counts from then.
     int reportsDelayMs = 0;
+
+    // A device that says nothing: neither the keyword nor any answer.
+    static BoardOptions silent()
+    {
+        BoardOptions options;
+        options.noKeyword = true;
+        options.noAnswer = true;
+        return options;
+    }
 };
 
 // A joystick board on a pseudo-terminal: open slavePath() as its serial port.

@@ -56,6 +56,17 @@ protected:
         emit ports->devicesMayHaveChanged();
     }
 
+    // The board is found on COM 1, then its device goes away under it.
+    void loseTheBoard()
+    {
+        devices = {"/dev/ttyACM0"};
+        boardPort = 1;
+        link.buscarPuerto();
+        ASSERT_TRUE(runUntilState(LinkState::Polling));
+        serial->loseDevice();
+        ASSERT_TRUE(runUntilState(LinkState::Waiting));
+    }
+
     bool runUntilState(LinkState state, std::chrono::milliseconds limit = 5s)
     {
         return runUntil([&] { return link.state() == state; }, limit);
@@ -228,12 +239,7 @@ TEST_F(LinkTest, ALostBoardStopsPollingStartsCleanAndIsFoundAgainOnALowerPort)
 
 TEST_F(LinkTest, ABoardWhoseDeviceStaysIsTriedAgainAtOnceAfterALoss)
 {
-    devices = {"/dev/ttyACM0"};
-    boardPort = 1;
-    link.buscarPuerto();
-    ASSERT_TRUE(runUntilState(LinkState::Polling));
-    serial->loseDevice();
-    ASSERT_TRUE(runUntilState(LinkState::Waiting));
+    loseTheBoard();
     ASSERT_TRUE(runUntilState(LinkState::Polling)) << "its device counts as new, as after a USB reset";
 }
 
@@ -304,12 +310,7 @@ TEST_F(LinkTest, ClosingEndsEveryStateAndReleasesThePort)
 
 TEST_F(LinkTest, ClosingWhilePollingOrWaitingStopsEveryTimer)
 {
-    devices = {"/dev/ttyACM0"};
-    boardPort = 1;
-    link.buscarPuerto();
-    ASSERT_TRUE(runUntilState(LinkState::Polling));
-    serial->loseDevice();
-    ASSERT_TRUE(runUntilState(LinkState::Waiting));
+    loseTheBoard();
     link.close();
     const qsizetype attempts = serial->attempts.size();
     runFor(500ms);

@@ -14,21 +14,9 @@ using namespace std::chrono_literals;
 // The whole program on the real serial layer, against simulated boards on
 // pseudo-terminals.
 
-namespace {
-
-BoardOptions silentDevice()
-{
-    BoardOptions options;
-    options.noKeyword = true;
-    options.noAnswer = true;
-    return options;
-}
-
-} // namespace
-
 TEST(EndToEnd, BoardOnPortFourAfterTwoAbsentPortsAndASilentOne)
 {
-    BoardSimulator port3(silentDevice());
+    BoardSimulator port3(BoardOptions::silent());
     BoardSimulator board;
     board.setValues(512, 256, 96, 1008, true, false);
     Monitor monitor({"", "", port3.slavePath(), board.slavePath()});
@@ -111,7 +99,7 @@ TEST(EndToEnd, APortHeldByAnotherProgramIsTriedAgainUntilItIsFree)
 
 TEST(EndToEnd, ClosingTheWindowWhileSearchingOrPollingReleasesThePort)
 {
-    for (const auto &[stage, options] : {std::pair{"searching", silentDevice()}, std::pair{"polling", BoardOptions{}}}) {
+    for (const auto &[stage, options] : {std::pair{"searching", BoardOptions::silent()}, std::pair{"polling", BoardOptions{}}}) {
         SCOPED_TRACE(stage);
         BoardSimulator board(options);
         Monitor monitor({board.slavePath()});
@@ -129,7 +117,7 @@ TEST(EndToEnd, ClosingTheWindowWhileSearchingOrPollingReleasesThePort)
 TEST(EndToEndDeathTest, ExitEndsTheProcessWithStatusZeroWhileSearchingOrPolling)
 {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
-    for (const BoardOptions &options : {silentDevice(), BoardOptions{}}) {
+    for (const BoardOptions &options : {BoardOptions::silent(), BoardOptions{}}) {
         EXPECT_EXIT(
             {
                 BoardSimulator board(options);

@@ -10,19 +10,10 @@ using namespace std::chrono_literals;
 
 namespace {
 
-// A device that says nothing unless told to.
-BoardOptions silentDevice()
-{
-    BoardOptions options;
-    options.noKeyword = true;
-    options.noAnswer = true;
-    return options;
-}
-
 // A control with COM1 absent and COM2 on a pseudo-terminal, configured
 // the way the monitor configures its ports.
 struct OpenedPort : ::testing::Test {
-    BoardSimulator device{silentDevice()};
+    BoardSimulator device{BoardOptions::silent()};
     SerialPortControl control{fixedPorts({QString(), device.slavePath()})};
 
     void open()
