@@ -16,6 +16,10 @@ namespace {
 
 // Used when the screen does not tell its refresh rate.
 constexpr double kFallbackFramesPerSecond = 60;
+// The shortest frame: about 33 frames a second are smooth enough for a
+// stick's circle and two number boxes, and each frame costs a paint and a
+// flush to the display server.
+constexpr auto kShortestFrame = 30ms;
 
 } // namespace
 
@@ -38,7 +42,7 @@ std::chrono::nanoseconds FramePacer::frameInterval() const
 {
     const QScreen *screen = window_.screen();
     const double rate = screen && screen->refreshRate() > 0 ? screen->refreshRate() : kFallbackFramesPerSecond;
-    return std::chrono::nanoseconds(std::llround(1e9 / rate));
+    return std::max<std::chrono::nanoseconds>(std::chrono::nanoseconds(std::llround(1e9 / rate)), kShortestFrame);
 }
 
 // The clock is read once per request: read again, it could have moved on

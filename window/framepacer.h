@@ -9,7 +9,8 @@
 
 class QWidget;
 
-// Lets a window reach the screen at most once per frame of its display.
+// Lets a window reach the screen at most once per frame of its display, and
+// at most about 33 times a second on a faster display.
 //
 // Every update() of a window's controls is collected by Qt into one
 // UpdateRequest event to the window, which paints what is dirty and flushes
