@@ -53,7 +53,7 @@ bool FramePacer::eventFilter(QObject *watched, QEvent *event)
     if (watched != &window_ || event->type() != QEvent::UpdateRequest)
         return false;
     if (releasing_) {
-        lastFrame_ = clock_();
+        letFrameOut(clock_());
         return false;
     }
     if (heldUpdate_.isActive())
@@ -61,7 +61,7 @@ bool FramePacer::eventFilter(QObject *watched, QEvent *event)
     const std::chrono::nanoseconds now = clock_();
     const std::chrono::nanoseconds wait = untilNextFrame(now);
     if (wait == 0ns) {
-        lastFrame_ = now;
+        letFrameOut(now);
         return false;
     }
     heldUpdate_.start(std::chrono::ceil<std::chrono::milliseconds>(wait));
@@ -75,6 +75,15 @@ std::chrono::nanoseconds FramePacer::untilNextFrame(std::chrono::nanoseconds now
     if (!lastFrame_)
         return 0ns;
     return std::max(0ns, frameInterval() - (now - *lastFrame_));
+}
+
+// What the window changes now is painted with the frame: the request has
+// not reached the window yet.
+void FramePacer::letFrameOut(std::chrono::nanoseconds now)
+{
+    lastFrame_ = now;
+    if (prepare_)
+        prepare_();
 }
 
 // Qt posts no new request while the window has updates waiting to be

@@ -18,7 +18,8 @@ class QWidget;
 // has passed since the last one, so a change after a quiet spell shows
 // without delay. Otherwise it holds the event back until the frame is over;
 // everything updated meanwhile goes out with it, in one paint and one flush.
-// Controls and their contents change at once either way: only the screen
+// Controls and their contents change at once either way, except what the
+// window leaves to be done just before a frame goes out: only the screen
 // waits.
 class FramePacer final : public QObject {
 public:
@@ -29,6 +30,10 @@ public:
 
     explicit FramePacer(QWidget &window, Clock clock = steadyTime);
 
+    // Called just before each frame goes out, for changes worth making only
+    // once a frame, such as a text that is laid out anew each time it is set.
+    void beforeEachFrame(std::function<void()> prepare) { prepare_ = std::move(prepare); }
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -37,9 +42,11 @@ private:
     std::chrono::nanoseconds frameInterval() const;
     std::chrono::nanoseconds untilNextFrame(std::chrono::nanoseconds now) const;
     void releaseHeldUpdate();
+    void letFrameOut(std::chrono::nanoseconds now);
 
     QWidget &window_;
     const Clock clock_;
+    std::function<void()> prepare_;
     std::optional<std::chrono::nanoseconds> lastFrame_;
     QTimer heldUpdate_;
     bool releasing_ = false;

@@ -60,6 +60,10 @@ ventana::ventana(Link &link, QWidget *parent)
     setFixedSize(layout::toPixels(layout::kClientWidth), layout::toPixels(layout::kClientHeight));
     layout::applyTabOrder(*this);
 
+    for (size_t channel = 0; channel < kAxisBoxes.size(); ++channel)
+        axisTexts_[channel] = (this->*kAxisBoxes[channel])->text();
+    framePacer_.beforeEachFrame([this] { showAxisTexts(); });
+
     connect(Exit, &QPushButton::clicked, this, &ventana::Exit_Click);
     connect(Command1, &QPushButton::clicked, this, &ventana::Command1_Click);
     connect(&link_, &Link::infoChanged, Info, &QLineEdit::setText);
@@ -121,15 +125,33 @@ void ventana::closeEvent(QCloseEvent *event)
     event->accept();
 }
 
-// A box that already shows the value is left alone: setting it again would
-// lay the text out and repaint it for nothing.
+// The number is kept at once; the text goes into its box with the next
+// frame, once a frame at most: setting a text lays it out anew, which costs
+// more than the rest of a report. A hidden window has no frames to wait for.
 void ventana::showAxis(int channel, QStringView text, int16_t value)
 {
-    QLineEdit *box = this->*kAxisBoxes[size_t(channel)];
-    if (box->text() != text)
-        box->setText(text.toString());
     std::array<int16_t *, 4> fields{&iA0, &iA1, &iA2, &iA3};
     *fields[size_t(channel)] = value;
+    QString &latest = axisTexts_[size_t(channel)];
+    if (latest == text)
+        return;
+    latest.resize(0);
+    latest.append(text);
+    if (isVisible())
+        (this->*kAxisBoxes[size_t(channel)])->update();
+    else
+        showAxisTexts();
+}
+
+// A box that already shows its text is left alone: setting it again would
+// lay the text out and repaint it for nothing.
+void ventana::showAxisTexts()
+{
+    for (size_t channel = 0; channel < kAxisBoxes.size(); ++channel) {
+        QLineEdit *box = this->*kAxisBoxes[channel];
+        if (box->text() != axisTexts_[channel])
+            box->setText(axisTexts_[channel]);
+    }
 }
 
 void ventana::showButton(int channel, bool pressed, bool closesReport)

@@ -68,6 +68,7 @@ private:
     QLineEdit *textBox(const char *name);
 
     void showAxis(int channel, QStringView text, int16_t value);
+    void showAxisTexts();
     void showButton(int channel, bool pressed, bool closesReport);
     void redrawSticks();
     void showProblem(const QString &reason);
@@ -77,6 +78,8 @@ private:
     int16_t iA1 = 0;
     int16_t iA2 = 0;
     int16_t iA3 = 0;
+    // Each axis box's latest text, shown with the next frame.
+    std::array<QString, 4> axisTexts_;
     bool unloaded_ = false;
     FramePacer framePacer_{*this};
 };
