@@ -17,8 +17,10 @@ namespace {
 constexpr int kAxisCount = 4;
 constexpr int kLeftButton = 5;
 
-// One shown window for the whole run, over a link the fuzzer speaks for.
-// It is never destroyed, like the application it belongs to.
+// One window for the whole run, over a link the fuzzer speaks for. Shown
+// once, so that its controls have their sizes, then hidden, so that its
+// boxes take each text at once instead of with the next frame. It is never
+// destroyed, like the application it belongs to.
 struct Viewer {
     FakeLink link;
     ventana window{link};
@@ -29,6 +31,7 @@ Viewer &viewer()
     static Viewer *const instance = [] {
         auto *created = new Viewer;
         created->window.show();
+        created->window.hide();
         return created;
     }();
     return *instance;

@@ -20,13 +20,16 @@ namespace {
 // The program over an in-memory port, started: its link has opened the one
 // port there is and waits there for the board. No event loop runs, so it
 // waits for the whole run; it is never destroyed, like the application.
-// Every line the link delivers is kept in `lines`.
+// Its window is hidden again, so that its boxes take each text at once
+// instead of with the next frame. Every line the link delivers is kept in
+// `lines`.
 struct Receiver {
     Receiver()
     {
         QObject::connect(&program.link, &Link::lineReceived, &program.link,
                          [this](const QString &line) { lines.append(line); });
         program.start();
+        program.window.hide();
     }
 
     FakeSerial *const port = new FakeSerial;
