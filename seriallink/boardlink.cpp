@@ -44,7 +44,7 @@ BoardLink::BoardLink(std::unique_ptr<SerialControl> control, std::shared_ptr<Com
     connect(MSComm1.get(), &SerialControl::OnComm, this, &BoardLink::MSComm1_OnComm);
     connect(&Timer1, &QTimer::timeout, this, &BoardLink::Timer1_Timer);
     connect(&portWait_, &QTimer::timeout, this, &BoardLink::portWaitOver);
-    connect(&settle_, &QTimer::timeout, this, &BoardLink::lookAtDevices);
+    connect(&settle_, &QTimer::timeout, this, &BoardLink::searchAppearedDevices);
     connect(&retry_, &QTimer::timeout, this, &BoardLink::retryBusyPorts);
     connect(ports_.get(), &ComPortMap::devicesMayHaveChanged, this, &BoardLink::devicesMayHaveChanged);
 }
@@ -170,12 +170,8 @@ void BoardLink::scanEnded()
     const QString summary = statustext::summary(outcomes_);
     showProblem(summary);
     logOnce(QStringLiteral("no board found: ") + summary);
-    const QStringList appeared = appearedDevices(ports_->readDevices());
-    known_ = ports_->devices();
-    if (!appeared.isEmpty()) {
-        startSearch(withFirst(portsOf(appeared)));
+    if (searchAppearedDevices())
         return;
-    }
     enter(LinkState::Waiting);
     scheduleRetry();
 }
@@ -278,12 +274,16 @@ void BoardLink::devicesMayHaveChanged()
         settle_.start();
 }
 
-void BoardLink::lookAtDevices()
+// Reads the devices; when some have appeared since the last look, starts a
+// search with them first.
+bool BoardLink::searchAppearedDevices()
 {
     const QStringList appeared = appearedDevices(ports_->readDevices());
     known_ = ports_->devices();
-    if (!appeared.isEmpty())
-        startSearch(withFirst(portsOf(appeared)));
+    if (appeared.isEmpty())
+        return false;
+    startSearch(withFirst(portsOf(appeared)));
+    return true;
 }
 
 QStringList BoardLink::appearedDevices(const QStringList &devices) const

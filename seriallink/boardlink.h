@@ -107,7 +107,7 @@ private:
     void forgetBoard();
 
     void devicesMayHaveChanged();
-    void lookAtDevices();
+    bool searchAppearedDevices();
     QStringList appearedDevices(const QStringList &devices) const;
     void scheduleRetry();
     void retryBusyPorts();
