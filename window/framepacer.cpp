@@ -45,6 +45,15 @@ std::chrono::nanoseconds FramePacer::frameInterval() const
     return std::max<std::chrono::nanoseconds>(std::chrono::nanoseconds(std::llround(1e9 / rate)), kShortestFrame);
 }
 
+// A request Qt posts itself goes the same way; one of them stands for both.
+void FramePacer::requestFrame()
+{
+    if (frameRequested_)
+        return;
+    frameRequested_ = true;
+    QCoreApplication::postEvent(&window_, new QEvent(QEvent::UpdateRequest), Qt::LowEventPriority);
+}
+
 // The clock is read once per request: read again, it could have moved on
 // past the end of the frame (the process was preempted) and leave a wait
 // below zero, for which a timer never fires.
@@ -82,6 +91,7 @@ std::chrono::nanoseconds FramePacer::untilNextFrame(std::chrono::nanoseconds now
 void FramePacer::letFrameOut(std::chrono::nanoseconds now)
 {
     lastFrame_ = now;
+    frameRequested_ = false;
     if (prepare_)
         prepare_();
 }

@@ -34,6 +34,10 @@ public:
     // once a frame, such as a text that is laid out anew each time it is set.
     void beforeEachFrame(std::function<void()> prepare) { prepare_ = std::move(prepare); }
 
+    // Asks for a frame when nothing on the window is dirty yet: what the
+    // window draws just before it goes out is painted with it.
+    void requestFrame();
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -50,4 +54,5 @@ private:
     std::optional<std::chrono::nanoseconds> lastFrame_;
     QTimer heldUpdate_;
     bool releasing_ = false;
+    bool frameRequested_ = false;
 };

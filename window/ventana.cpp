@@ -34,10 +34,10 @@ uint32_t stickColor(const QCheckBox &button)
     return button.isChecked() ? kButtonActiveColor : kButtonIdleColor;
 }
 
-void drawStick(PictureBox &picture, int16_t x, int16_t y, const QCheckBox &button)
+void drawStick(PictureBox &picture, int16_t x, int16_t y, uint32_t color)
 {
     picture.Cls();
-    picture.Circle(float(x), float(y), kStickRadius, stickColor(button));
+    picture.Circle(float(x), float(y), kStickRadius, color);
 }
 
 // Ends the process at once; no close or unload handling runs.
@@ -62,7 +62,7 @@ ventana::ventana(Link &link, QWidget *parent)
 
     for (size_t channel = 0; channel < kAxisBoxes.size(); ++channel)
         axisTexts_[channel] = (this->*kAxisBoxes[channel])->text();
-    framePacer_.beforeEachFrame([this] { showAxisTexts(); });
+    framePacer_.beforeEachFrame([this] { showLatest(); });
 
     connect(Exit, &QPushButton::clicked, this, &ventana::Exit_Click);
     connect(Command1, &QPushButton::clicked, this, &ventana::Command1_Click);
@@ -100,6 +100,7 @@ void ventana::Command1_Click()
 {
     bResultado->clear();
     link_.sendRequest();
+    drawWaitingSticks();
     Picture1->Cls();
     Picture1->Line(kTestFigureFrom, kTestFigureFrom, kTestFigureTo, kTestFigureTo, vbcolor::kRed);
 }
@@ -127,7 +128,7 @@ void ventana::closeEvent(QCloseEvent *event)
 
 // The number is kept at once; the text goes into its box with the next
 // frame, once a frame at most: setting a text lays it out anew, which costs
-// more than the rest of a report. A hidden window has no frames to wait for.
+// more than the rest of a report.
 void ventana::showAxis(int channel, QStringView text, int16_t value)
 {
     std::array<int16_t *, 4> fields{&iA0, &iA1, &iA2, &iA3};
@@ -137,10 +138,39 @@ void ventana::showAxis(int channel, QStringView text, int16_t value)
         return;
     latest.resize(0);
     latest.append(text);
+    showWithNextFrame();
+}
+
+void ventana::showButton(int channel, bool pressed, bool closesReport)
+{
+    (this->*kButtonBoxes[size_t(channel - kFirstButton)])->setChecked(pressed);
+    if (closesReport)
+        redrawSticks();
+}
+
+// The sticks as the report just completed leaves them. The colours come
+// from the check boxes as they stand now, so a click by the user counts
+// until a line overwrites it. They are drawn with the next frame: a report
+// that a newer one replaces before then is never drawn.
+void ventana::redrawSticks()
+{
+    waitingSticks_ = {{{iA2, iA3, stickColor(*vA4)}, {iA0, iA1, stickColor(*vA5)}}};
+    showWithNextFrame();
+}
+
+// A hidden window has no frames to wait for.
+void ventana::showWithNextFrame()
+{
     if (isVisible())
-        (this->*kAxisBoxes[size_t(channel)])->update();
+        framePacer_.requestFrame();
     else
-        showAxisTexts();
+        showLatest();
+}
+
+void ventana::showLatest()
+{
+    showAxisTexts();
+    drawWaitingSticks();
 }
 
 // A box that already shows its text is left alone: setting it again would
@@ -154,19 +184,14 @@ void ventana::showAxisTexts()
     }
 }
 
-void ventana::showButton(int channel, bool pressed, bool closesReport)
+void ventana::drawWaitingSticks()
 {
-    (this->*kButtonBoxes[size_t(channel - kFirstButton)])->setChecked(pressed);
-    if (closesReport)
-        redrawSticks();
-}
-
-// The colours come from the check boxes as they stand now, so a click by
-// the user counts until a line overwrites it.
-void ventana::redrawSticks()
-{
-    drawStick(*Picture2, iA2, iA3, *vA4);
-    drawStick(*Picture1, iA0, iA1, *vA5);
+    if (!waitingSticks_)
+        return;
+    const auto [second, first] = *waitingSticks_;
+    waitingSticks_.reset();
+    drawStick(*Picture2, second.x, second.y, second.color);
+    drawStick(*Picture1, first.x, first.y, first.color);
 }
 
 // The status texts stay short; why a port failed goes in the console

@@ -13,6 +13,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 
 class Link;
 
@@ -68,9 +69,12 @@ private:
     QLineEdit *textBox(const char *name);
 
     void showAxis(int channel, QStringView text, int16_t value);
-    void showAxisTexts();
     void showButton(int channel, bool pressed, bool closesReport);
     void redrawSticks();
+    void showWithNextFrame();
+    void showLatest();
+    void showAxisTexts();
+    void drawWaitingSticks();
     void showProblem(const QString &reason);
 
     Link &link_;
@@ -80,6 +84,14 @@ private:
     int16_t iA3 = 0;
     // Each axis box's latest text, shown with the next frame.
     std::array<QString, 4> axisTexts_;
+    // A stick as the last complete report left it, in drawing units.
+    struct Stick {
+        int16_t x;
+        int16_t y;
+        uint32_t color;
+    };
+    // The sticks of Picture2 and Picture1, drawn with the next frame.
+    std::optional<std::array<Stick, 2>> waitingSticks_;
     bool unloaded_ = false;
     FramePacer framePacer_{*this};
 };

@@ -231,6 +231,19 @@ TEST_F(ScreenPacing, AFastStreamIsPaintedAtMostOncePerFrameWhileTheFieldsFollowE
     // A text is laid out once a frame at most, and the last one is shown.
     EXPECT_EQ(window.vA0->text(), QString::number(kReports - 1));
     EXPECT_LE(textsSet, 2 + clock.elapsed() / 8);
+    // The sticks of the last report are drawn, in its colour.
+    const QImage left = window.Picture1->drawing();
+    EXPECT_TRUE(drawnOnlyIn(left, kBlue));
+    EXPECT_NEAR(pixelsOf(left, kBlue).center().y(), (1023 - (kReports - 1)) / 16, 1);
+}
+
+TEST_F(ScreenPacing, TheTestLineIsNotDrawnOverBySticksWaitingForTheFrame)
+{
+    receive(report(512, 512, 896, 256));
+    window.Command1->click();
+    runFor(std::chrono::milliseconds(100));
+    EXPECT_TRUE(QRect(0, 0, 4, 4).contains(pixelsOf(window.Picture1->drawing(), kRed)));
+    expectRingAt(window.Picture2->drawing(), {56, 16});
 }
 
 TEST_F(ScreenPacing, AChangeAfterAQuietSpellIsPaintedAtOnce)
