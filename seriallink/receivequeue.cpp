@@ -2,11 +2,40 @@
 
 #include <QScopedValueRollback>
 
+#include <array>
+
+namespace {
+
+// Reading one character per receive event is the usual way, thousands of
+// times a second: each read shares a ready-made string instead of
+// allocating one.
+QString oneCharacter(char byte)
+{
+    static const std::array<QString, 256> strings = [] {
+        std::array<QString, 256> all;
+        for (size_t code = 0; code < all.size(); ++code)
+            all[code] = QString(QChar(char16_t(code)));
+        return all;
+    }();
+    return strings[static_cast<unsigned char>(byte)];
+}
+
+} // namespace
+
+void ReceiveQueue::clear()
+{
+    bytes_.resize(0);
+    firstWaiting_ = 0;
+}
+
 QString ReceiveQueue::read(int16_t length)
 {
-    const qsizetype count = length == 0 ? bytes_.size() : qMin<qsizetype>(length, bytes_.size());
-    const QString text = QString::fromLatin1(bytes_.first(count));
-    bytes_.remove(0, count);
+    const qsizetype count = length == 0 ? waiting() : qMin<qsizetype>(length, waiting());
+    const QString text = count == 1 ? oneCharacter(bytes_[firstWaiting_])
+                                    : QString::fromLatin1(bytes_.sliced(firstWaiting_, count));
+    firstWaiting_ += count;
+    if (waiting() == 0)
+        clear();
     return text;
 }
 
@@ -16,10 +45,10 @@ void ReceiveQueue::deliver(int16_t threshold, const std::function<bool()> &isOpe
     if (delivering_ || threshold == 0)
         return;
     const QScopedValueRollback delivering(delivering_, true);
-    while (isOpen() && bytes_.size() >= threshold) {
-        const qsizetype before = bytes_.size();
+    while (isOpen() && waiting() >= threshold) {
+        const qsizetype before = waiting();
         raiseEvent();
-        if (bytes_.size() >= before)
+        if (waiting() >= before)
             break;
     }
 }

@@ -13,7 +13,7 @@
 class ReceiveQueue {
 public:
     void append(const QByteArray &bytes) { bytes_.append(bytes); }
-    void clear() { bytes_.clear(); }
+    void clear();
 
     // Removes and returns up to `length` waiting characters, all when 0.
     QString read(int16_t length);
@@ -26,6 +26,11 @@ public:
     void deliver(int16_t threshold, const std::function<bool()> &isOpen, const std::function<void()> &raiseEvent);
 
 private:
+    qsizetype waiting() const { return bytes_.size() - firstWaiting_; }
+
+    // Bytes before `firstWaiting_` have been read; they are dropped once
+    // all are, rather than moving the rest down at every read.
     QByteArray bytes_;
+    qsizetype firstWaiting_ = 0;
     bool delivering_ = false;
 };
