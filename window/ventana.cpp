@@ -2,6 +2,7 @@
 
 #include "seriallink/link.h"
 #include "stickdata/interpreter.h"
+#include "window/panelstyle.h"
 #include "window/vbcolor.h"
 
 #include <QCloseEvent>
@@ -77,6 +78,7 @@ QLineEdit *ventana::textBox(const char *name)
 {
     auto *box = control<QLineEdit>(name);
     box->setReadOnly(true);
+    box->setStyle(&PanelStyle::shared());
     return box;
 }
 
