@@ -11,6 +11,7 @@ int main(int argc, char *argv[])
     MonitorOptions options;
     if (const auto exitStatus = parseMonitorOptions(commandline::arguments(argc, argv), options))
         return *exitStatus;
+    JoystickMonitor::prepareDisplay();
     QApplication app(argc, argv);
     adoptDesktopIdentity();
     JoystickMonitor monitor(options.ports.isEmpty() ? ComPortMap::system() : ComPortMap::named(options.ports));

@@ -2,6 +2,8 @@
 
 #include "seriallink/serialportcontrol.h"
 
+#include <QtGlobal>
+
 namespace {
 
 std::unique_ptr<SerialControl> orRealPorts(std::unique_ptr<SerialControl> control,
@@ -18,6 +20,17 @@ JoystickMonitor::JoystickMonitor(std::shared_ptr<ComPortMap> ports, std::unique_
     , link(orRealPorts(std::move(control), this->ports), this->ports, timing)
     , window(link)
 {
+}
+
+// On X11, Qt hands a window's pixels to the server in shared memory and,
+// before painting over them again, waits for the server to say it has read
+// them: a round trip every frame. This window repaints a few small areas up
+// to about 33 times a second; sent with the request, those pixels cost the
+// program and the server less. A choice made in the environment stands.
+void JoystickMonitor::prepareDisplay()
+{
+    if (!qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM"))
+        qputenv("QT_XCB_NO_MITSHM", "1");
 }
 
 void JoystickMonitor::start()

@@ -16,6 +16,10 @@ public:
     explicit JoystickMonitor(std::shared_ptr<ComPortMap> ports, std::unique_ptr<SerialControl> control = nullptr,
                              LinkTiming timing = {});
 
+    // Chooses how the window's pixels reach the display; called before the
+    // application is made, which connects to the display.
+    static void prepareDisplay();
+
     // Shows the window and starts looking for the board.
     void start();
 

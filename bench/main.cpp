@@ -1,3 +1,4 @@
+#include "app/program.h"
 #include "bench/figures.h"
 
 #include <QApplication>
@@ -49,6 +50,7 @@ int main(int argc, char *argv[])
     });
     if (command == kCommands.end())
         return usage();
+    JoystickMonitor::prepareDisplay();
     QApplication app(argc, argv);
     return command->run(QCoreApplication::arguments().mid(2));
 }

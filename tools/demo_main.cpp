@@ -123,6 +123,7 @@ int main(int argc, char *argv[])
     if (unplugAt.value_or(0) < 0 || replugAt.value_or(0) < 0)
         return commandline::usageError(parser, "--unplug-at and --replug-at take a number of seconds");
 
+    JoystickMonitor::prepareDisplay();
     QApplication app(argc, argv);
     adoptDesktopIdentity();
     PluggableBoard board(values);
