@@ -26,11 +26,10 @@ JoystickMonitor::JoystickMonitor(std::shared_ptr<ComPortMap> ports, std::unique_
 // before painting over them again, waits for the server to say it has read
 // them: a round trip every frame. This window repaints a few small areas up
 // to about 33 times a second; sent with the request, those pixels cost the
-// program and the server less. A choice made in the environment stands.
+// program and the server less. Qt only asks whether the variable is set.
 void JoystickMonitor::prepareDisplay()
 {
-    if (!qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM"))
-        qputenv("QT_XCB_NO_MITSHM", "1");
+    qputenv("QT_XCB_NO_MITSHM", "1");
 }
 
 void JoystickMonitor::start()
