@@ -156,7 +156,7 @@ void ventana::showButton(int channel, bool pressed, bool closesReport)
 // that a newer one replaces before then is never drawn.
 void ventana::redrawSticks()
 {
-    waitingSticks_ = {{{iA2, iA3, stickColor(*vA4)}, {iA0, iA1, stickColor(*vA5)}}};
+    waitingSticks_ = {{{Picture2, iA2, iA3, stickColor(*vA4)}, {Picture1, iA0, iA1, stickColor(*vA5)}}};
     showWithNextFrame();
 }
 
@@ -190,10 +190,10 @@ void ventana::drawWaitingSticks()
 {
     if (!waitingSticks_)
         return;
-    const auto [second, first] = *waitingSticks_;
+    const std::array<Stick, 2> sticks = *waitingSticks_;
     waitingSticks_.reset();
-    drawStick(*Picture2, second.x, second.y, second.color);
-    drawStick(*Picture1, first.x, first.y, first.color);
+    for (const Stick &stick : sticks)
+        drawStick(*stick.picture, stick.x, stick.y, stick.color);
 }
 
 // The status texts stay short; why a port failed goes in the console

@@ -84,13 +84,15 @@ private:
     int16_t iA3 = 0;
     // Each axis box's latest text, shown with the next frame.
     std::array<QString, 4> axisTexts_;
-    // A stick as the last complete report left it, in drawing units.
+    // A stick as the last complete report left it, in drawing units, and
+    // the picture box that shows it.
     struct Stick {
+        PictureBox *picture;
         int16_t x;
         int16_t y;
         uint32_t color;
     };
-    // The sticks of Picture2 and Picture1, drawn with the next frame.
+    // Drawn with the next frame.
     std::optional<std::array<Stick, 2>> waitingSticks_;
     bool unloaded_ = false;
     FramePacer framePacer_{*this};
