@@ -1,18 +1,13 @@
 #pragma once
 
-#include "seriallink/boardlink.h"
-#include "seriallink/comportmap.h"
-#include "seriallink/serialcontrol.h"
+#include "app/session.h"
 #include "window/ventana.h"
 
-#include <memory>
-
-// The monitor as one program: the board's link over a serial control and
-// the devices of `ports`, and the window that shows it. The program itself,
-// its tests, tools and benchmarks all assemble it here.
-class JoystickMonitor {
+// The monitor as one program: the board's session and the window that
+// presents it. The program itself, its tests, tools and benchmarks all
+// assemble it here.
+class JoystickMonitor : public BoardSession {
 public:
-    // Without a `control`, the link uses the real serial ports.
     explicit JoystickMonitor(std::shared_ptr<ComPortMap> ports, std::unique_ptr<SerialControl> control = nullptr,
                              LinkTiming timing = {});
 
@@ -23,7 +18,5 @@ public:
     // Shows the window and starts looking for the board.
     void start();
 
-    const std::shared_ptr<ComPortMap> ports;
-    BoardLink link;
     ventana window;
 };

@@ -30,7 +30,7 @@ int replugFigures(const QStringList &arguments)
     QElapsedTimer sincePlugged;
     double drawnAfterMs = -1;
     PaintWatch watch(monitor.window.Picture1, [&] {
-        if (drawnAfterMs < 0 && monitor.window.coordinates()[0] == expected)
+        if (drawnAfterMs < 0 && monitor.model.lastReport().coordinates[0] == expected)
             drawnAfterMs = millisecondsSince(sincePlugged);
     });
     monitor.program.start();

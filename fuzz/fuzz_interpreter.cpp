@@ -1,14 +1,13 @@
 // Any bytes, read as one Latin-1 line, through the line interpreter, and
-// then shown by a window over a link that delivers the line.
+// then applied to the board's model.
 
 #include "fuzzcheck.h"
-#include "windowchecks.h"
+#include "modelchecks.h"
 
+#include "stickdata/boardmodel.h"
 #include "stickdata/interpreter.h"
 #include "stickdata/numberrule.h"
 #include "stickdata/protocol.h"
-#include "support/fakelink.h"
-#include "window/ventana.h"
 
 #include <QStringView>
 
@@ -17,24 +16,12 @@ namespace {
 constexpr int kAxisCount = 4;
 constexpr int kLeftButton = 5;
 
-// One window for the whole run, over a link the fuzzer speaks for. Shown
-// once, so that its controls have their sizes, then hidden, so that its
-// boxes take each text at once instead of with the next frame. It is never
-// destroyed, like the application it belongs to.
-struct Viewer {
-    FakeLink link;
-    ventana window{link};
-};
-
-Viewer &viewer()
+// One model for the whole run, so that each line lands on the state the
+// lines before it left.
+BoardModel &model()
 {
-    static Viewer *const instance = [] {
-        auto *created = new Viewer;
-        created->window.show();
-        created->window.hide();
-        return created;
-    }();
-    return *instance;
+    static BoardModel instance;
+    return instance;
 }
 
 // The channel whose tag is the line's first field, when a space follows
@@ -93,30 +80,25 @@ void checkMeaning(QStringView line, const LineMeaning &meaning)
               "axis tags make axis lines, button tags button lines");
 }
 
-// The window shows what the line says, and only that.
-void checkShown(const ventana &window, const LineMeaning &meaning, const WindowSnapshot &before)
+// The model takes what the line says, and only that.
+void checkApplied(const BoardModel &model, const LineMeaning &meaning, const ModelSnapshot &before, bool completed)
 {
-    const WindowSnapshot after = takeSnapshot(window);
     if (const auto *axis = std::get_if<AxisLine>(&meaning)) {
-        fuzzCheck(after.axisTexts[size_t(axis->channel)] == axis->text, "an axis line's box shows its text");
-        fuzzCheck(window.coordinates()[size_t(axis->channel)] == axis->value, "an axis line sets its coordinate");
+        fuzzCheck(model.axisText(axis->channel) == axis->text, "an axis line's text is held as received");
+        fuzzCheck(model.coordinates()[size_t(axis->channel)] == axis->value, "an axis line sets its coordinate");
     } else {
-        fuzzCheck(after.axisTexts == before.axisTexts, "only an axis line changes an axis box");
+        fuzzCheck(takeSnapshot(model).axisTexts == before.axisTexts, "only an axis line changes an axis text");
     }
-    if (const auto *button = std::get_if<ButtonLine>(&meaning)) {
-        const QCheckBox *box = button->channel == kLeftButton ? window.vA5 : window.vA4;
-        fuzzCheck(box->isChecked() == button->pressed, "a button line checks its box exactly when pressed");
-    }
+    const auto *button = std::get_if<ButtonLine>(&meaning);
+    if (button)
+        fuzzCheck(model.pressed(button->channel) == button->pressed, "a button line sets its button exactly when pressed");
+    fuzzCheck(completed == (button && button->closesReport), "exactly the left button's line completes a report");
+    const Report expected{before.lastReport.number + 1, model.coordinates(), {model.pressed(4), model.pressed(5)}};
+    fuzzCheck(model.lastReport() == (completed ? expected : before.lastReport),
+              "a completed report holds the channels as its closing line left them");
 }
 
 } // namespace
-
-extern "C" int LLVMFuzzerInitialize(int *, char ***)
-{
-    ensureApplication();
-    viewer();
-    return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
@@ -124,10 +106,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const LineMeaning meaning = analizarIN(line);
     checkMeaning(line, meaning);
 
-    Viewer &target = viewer();
-    const WindowSnapshot before = takeSnapshot(target.window);
-    emit target.link.lineReceived(line);
-    checkShown(target.window, meaning, before);
-    checkWindowState(target.window, before, line.size());
+    BoardModel &target = model();
+    const ModelSnapshot before = takeSnapshot(target);
+    const bool completed = target.apply(line);
+    checkApplied(target, meaning, before, completed);
+    checkModelState(target, before, line.size(), completed ? 1 : 0);
     return 0;
 }

@@ -1,11 +1,12 @@
 // An arbitrary byte stream arriving on the port of the board's link, one
-// receive event per character as the serial control delivers it, and shown
-// by the program's window.
+// receive event per character as the serial control delivers it, and
+// applied to the board's model.
 
 #include "fuzzcheck.h"
-#include "windowchecks.h"
+#include "modelchecks.h"
 
-#include "app/program.h"
+#include "app/session.h"
+#include "stickdata/interpreter.h"
 #include "stickdata/lineassembler.h"
 #include "support/fakeserial.h"
 
@@ -17,24 +18,21 @@
 
 namespace {
 
-// The program over an in-memory port, started: its link has opened the one
-// port there is and waits there for the board. No event loop runs, so it
-// waits for the whole run; it is never destroyed, like the application.
-// Its window is hidden again, so that its boxes take each text at once
-// instead of with the next frame. Every line the link delivers is kept in
-// `lines`.
+// The board's session over an in-memory port, its search started: its
+// link has opened the one port there is and waits there for the board. No
+// event loop runs, so it waits for the whole run; it is never destroyed,
+// like the application. Every line the link delivers is kept in `lines`.
 struct Receiver {
     Receiver()
     {
-        QObject::connect(&program.link, &Link::lineReceived, &program.link,
+        QObject::connect(&session.link, &Link::lineReceived, &session.link,
                          [this](const QString &line) { lines.append(line); });
-        program.start();
-        program.window.hide();
+        session.link.buscarPuerto();
     }
 
     FakeSerial *const port = new FakeSerial;
-    JoystickMonitor program{std::make_shared<ComPortMap>([] { return QStringList{"/dev/ttyUSB0"}; }),
-                            std::unique_ptr<SerialControl>(port)};
+    BoardSession session{std::make_shared<ComPortMap>([] { return QStringList{"/dev/ttyUSB0"}; }),
+                         std::unique_ptr<SerialControl>(port)};
     QStringList lines;
 };
 
@@ -61,6 +59,15 @@ QStringList completeLines(const QByteArray &bytes)
     return lines;
 }
 
+quint64 reportsClosedBy(const QStringList &lines)
+{
+    return quint64(std::count_if(lines.begin(), lines.end(), [](const QString &line) {
+        const LineMeaning meaning = analizarIN(line);
+        const auto *button = std::get_if<ButtonLine>(&meaning);
+        return button && button->closesReport;
+    }));
+}
+
 void checkLine(const QString &line)
 {
     fuzzCheck(line.size() <= LineAssembler::kMaxLineLength, "no line is longer than the limit");
@@ -83,7 +90,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     // each input starts on a fresh line.
     target.port->receive(QByteArray(1, '\n'));
     target.lines.clear();
-    const WindowSnapshot before = takeSnapshot(target.program.window);
+    const ModelSnapshot before = takeSnapshot(target.session.model);
 
     const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
     target.port->receive(bytes);
@@ -92,9 +99,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         checkLine(line);
     fuzzCheck(target.lines == completeLines(bytes),
               "the lines that arrive are the input's, control characters left out, those over the limit dropped");
-    fuzzCheck(target.program.link.linea().size() <= LineAssembler::kMaxLineLength,
+    fuzzCheck(target.session.link.linea().size() <= LineAssembler::kMaxLineLength,
               "the line being received stays within its limit");
     fuzzCheck(target.port->written.isEmpty(), "receiving sends nothing");
-    checkWindowState(target.program.window, before, LineAssembler::kMaxLineLength);
+    checkModelState(target.session.model, before, LineAssembler::kMaxLineLength, reportsClosedBy(target.lines));
     return 0;
 }

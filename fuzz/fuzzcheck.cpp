@@ -1,6 +1,6 @@
 #include "fuzzcheck.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 
 #include <cstdio>
 #include <cstdlib>
@@ -27,15 +27,12 @@ QString utf16Text(const uint8_t *data, size_t size)
 }
 
 // The application lives until the process ends and is never destroyed, so
-// that no widget a fuzzer keeps in a static outlives it.
+// that no object a fuzzer keeps in a static outlives it.
 void ensureApplication()
 {
     static int argc = 1;
     static char name[] = "fuzzer";
     static char *argv[] = {name, nullptr};
-    if (QApplication::instance())
-        return;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    new QApplication(argc, argv);
+    if (!QCoreApplication::instance())
+        new QCoreApplication(argc, argv);
 }

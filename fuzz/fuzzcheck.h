@@ -16,6 +16,6 @@ QString latin1Text(const uint8_t *data, size_t size);
 // odd last byte is left out.
 QString utf16Text(const uint8_t *data, size_t size);
 
-// Creates the QApplication, on the offscreen platform unless another one is
-// asked for, the first time it is called. Widgets need it.
+// Creates the application the first time it is called: the link's timers
+// need it.
 void ensureApplication();

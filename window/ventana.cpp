@@ -1,12 +1,14 @@
 #include "window/ventana.h"
 
 #include "seriallink/link.h"
-#include "stickdata/interpreter.h"
+#include "stickdata/boardmodel.h"
 #include "window/panelstyle.h"
 #include "window/vbcolor.h"
 
 #include <QCloseEvent>
 
+#include <array>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 
@@ -24,21 +26,30 @@ constexpr uint32_t kButtonIdleColor = vbcolor::kRed;
 constexpr float kTestFigureFrom = 10;
 constexpr float kTestFigureTo = 40;
 
-// Where each channel is shown: the axes' text boxes and numbers, the
-// buttons' check boxes, in the order of their channel numbers.
+// Where each channel is shown: the axes' text boxes, the buttons' check
+// boxes, in the order of their channel numbers.
 constexpr std::array kAxisBoxes{&ventana::vA0, &ventana::vA1, &ventana::vA2, &ventana::vA3};
-constexpr int kFirstButton = 4;
 constexpr std::array kButtonBoxes{&ventana::vA4, &ventana::vA5};
+
+// Each stick: its picture, its coordinates among A0 to A3 and the check box
+// of its button. The right stick is drawn first.
+struct StickView {
+    PictureBox *const ventana::*picture;
+    size_t x;
+    size_t y;
+    QCheckBox *const ventana::*button;
+};
+constexpr std::array kSticks{StickView{&ventana::Picture2, 2, 3, &ventana::vA4},
+                             StickView{&ventana::Picture1, 0, 1, &ventana::vA5}};
 
 uint32_t stickColor(const QCheckBox &button)
 {
     return button.isChecked() ? kButtonActiveColor : kButtonIdleColor;
 }
 
-void drawStick(PictureBox &picture, int16_t x, int16_t y, uint32_t color)
+PresentSchedule::Time steadyNow()
 {
-    picture.Cls();
-    picture.Circle(float(x), float(y), kStickRadius, color);
+    return std::chrono::steady_clock::now().time_since_epoch();
 }
 
 // Ends the process at once; no close or unload handling runs.
@@ -50,10 +61,11 @@ void drawStick(PictureBox &picture, int16_t x, int16_t y, uint32_t color)
 
 } // namespace
 
-ventana::ventana(Link &link, QWidget *parent)
+ventana::ventana(Link &link, const BoardModel &model, QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                           | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint)
     , link_(link)
+    , model_(model)
 {
     layout::installFontSubstitutes();
     layout::applyDefaultFont(*this);
@@ -61,17 +73,22 @@ ventana::ventana(Link &link, QWidget *parent)
     setFixedSize(layout::toPixels(layout::kClientWidth), layout::toPixels(layout::kClientHeight));
     layout::applyTabOrder(*this);
 
-    for (size_t channel = 0; channel < kAxisBoxes.size(); ++channel)
-        axisTexts_[channel] = (this->*kAxisBoxes[channel])->text();
-    framePacer_.beforeEachFrame([this] { showLatest(); });
+    presentTimer_.setSingleShot(true);
+    presentTimer_.setTimerType(Qt::PreciseTimer);
+    connect(&presentTimer_, &QTimer::timeout, this, &ventana::presentDue);
 
     connect(Exit, &QPushButton::clicked, this, &ventana::Exit_Click);
     connect(Command1, &QPushButton::clicked, this, &ventana::Command1_Click);
+    // A click is newer than any line so far: it stands until the next line.
+    for (size_t button = 0; button < kButtonBoxes.size(); ++button)
+        connect(this->*kButtonBoxes[button], &QCheckBox::clicked, this,
+                [this, button] { unshownChannels_.reset(BoardModel::kFirstButton + button); });
     connect(&link_, &Link::infoChanged, Info, &QLineEdit::setText);
     connect(&link_, &Link::consoleChanged, Bconsola, &QLineEdit::setText);
     connect(&link_, &Link::problemChanged, this, &ventana::showProblem);
-    connect(&link_, &Link::lineReceived, this, &ventana::showLine);
     connect(&link_, &Link::polled, bResultado, &QLineEdit::clear);
+    connect(&model_, &BoardModel::channelSet, this, &ventana::channelSet);
+    connect(&model_, &BoardModel::reportCompleted, this, &ventana::reportCompleted);
 }
 
 QLineEdit *ventana::textBox(const char *name)
@@ -98,22 +115,15 @@ void ventana::Exit_Click()
     endProgram();
 }
 
+// The sticks of a report not drawn yet are drawn first, so that the test
+// line is not drawn over when the next frame goes out.
 void ventana::Command1_Click()
 {
     bResultado->clear();
     link_.sendRequest();
-    drawWaitingSticks();
+    showSticks();
     Picture1->Cls();
     Picture1->Line(kTestFigureFrom, kTestFigureFrom, kTestFigureTo, kTestFigureTo, vbcolor::kRed);
-}
-
-void ventana::showLine(const QString &line)
-{
-    const LineMeaning meaning = analizarIN(line);
-    if (const auto *axis = std::get_if<AxisLine>(&meaning))
-        showAxis(axis->channel, axis->text, axis->value);
-    else if (const auto *button = std::get_if<ButtonLine>(&meaning))
-        showButton(button->channel, button->pressed, button->closesReport);
 }
 
 void ventana::closeEvent(QCloseEvent *event)
@@ -128,51 +138,49 @@ void ventana::closeEvent(QCloseEvent *event)
     event->accept();
 }
 
-// The number is kept at once; the text goes into its box with the next
-// frame, once a frame at most: setting a text lays it out anew, which costs
-// more than the rest of a report.
-void ventana::showAxis(int channel, QStringView text, int16_t value)
+void ventana::channelSet(int channel)
 {
-    std::array<int16_t *, 4> fields{&iA0, &iA1, &iA2, &iA3};
-    *fields[size_t(channel)] = value;
-    QString &latest = axisTexts_[size_t(channel)];
-    if (latest == text)
+    unshownChannels_.set(size_t(channel));
+    waitToShow(channel < BoardModel::kAxisCount ? PresentSchedule::Part::Texts : PresentSchedule::Part::Sticks);
+}
+
+void ventana::reportCompleted()
+{
+    reportUnshown_ = true;
+    waitToShow(PresentSchedule::Part::Sticks);
+}
+
+void ventana::waitToShow(PresentSchedule::Part part)
+{
+    schedule_.changed(part, steadyNow());
+    armPresentTimer();
+}
+
+// The timer is started again only when the due time moves: a fast board
+// changes the model many times a frame.
+void ventana::armPresentTimer()
+{
+    const std::optional<PresentSchedule::Time> due = schedule_.due();
+    if (!due) {
+        presentTimer_.stop();
         return;
-    latest.resize(0);
-    latest.append(text);
-    showWithNextFrame();
+    }
+    if (presentTimer_.isActive() && *due == presentTimerDue_)
+        return;
+    presentTimerDue_ = *due;
+    const PresentSchedule::Time now = steadyNow();
+    presentTimer_.start(*due <= now ? std::chrono::milliseconds(0)
+                                    : std::chrono::ceil<std::chrono::milliseconds>(*due - now));
 }
 
-void ventana::showButton(int channel, bool pressed, bool closesReport)
+void ventana::presentDue()
 {
-    (this->*kButtonBoxes[size_t(channel - kFirstButton)])->setChecked(pressed);
-    if (closesReport)
-        redrawSticks();
-}
-
-// The sticks as the report just completed leaves them. The colours come
-// from the check boxes as they stand now, so a click by the user counts
-// until a line overwrites it. They are drawn with the next frame: a report
-// that a newer one replaces before then is never drawn.
-void ventana::redrawSticks()
-{
-    waitingSticks_ = {{{Picture2, iA2, iA3, stickColor(*vA4)}, {Picture1, iA0, iA1, stickColor(*vA5)}}};
-    showWithNextFrame();
-}
-
-// A hidden window has no frames to wait for.
-void ventana::showWithNextFrame()
-{
-    if (isVisible())
-        framePacer_.requestFrame();
-    else
-        showLatest();
-}
-
-void ventana::showLatest()
-{
-    showAxisTexts();
-    drawWaitingSticks();
+    const PresentSchedule::Parts parts = schedule_.take(steadyNow());
+    if (parts.texts)
+        showAxisTexts();
+    if (parts.sticks)
+        showSticks();
+    armPresentTimer();
 }
 
 // A box that already shows its text is left alone: setting it again would
@@ -180,20 +188,40 @@ void ventana::showLatest()
 void ventana::showAxisTexts()
 {
     for (size_t channel = 0; channel < kAxisBoxes.size(); ++channel) {
+        if (!unshownChannels_.test(channel))
+            continue;
+        unshownChannels_.reset(channel);
         QLineEdit *box = this->*kAxisBoxes[channel];
-        if (box->text() != axisTexts_[channel])
-            box->setText(axisTexts_[channel]);
+        if (box->text() != model_.axisText(int(channel)))
+            box->setText(model_.axisText(int(channel)));
     }
 }
 
-void ventana::drawWaitingSticks()
+// The sticks of the last report, in the colours the check boxes give now:
+// a click by the user counts until a line overwrites it.
+void ventana::showSticks()
 {
-    if (!waitingSticks_)
+    showButtons();
+    if (!reportUnshown_)
         return;
-    const std::array<Stick, 2> sticks = *waitingSticks_;
-    waitingSticks_.reset();
-    for (const Stick &stick : sticks)
-        drawStick(*stick.picture, stick.x, stick.y, stick.color);
+    reportUnshown_ = false;
+    const std::array<int16_t, 4> &at = model_.lastReport().coordinates;
+    for (const StickView &stick : kSticks) {
+        PictureBox &picture = *(this->*stick.picture);
+        picture.Cls();
+        picture.Circle(float(at[stick.x]), float(at[stick.y]), kStickRadius, stickColor(*(this->*stick.button)));
+    }
+}
+
+void ventana::showButtons()
+{
+    for (size_t button = 0; button < kButtonBoxes.size(); ++button) {
+        const size_t channel = BoardModel::kFirstButton + button;
+        if (!unshownChannels_.test(channel))
+            continue;
+        unshownChannels_.reset(channel);
+        (this->*kButtonBoxes[button])->setChecked(model_.pressed(int(channel)));
+    }
 }
 
 // The status texts stay short; why a port failed goes in the console

@@ -1,40 +1,40 @@
 #pragma once
 
 #include "window/controllayout.h"
-#include "window/framepacer.h"
 #include "window/picturebox.h"
+#include "window/presentschedule.h"
 
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QString>
+#include <QTimer>
 #include <QWidget>
 
-#include <array>
+#include <bitset>
 #include <cstdint>
-#include <optional>
 
+class BoardModel;
 class Link;
 
-// The program's one window: it shows what the board's link tells, and
-// hands the user's requests to it.
+// The program's one window: it presents the board's state as the model
+// holds it and the link's status texts, and hands the user's requests to
+// the link.
 class ventana final : public QWidget {
     Q_OBJECT
 
 public:
-    explicit ventana(Link &link, QWidget *parent = nullptr);
+    ventana(Link &link, const BoardModel &model, QWidget *parent = nullptr);
 
     void Form_Load();
     void Form_Unload(int16_t &Cancel);
     void Exit_Click();
     void Command1_Click();
 
-    // Shows what one device line says.
-    void showLine(const QString &line);
-
-    // The stick coordinates as last received, in drawing units.
-    std::array<int16_t, 4> coordinates() const { return {iA0, iA1, iA2, iA3}; }
+    // Whether the model holds something the window has not shown yet; it
+    // is shown within a text refresh.
+    bool hasUnshownChanges() const { return presentTimer_.isActive(); }
 
     // True once the window has been closed through its frame.
     bool isUnloaded() const { return unloaded_; }
@@ -68,32 +68,24 @@ private:
     }
     QLineEdit *textBox(const char *name);
 
-    void showAxis(int channel, QStringView text, int16_t value);
-    void showButton(int channel, bool pressed, bool closesReport);
-    void redrawSticks();
-    void showWithNextFrame();
-    void showLatest();
+    void channelSet(int channel);
+    void reportCompleted();
+    void waitToShow(PresentSchedule::Part part);
+    void armPresentTimer();
+    void presentDue();
     void showAxisTexts();
-    void drawWaitingSticks();
+    void showSticks();
+    void showButtons();
     void showProblem(const QString &reason);
 
     Link &link_;
-    int16_t iA0 = 0;
-    int16_t iA1 = 0;
-    int16_t iA2 = 0;
-    int16_t iA3 = 0;
-    // Each axis box's latest text, shown with the next frame.
-    std::array<QString, 4> axisTexts_;
-    // A stick as the last complete report left it, in drawing units, and
-    // the picture box that shows it.
-    struct Stick {
-        PictureBox *picture;
-        int16_t x;
-        int16_t y;
-        uint32_t color;
-    };
-    // Drawn with the next frame.
-    std::optional<std::array<Stick, 2>> waitingSticks_;
+    const BoardModel &model_;
+    // The channels whose latest line the window does not show yet.
+    std::bitset<6> unshownChannels_;
+    // Whether the last completed report is not drawn yet.
+    bool reportUnshown_ = false;
+    PresentSchedule schedule_;
+    QTimer presentTimer_;
+    PresentSchedule::Time presentTimerDue_{};
     bool unloaded_ = false;
-    FramePacer framePacer_{*this};
 };

@@ -29,7 +29,7 @@ TEST(EndToEnd, BoardOnPortFourAfterTwoAbsentPortsAndASilentOne)
     EXPECT_EQ(port3.requestCount(), 0);
     const ventana &w = monitor.window;
     EXPECT_EQ(w.vA0->text(), "512");
-    EXPECT_EQ(w.coordinates(), (std::array<int16_t, 4>{512, 256, 96, 1008}));
+    EXPECT_EQ(monitor.model.coordinates(), (std::array<int16_t, 4>{512, 256, 96, 1008}));
     EXPECT_TRUE(w.vA4->isChecked());
     EXPECT_FALSE(w.vA5->isChecked());
     EXPECT_EQ(w.Picture1->drawing().pixelColor(40, 16), QColor(Qt::red));

@@ -65,26 +65,22 @@ TEST(Flood, NoReportIsMisreadAndPollingGoesOn)
     stepper.start(20ms);
 
     Monitor monitor({board.slavePath()});
-    const ventana &w = monitor.window;
+    const BoardModel &model = monitor.model;
     QStringList linesNotSent;
     int reportsDrawn = 0;
     QStringList misreadReports;
-    // What a text box shows before its channel's first line.
-    const QString unset = w.vA0->text();
     QObject::connect(&monitor.link, &Link::lineReceived, [&](const QString &line) {
         if (!kLineSent.match(line).hasMatch())
             linesNotSent.append(line);
         if (!kCleanReportEnd.match(line).hasMatch())
             return;
         ++reportsDrawn;
-        const std::array<int16_t, 4> drawn = w.coordinates();
-        const std::array texts{w.vA0->text(), w.vA1->text(), w.vA2->text(), w.vA3->text()};
-        // The boxes show their texts once a frame, the numbers follow every
-        // line: each must be a value the board sent.
+        const std::array<int16_t, 4> drawn = model.coordinates();
+        // Each text and number must be a value the board sent.
         for (int channel = 0; channel < 4; ++channel) {
-            const QString &text = texts[size_t(channel)];
+            const QString &text = model.axisText(channel);
             const int16_t number = drawn[size_t(channel)];
-            if ((text != unset && !isAxisValueSent(channel, text))
+            if ((!text.isEmpty() && !isAxisValueSent(channel, text))
                 || (number != 0 && !isAxisValueSent(channel, QString::number(number))))
                 misreadReports.append(
                     QStringLiteral("A%1 shown as %2, drawn at %3").arg(channel).arg(text).arg(number));

@@ -30,6 +30,7 @@ public:
     QStringList devices;
     JoystickMonitor program;
     BoardLink &link = program.link;
+    const BoardModel &model = program.model;
     ventana &window = program.window;
     QStringList status;
 };

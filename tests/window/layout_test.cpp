@@ -1,5 +1,6 @@
 #include "support/fakelink.h"
 #include "support/qtprinters.h"
+#include "stickdata/boardmodel.h"
 #include "window/controllayout.h"
 #include "window/ventana.h"
 
@@ -13,7 +14,8 @@ namespace {
 
 struct Window : ::testing::Test {
     FakeLink link;
-    ventana window{link};
+    BoardModel model;
+    ventana window{link, model};
 };
 
 // The width a control needs to show its whole caption, by its style's own

@@ -1,6 +1,7 @@
 #include "support/fakelink.h"
 #include "support/fakeserial.h"
 #include "support/monitor.h"
+#include "stickdata/boardmodel.h"
 #include "window/ventana.h"
 
 #include <QCoreApplication>
@@ -14,7 +15,8 @@ using namespace std::chrono_literals;
 TEST(Lifecycle, LoadShowsTheWindowAndStartsOneSearch)
 {
     FakeLink link;
-    ventana window(link);
+    BoardModel model;
+    ventana window(link, model);
     window.Form_Load();
     EXPECT_TRUE(window.isVisible());
     EXPECT_EQ(link.searches, 1);
@@ -23,7 +25,8 @@ TEST(Lifecycle, LoadShowsTheWindowAndStartsOneSearch)
 TEST(Lifecycle, ClosingTheWindowClosesTheLinkOnce)
 {
     FakeLink link;
-    ventana window(link);
+    BoardModel model;
+    ventana window(link, model);
     window.show();
     EXPECT_TRUE(window.close());
     EXPECT_TRUE(window.isUnloaded());

@@ -1,6 +1,7 @@
 #include "support/eventloop.h"
 #include "support/fakelink.h"
 #include "support/qtprinters.h"
+#include "stickdata/boardmodel.h"
 #include "window/vbcolor.h"
 #include "window/ventana.h"
 
@@ -56,39 +57,58 @@ QStringList report(int x0, int y0, int x1, int y1, const char *right = "1", cons
             QStringLiteral("A5 ") + QLatin1StringView(left)};
 }
 
-// The window over a link the test speaks for.
-class LinkView : public testing::Test {
+// The window over a link the test speaks for, presenting a model the test
+// applies lines to; shown or hidden, it behaves alike.
+class LinkView : public testing::TestWithParam<bool> {
 protected:
+    LinkView()
+    {
+        if (GetParam()) {
+            window.show();
+            runUntil([&] { return window.windowHandle()->isExposed(); });
+        }
+    }
+
+    // Applies `lines` and waits until the window shows them.
     void receive(const QStringList &lines)
     {
+        apply(lines);
+        ASSERT_TRUE(runUntil([&] { return !window.hasUnshownChanges(); }));
+    }
+
+    void apply(const QStringList &lines)
+    {
         for (const QString &line : lines)
-            emit link.lineReceived(line);
+            model.apply(line);
     }
 
     FakeLink link;
-    ventana window{link};
+    BoardModel model;
+    ventana window{link, model};
 };
 
-TEST_F(LinkView, EachLineFillsItsOwnBoxAndCoordinate)
+INSTANTIATE_TEST_SUITE_P(ShownOrHidden, LinkView, testing::Bool(),
+                         [](const auto &info) { return info.param ? "Shown" : "Hidden"; });
+
+TEST_P(LinkView, EachLineFillsItsOwnBox)
 {
+    EXPECT_EQ(window.vA0->text(), "Text1") << "a box keeps its caption until its first line";
     receive({"A0 100", "A1 12.5", "A2 -3", "A3 7x", "A4 0", "A5 1"});
     EXPECT_EQ(window.vA0->text(), "100");
     EXPECT_EQ(window.vA1->text(), "12.5");
     EXPECT_EQ(window.vA2->text(), "-3");
     EXPECT_EQ(window.vA3->text(), "7x");
-    EXPECT_EQ(window.coordinates(), (std::array<int16_t, 4>{100, 12, -3, 7}));
     EXPECT_TRUE(window.vA4->isChecked());
     EXPECT_FALSE(window.vA5->isChecked());
 
     receive({"A1  512", "A4 1", "A5 0", "JOYSTICK", "A6 9", "a0 5"});
     EXPECT_EQ(window.vA0->text(), "100");
     EXPECT_EQ(window.vA1->text(), "") << "an empty value field is shown as it is";
-    EXPECT_EQ(window.coordinates(), (std::array<int16_t, 4>{100, 0, -3, 7}));
     EXPECT_FALSE(window.vA4->isChecked());
     EXPECT_TRUE(window.vA5->isChecked());
 }
 
-TEST_F(LinkView, ShowsTheLinkTextsAndThePortProblemAsTheConsoleTooltip)
+TEST_P(LinkView, ShowsTheLinkTextsAndThePortProblemAsTheConsoleTooltip)
 {
     emit link.infoChanged("Conectado COM 3");
     emit link.consoleChanged("OK COM 3");
@@ -100,33 +120,37 @@ TEST_F(LinkView, ShowsTheLinkTextsAndThePortProblemAsTheConsoleTooltip)
     emit link.problemChanged(QString());
     EXPECT_TRUE(window.Bconsola->toolTip().isEmpty());
     EXPECT_EQ(window.Bconsola->text(), "OK COM 3");
-}
 
-TEST_F(LinkView, EveryPollClearsTheResult)
-{
     window.bResultado->setText("old");
     emit link.polled();
-    EXPECT_TRUE(window.bResultado->text().isEmpty());
+    EXPECT_TRUE(window.bResultado->text().isEmpty()) << "every poll clears the result";
 }
 
-TEST_F(LinkView, TheTestButtonAsksForARequestAndDrawsTheTestLineAlone)
+// The test line stays however the report before it was shown: drawn at
+// once or still waiting for its frame.
+TEST_P(LinkView, TheTestButtonAsksForARequestAndDrawsTheTestLineAlone)
 {
-    receive(report(512, 512, 512, 512, "1", "0"));
-    window.bResultado->setText("old");
-    window.Command1->click();
+    for (const bool waitForReport : {true, false}) {
+        SCOPED_TRACE(waitForReport ? "report shown first" : "report still waiting");
+        apply(report(512, 512, 896, 256, "1", "0"));
+        if (waitForReport)
+            receive({});
+        window.bResultado->setText("old");
+        window.Command1->click();
+        receive({});
 
-    EXPECT_EQ(link.requests, 1);
-    EXPECT_TRUE(window.bResultado->text().isEmpty());
-    const QImage drawing = window.Picture1->drawing();
-    EXPECT_EQ(drawing.pixelColor(1, 1), kRed);
-    EXPECT_EQ(drawing.pixelColor(2, 2), kRed);
-    EXPECT_TRUE(QRect(0, 0, 4, 4).contains(pixelsOf(drawing, kRed))) << "only the line, near the top-left corner";
-    EXPECT_TRUE(pixelsOf(drawing, kBlue).isEmpty()) << "the picture is cleared first";
+        EXPECT_TRUE(window.bResultado->text().isEmpty());
+        const QImage drawing = window.Picture1->drawing();
+        EXPECT_EQ(drawing.pixelColor(1, 1), kRed);
+        EXPECT_EQ(drawing.pixelColor(2, 2), kRed);
+        EXPECT_TRUE(QRect(0, 0, 4, 4).contains(pixelsOf(drawing, kRed))) << "only the line, near the top-left corner";
+        EXPECT_TRUE(pixelsOf(drawing, kBlue).isEmpty()) << "the picture is cleared first";
+        expectRingAt(window.Picture2->drawing(), {56, 16});
+    }
+    EXPECT_EQ(link.requests, 2);
 }
 
-using StickDrawing = LinkView;
-
-TEST_F(StickDrawing, EachBoxShowsAnOutlineAtItsStickLastPosition)
+TEST_P(LinkView, EachBoxShowsAnOutlineAtItsStickLastPosition)
 {
     receive(report(100, 100, 100, 100));
     receive(report(512, 512, 896, 256));
@@ -137,7 +161,7 @@ TEST_F(StickDrawing, EachBoxShowsAnOutlineAtItsStickLastPosition)
     expectRingAt(window.Picture2->drawing(), {56, 16});
 }
 
-TEST_F(StickDrawing, ButtonsColourTheirOwnStick)
+TEST_P(LinkView, ButtonsColourTheirOwnStick)
 {
     struct Case {
         const char *right;
@@ -154,7 +178,9 @@ TEST_F(StickDrawing, ButtonsColourTheirOwnStick)
     }
 }
 
-TEST_F(StickDrawing, OnlyTheA5LineRedrawsWithTheButtonsAsTheyStand)
+// A click stands until a line overwrites it, whichever came first within
+// a frame; only the "A5" line redraws, with the buttons as they stand.
+TEST_P(LinkView, AClickCountsUntilTheNextLineOfItsButton)
 {
     const QImage blank = window.Picture2->drawing();
     receive({"A2 512", "A3 512", "A4 1"});
@@ -166,9 +192,20 @@ TEST_F(StickDrawing, OnlyTheA5LineRedrawsWithTheButtonsAsTheyStand)
 
     receive({"A4 1", "A5 1"});
     EXPECT_TRUE(drawnOnlyIn(window.Picture2->drawing(), kRed));
+
+    apply({"A4 1"});
+    window.vA4->click();
+    receive({"A5 1"});
+    EXPECT_TRUE(drawnOnlyIn(window.Picture2->drawing(), kBlue)) << "a line before the click overwrote it";
+
+    window.vA4->click();
+    apply({"A4 0"});
+    receive({"A5 1"});
+    EXPECT_TRUE(window.vA4->isChecked());
+    EXPECT_TRUE(drawnOnlyIn(window.Picture2->drawing(), kBlue)) << "a line after the click did not overwrite it";
 }
 
-TEST_F(StickDrawing, AStickOutsideTheBoxIsClipped)
+TEST_P(LinkView, AStickOutsideTheBoxIsClipped)
 {
     // Centres in units and the pixels that geometry leaves visible: 100 units
     // (6.25 pixels) outside leaves an arc within 2 pixels of the edge and 5
@@ -196,66 +233,56 @@ TEST_F(StickDrawing, AStickOutsideTheBoxIsClipped)
     }
 }
 
-// The window on screen, after its first paint and a quiet spell.
-class ScreenPacing : public LinkView {
-protected:
-    ScreenPacing()
-    {
-        window.show();
-        runUntil([&] { return window.windowHandle()->isExposed(); });
-        runFor(std::chrono::milliseconds(100));
-    }
-};
-
-TEST_F(ScreenPacing, AFastStreamIsPaintedAtMostOncePerFrameWhileTheFieldsFollowEveryReport)
+// A fast stream is shown a frame at a time, its texts less often, and the
+// last report in full, in its colours.
+TEST_P(LinkView, AFastStreamIsShownAtMostOnceAFrameAndEndsOnItsLastReport)
 {
-    int paints = 0;
-    const PaintWatch watch(window.Picture1, [&] { ++paints; });
+    int picturesDrawn = 0;
     int textsSet = 0;
     QObject::connect(window.vA0, &QLineEdit::textChanged, window.vA0, [&] { ++textsSet; });
+    const QImage blank = window.Picture1->drawing();
     QElapsedTimer clock;
     clock.start();
     constexpr int kReports = 200;
+    QImage shown = blank;
     for (int i = 0; i < kReports; ++i) {
         const bool leftPressed = i % 2 == 1;
-        receive(report(i, 1023 - i, 512, 512, "1", leftPressed ? "0" : "1"));
-        ASSERT_EQ(window.coordinates()[1], 1023 - i);
-        ASSERT_EQ(window.vA5->isChecked(), leftPressed);
+        apply(report(i, 1023 - i, 512, 512, "1", leftPressed ? "0" : "1"));
         QCoreApplication::processEvents();
+        if (window.Picture1->drawing() != shown) {
+            shown = window.Picture1->drawing();
+            ++picturesDrawn;
+        }
     }
-    runFor(std::chrono::milliseconds(100));
-    // One paint a frame of a 60 Hz screen, with room for twice that rate
-    // and for the first and the last report; unpaced, every report paints.
-    EXPECT_GE(paints, 1);
-    EXPECT_LE(paints, 2 + clock.elapsed() / 8);
-    // A text is laid out once a frame at most, and the last one is shown.
+    receive({});
+    // Once a 40 ms frame, with room for twice that rate; the texts at most
+    // that often too.
+    EXPECT_GE(picturesDrawn, 1);
+    EXPECT_LE(picturesDrawn, 2 + clock.elapsed() / 20);
+    EXPECT_LE(textsSet, 2 + clock.elapsed() / 20);
     EXPECT_EQ(window.vA0->text(), QString::number(kReports - 1));
-    EXPECT_LE(textsSet, 2 + clock.elapsed() / 8);
-    // The sticks of the last report are drawn, in its colour.
+    EXPECT_EQ(window.vA1->text(), QString::number(1023 - (kReports - 1)));
     const QImage left = window.Picture1->drawing();
     EXPECT_TRUE(drawnOnlyIn(left, kBlue));
     EXPECT_NEAR(pixelsOf(left, kBlue).center().y(), (1023 - (kReports - 1)) / 16, 1);
 }
 
-TEST_F(ScreenPacing, TheTestLineIsNotDrawnOverBySticksWaitingForTheFrame)
+// After a quiet spell the first change does not wait for a frame timer.
+TEST_P(LinkView, AChangeAfterAQuietSpellIsShownAtOnce)
 {
-    receive(report(512, 512, 896, 256));
-    window.Command1->click();
-    runFor(std::chrono::milliseconds(100));
-    EXPECT_TRUE(QRect(0, 0, 4, 4).contains(pixelsOf(window.Picture1->drawing(), kRed)));
-    expectRingAt(window.Picture2->drawing(), {56, 16});
-}
-
-TEST_F(ScreenPacing, AChangeAfterAQuietSpellIsPaintedAtOnce)
-{
+    runFor(std::chrono::milliseconds(150));
     int paints = 0;
     const PaintWatch watch(window.Picture1, [&] { ++paints; });
-    receive(report(300, 700, 512, 512));
-    // Posted events only: the paint must not wait for the frame timer.
-    QCoreApplication::sendPostedEvents();
-    QCoreApplication::processEvents();
-    EXPECT_GE(paints, 1) << "the change waited for a frame timer";
+    apply(report(300, 700, 512, 512));
+    for (int pass = 0; pass < 3; ++pass) {
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents();
+    }
     EXPECT_EQ(window.vA0->text(), "300") << "the text waited for a frame timer";
+    EXPECT_FALSE(pixelsOf(window.Picture1->drawing(), kRed).isEmpty()) << "the sticks waited for a frame timer";
+    if (GetParam()) {
+        EXPECT_GE(paints, 1) << "the paint waited for a frame timer";
+    }
 }
 
 } // namespace

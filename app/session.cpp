@@ -1,0 +1,21 @@
+#include "app/session.h"
+
+#include "seriallink/serialportcontrol.h"
+
+namespace {
+
+std::unique_ptr<SerialControl> orRealPorts(std::unique_ptr<SerialControl> control,
+                                           const std::shared_ptr<ComPortMap> &ports)
+{
+    return control ? std::move(control) : std::make_unique<SerialPortControl>(ports);
+}
+
+} // namespace
+
+BoardSession::BoardSession(std::shared_ptr<ComPortMap> ports, std::unique_ptr<SerialControl> control,
+                           LinkTiming timing)
+    : ports(std::move(ports))
+    , link(orRealPorts(std::move(control), this->ports), this->ports, timing)
+{
+    QObject::connect(&link, &Link::lineReceived, &model, &BoardModel::apply);
+}

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "seriallink/boardlink.h"
+#include "seriallink/comportmap.h"
+#include "seriallink/serialcontrol.h"
+#include "stickdata/boardmodel.h"
+
+#include <memory>
+
+// The board's side of every program, without a window: the link over a
+// serial control and the devices of `ports`, and the model that every line
+// the link receives is applied to.
+class BoardSession {
+public:
+    // Without a `control`, the link uses the real serial ports.
+    explicit BoardSession(std::shared_ptr<ComPortMap> ports, std::unique_ptr<SerialControl> control = nullptr,
+                          LinkTiming timing = {});
+
+    const std::shared_ptr<ComPortMap> ports;
+    BoardLink link;
+    BoardModel model;
+};
