@@ -78,6 +78,11 @@ void BoardLink::close()
     releasePort();
 }
 
+void BoardLink::releasePortLock()
+{
+    MSComm1->releasePortLock();
+}
+
 // Sets up port `puerto`: closes the port open, configures and opens the new
 // one, and says how that went.
 void BoardLink::serial()

@@ -95,6 +95,7 @@ void ventana::Form_Unload(int16_t &)
 
 void ventana::Exit_Click()
 {
+    link_.releasePortLock();
     endProgram();
 }
 

@@ -3,6 +3,7 @@
 #include "support/qtprinters.h"
 #include "tools/boardsim.h"
 
+#include <QFile>
 #include <QSerialPort>
 
 #include <gtest/gtest.h>
@@ -129,4 +130,39 @@ TEST(EndToEndDeathTest, ExitEndsTheProcessWithStatusZeroWhileSearchingOrPolling)
             },
             ::testing::ExitedWithCode(0), "");
     }
+}
+
+// Exit leaves the port to the end of the process, which releases it, but
+// not the lock file the serial layer made for it, which names the process
+// that has ended. The board lives in this process: the process that Exit
+// ends runs this test again from the start, and opens the board by the
+// name this one leaves in the environment.
+TEST(EndToEndDeathTest, ExitLeavesNoLockFileForItsPort)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    constexpr auto kPortVariable = "EXIT_TEST_PORT";
+    BoardSimulator board(BoardOptions::silent());
+    if (!qEnvironmentVariableIsSet(kPortVariable))
+        qputenv(kPortVariable, board.slavePath().toLocal8Bit());
+    const QString port = qEnvironmentVariable(kPortVariable);
+    const QString lockFile = "/run/lock/LCK.." + port.mid(QString("/dev/").size()).replace('/', '_');
+    {
+        QSerialPort probe(port);
+        ASSERT_TRUE(probe.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(QFile::exists(lockFile)) << "the serial layer keeps its lock files elsewhere";
+    }
+
+    EXPECT_EXIT(
+        {
+            LinkTiming timing = testTiming();
+            timing.portWait = 10s;
+            Monitor monitor({port}, timing);
+            QTimer::singleShot(300ms, monitor.window.Exit, &QPushButton::click);
+            monitor.program.start();
+            runFor(5s);
+            std::abort();
+        },
+        ::testing::ExitedWithCode(0), "");
+    qunsetenv(kPortVariable);
+    EXPECT_FALSE(QFile::exists(lockFile));
 }
