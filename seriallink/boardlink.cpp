@@ -87,7 +87,7 @@ void BoardLink::releasePortLock()
 // one, and says how that went.
 void BoardLink::serial()
 {
-    const QString device = ports_->devicePath(puerto);
+    const QString device = ports_->deviceName(puerto);
     try {
         if (MSComm1->PortOpen())
             MSComm1->setPortOpen(false);

@@ -136,7 +136,7 @@ void SerialPortControl::open()
         fail(QStringLiteral("COM%1 is already open").arg(commPort_));
     const QString device = ports_->devicePath(commPort_);
     if (device.isEmpty())
-        fail(QStringLiteral("COM%1: no such port").arg(commPort_), PortProblem::NoSuchDevice);
+        failAbsent();
     port_.setPortName(device);
     applySettings();
     if (!port_.open(QIODevice::ReadWrite)) {
@@ -187,6 +187,15 @@ void SerialPortControl::handleError(QSerialPort::SerialPortError error)
         return;
     close();
     deviceLost_ = true;
+}
+
+// A path the user named is told by its name, the others by their number.
+void SerialPortControl::failAbsent() const
+{
+    const QString name = ports_->deviceName(commPort_);
+    if (name.isEmpty())
+        fail(QStringLiteral("COM%1: no such port").arg(commPort_), PortProblem::NoSuchDevice);
+    fail(describeOpenFailure(commPort_, name, PortProblem::NoSuchDevice, QString()), PortProblem::NoSuchDevice);
 }
 
 void SerialPortControl::failNotOpen() const

@@ -46,6 +46,7 @@ private:
     void takeArrivedBytes();
     void deliverReceived();
     void handleError(QSerialPort::SerialPortError error);
+    [[noreturn]] void failAbsent() const;
     [[noreturn]] void failNotOpen() const;
 
     std::shared_ptr<const ComPortMap> ports_;
