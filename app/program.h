@@ -5,6 +5,8 @@
 #include "seriallink/serialcontrol.h"
 #include "window/ventana.h"
 
+#include <QApplication>
+
 #include <memory>
 
 // The monitor as one program: the board's link over a serial control and
@@ -19,6 +21,12 @@ public:
     // Chooses how the window's pixels reach the display; called before the
     // application is made, which connects to the display.
     static void prepareDisplay();
+
+    // The application, made as prepareDisplay() says, connected to the
+    // display. Without a display it does not return: it prints one line
+    // naming the program and what is missing, and the process ends with
+    // status 1, where Qt would abort with its advice to reinstall.
+    static std::unique_ptr<QApplication> openDisplay(int &argc, char *argv[]);
 
     // Shows the window and starts looking for the board.
     void start();
