@@ -64,8 +64,8 @@ std::optional<int> parseOptions(const QStringList &arguments, BoardOptions &opti
         return exitStatus;
     if (const QCommandLineOption *bad =
             badNumber(parser, {&sim.hangUpAfter, &sim.rate, &sim.announceDelay, &sim.announceInterval})) {
-        return commandline::usageError(parser, QStringLiteral("Invalid value for --%1: %2")
-                                                   .arg(bad->names().constFirst(), parser.value(*bad)));
+        return commandline::refuse(
+            QStringLiteral("invalid value for --%1: %2").arg(bad->names().constFirst(), parser.value(*bad)));
     }
 
     options.noAnswer = parser.isSet(sim.noAnswer);

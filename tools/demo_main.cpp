@@ -117,11 +117,11 @@ int main(int argc, char *argv[])
     const std::optional<FrozenValues> values =
         parser.isSet(valuesOption) ? parseValues(parser.value(valuesOption)) : std::nullopt;
     if (parser.isSet(valuesOption) && !values)
-        return commandline::usageError(parser, "--values takes six whole numbers separated by commas");
+        return commandline::refuse("--values takes six whole numbers separated by commas");
     const std::optional<double> unplugAt = secondsAfterStart(parser, unplugOption);
     const std::optional<double> replugAt = secondsAfterStart(parser, replugOption);
     if (unplugAt.value_or(0) < 0 || replugAt.value_or(0) < 0)
-        return commandline::usageError(parser, "--unplug-at and --replug-at take a number of seconds");
+        return commandline::refuse("--unplug-at and --replug-at take a number of seconds");
 
     JoystickMonitor::prepareDisplay();
     QApplication app(argc, argv);
