@@ -80,6 +80,27 @@ TEST(EndToEnd, ALostBoardIsNoLongerPolledAndIsFoundAgainOnAnotherPort)
     EXPECT_EQ(monitor.link.port(), 3);
 }
 
+// The board announces itself again once it has not been asked for a
+// second, so a monitor started after another one quit finds it while it
+// listens on the port.
+TEST(EndToEnd, ASecondMonitorFindsTheBoardTheFirstOneLeft)
+{
+    BoardSimulator board;
+    board.setValues(100, 200, 300, 400, false, false);
+    LinkTiming timing = testTiming();
+    timing.portWait = 3s;
+    auto first = std::make_unique<Monitor>(QStringList{board.slavePath()}, timing);
+    first->program.start();
+    ASSERT_TRUE(runUntil([&] { return first->window.vA0->text() == "100"; }));
+    ASSERT_TRUE(first->window.close());
+    first.reset();
+
+    Monitor second({board.slavePath()}, timing);
+    second.program.start();
+    EXPECT_TRUE(runUntil([&] { return second.window.vA0->text() == "100"; }, 10s));
+    EXPECT_EQ(second.window.Bconsola->text(), "OK PUERTO 1");
+}
+
 // Another program holds the board's port when the monitor looks (as
 // ModemManager does with a new USB board); once it lets go, the board is
 // found without any change of devices.
