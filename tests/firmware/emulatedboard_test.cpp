@@ -2,6 +2,7 @@
 #include "support/monitor.h"
 #include "support/qtprinters.h"
 
+#include <QFileInfo>
 #include <QProcess>
 #include <QSerialPort>
 
@@ -76,6 +77,8 @@ protected:
                             "libsimavr-dev libelf-dev)";
         board.emplace();
         ASSERT_FALSE(board->port().isEmpty()) << "the emulator printed no port";
+        EXPECT_NE(QFileInfo("/tmp/simavr-uart0").symLinkTarget(), board->port())
+            << "the emulator library's link to the port outlives the emulator";
     }
 
     std::optional<EmulatedBoard> board;
