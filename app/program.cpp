@@ -70,8 +70,11 @@ private:
         if (held_.isEmpty())
             return fatalText.section(u'\n', 0, 0);
         const HeldMessage &first = held_.first();
-        const bool displayUnreached = first.category.startsWith("qt.qpa.xcb") || first.category.startsWith("qt.qpa.wayland");
-        if (displayUnreached && qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        const bool displayUnreached =
+            first.category.startsWith("qt.qpa.xcb") || first.category.startsWith("qt.qpa.wayland");
+        const bool noDisplayNamed =
+            qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+        if (displayUnreached && noDisplayNamed)
             return QStringLiteral("DISPLAY and WAYLAND_DISPLAY are unset");
         return first.text;
     }

@@ -177,7 +177,8 @@ int main(int argc, char *argv[])
     };
     // Read before the application exists, which needs a display.
     DemoSettings settings;
-    if (const auto exitStatus = commandline::parseInto(program, demoRules(), commandline::arguments(argc, argv), settings))
+    const QStringList arguments = commandline::arguments(argc, argv);
+    if (const auto exitStatus = commandline::parseInto(program, demoRules(), arguments, settings))
         return *exitStatus;
 
     const auto app = JoystickMonitor::openDisplay(argc, argv);
