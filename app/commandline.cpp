@@ -91,7 +91,7 @@ std::optional<int> parse(const Program &program, QCommandLineParser &parser, con
         addQtWindowOptions(parser);
 
     if (!parser.parse(arguments))
-        return usageError(parser, parser.errorText());
+        return refuse(parser.errorText());
     if (parser.isSet(help)) {
         print(stdout, helpText(parser));
         return 0;
@@ -101,13 +101,13 @@ std::optional<int> parse(const Program &program, QCommandLineParser &parser, con
         return 0;
     }
     if (const auto problem = positionalArgumentProblem(program, parser))
-        return usageError(parser, *problem);
+        return refuse(*problem);
     return std::nullopt;
 }
 
-int usageError(const QCommandLineParser &parser, const QString &message)
+int refuse(const QString &message)
 {
-    print(stderr, message + u'\n' + helpText(parser));
+    print(stderr, QCoreApplication::applicationName() + QStringLiteral(": ") + message + u'\n');
     return kUsageError;
 }
 

@@ -2,8 +2,8 @@
 
 // The command line as every program of the project reads it: --help and
 // --version answered on standard output, a command line the program cannot
-// run with named on standard error, all before any application object (and
-// so any display connection) exists.
+// run with refused in one line on standard error, all before any
+// application object (and so any display connection) exists.
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
@@ -11,6 +11,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 
 namespace commandline {
@@ -43,11 +44,42 @@ QStringList arguments(int argc, char *argv[]);
 // Sets `parser` up for `program`, with -h/--help and -v/--version, parses
 // `arguments` and sets the application's name and version. Returns the
 // status to exit with at once, after printing the help or the version, or
-// the error and the usage; nothing when the program goes on with `parser`.
+// after refusing the command line; nothing when the program goes on with
+// `parser`.
 std::optional<int> parse(const Program &program, QCommandLineParser &parser, const QStringList &arguments);
 
-// Prints `message` and the usage on standard error, for a value the program
-// cannot use; returns kUsageError. Only after parse().
-int usageError(const QCommandLineParser &parser, const QString &message);
+// Prints "NAME: MESSAGE" on standard error, for a command line the program
+// cannot run with; returns kUsageError. Only after parse(), which names the
+// application.
+int refuse(const QString &message);
+
+// One option and what the program makes of it.
+template <typename Settings>
+struct OptionRule {
+    QCommandLineOption option;
+    // Stores the values given for the option (in order; none when it is
+    // absent) in `settings`, or says why the program cannot use them. The
+    // rules are taken in the order of their table, so a rule can look at
+    // what the rules before it stored.
+    std::function<std::optional<QString>(const QStringList &values, Settings &settings)> take;
+};
+
+// parse() with the options of `rules` added to `program`'s, then each
+// rule's values taken into `settings`; the first value a rule cannot use
+// refuses the command line.
+template <typename Settings>
+std::optional<int> parseInto(Program program, const QList<OptionRule<Settings>> &rules, const QStringList &arguments,
+                             Settings &settings)
+{
+    for (const OptionRule<Settings> &rule : rules)
+        program.options.append(rule.option);
+    QCommandLineParser parser;
+    if (const auto exitStatus = parse(program, parser, arguments))
+        return exitStatus;
+    for (const OptionRule<Settings> &rule : rules)
+        if (const auto problem = rule.take(parser.values(rule.option), settings))
+            return refuse(*problem);
+    return std::nullopt;
+}
 
 } // namespace commandline

@@ -3,18 +3,15 @@
 #include "app/monitoroptions.h"
 #include "app/program.h"
 
-#include <QApplication>
-
 int main(int argc, char *argv[])
 {
     // Read before the application exists, which needs a display.
     MonitorOptions options;
     if (const auto exitStatus = parseMonitorOptions(commandline::arguments(argc, argv), options))
         return *exitStatus;
-    JoystickMonitor::prepareDisplay();
-    QApplication app(argc, argv);
+    const auto app = JoystickMonitor::openDisplay(argc, argv);
     adoptDesktopIdentity();
     JoystickMonitor monitor(options.ports.isEmpty() ? ComPortMap::system() : ComPortMap::named(options.ports));
     monitor.start();
-    return app.exec();
+    return app->exec();
 }

@@ -3,6 +3,10 @@
 #include "app/session.h"
 #include "window/ventana.h"
 
+#include <QApplication>
+
+#include <memory>
+
 // The monitor as one program: the board's session and the window that
 // presents it. The program itself, its tests, tools and benchmarks all
 // assemble it here.
@@ -14,6 +18,12 @@ public:
     // Chooses how the window's pixels reach the display; called before the
     // application is made, which connects to the display.
     static void prepareDisplay();
+
+    // The application, made as prepareDisplay() says, connected to the
+    // display. Without a display it does not return: it prints one line
+    // naming the program and what is missing, and the process ends with
+    // status 1, where Qt would abort with its advice to reinstall.
+    static std::unique_ptr<QApplication> openDisplay(int &argc, char *argv[]);
 
     // Shows the window and starts looking for the board.
     void start();

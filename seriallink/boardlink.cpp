@@ -78,11 +78,16 @@ void BoardLink::close()
     releasePort();
 }
 
+void BoardLink::releasePortLock()
+{
+    MSComm1->releasePortLock();
+}
+
 // Sets up port `puerto`: closes the port open, configures and opens the new
 // one, and says how that went.
 void BoardLink::serial()
 {
-    const QString device = ports_->devicePath(puerto);
+    const QString device = ports_->deviceName(puerto);
     try {
         if (MSComm1->PortOpen())
             MSComm1->setPortOpen(false);

@@ -73,6 +73,7 @@ public:
     void buscarPuerto() override;
     void sendRequest() override;
     void close() override;
+    void releasePortLock() override;
 
     LinkState state() const { return state_; }
     // The port tried last, or the board's.

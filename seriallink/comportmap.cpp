@@ -124,6 +124,7 @@ std::shared_ptr<ComPortMap> ComPortMap::named(const QStringList &devices)
             resolved.append(resolvedDevice(device));
         return resolved;
     });
+    map->givenNames_ = devices;
     auto *watcher = new QFileSystemWatcher(foldersOf(devices), map.get());
     connect(watcher, &QFileSystemWatcher::directoryChanged, map.get(), &ComPortMap::devicesMayHaveChanged);
     return map;
@@ -143,6 +144,12 @@ const QStringList &ComPortMap::readDevices()
 QString ComPortMap::devicePath(int port) const
 {
     return port < 1 ? QString() : devices_.value(port - 1);
+}
+
+QString ComPortMap::deviceName(int port) const
+{
+    const QString path = devicePath(port);
+    return path.isEmpty() && port >= 1 ? givenNames_.value(port - 1) : path;
 }
 
 int ComPortMap::portOf(const QString &device) const

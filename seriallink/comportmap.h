@@ -42,6 +42,10 @@ public:
     const QStringList &devices() const { return devices_; }
     // The device for COMn, or an empty string when there is none.
     QString devicePath(int port) const;
+    // The device COMn stands for, as the user knows it: its path, or the
+    // path given for it when nothing is there (a name given to named() that
+    // does not exist); an empty string for an absent port without a name.
+    QString deviceName(int port) const;
     // COMn of `device` in the list as last read, or 0 when it is not there.
     int portOf(const QString &device) const;
 
@@ -52,6 +56,8 @@ signals:
 private:
     DeviceLister listDevices_;
     QStringList devices_;
+    // The names given to named(), COM1 first.
+    QStringList givenNames_;
 };
 
 // Orders serial device names (such as "ttyUSB1", "ttyS0") the way the

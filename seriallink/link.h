@@ -17,6 +17,10 @@ public:
     virtual void sendRequest() = 0;
     // Releases the port and stops for good.
     virtual void close() = 0;
+    // For a program that ends at once: removes what the end of the process
+    // would leave behind (the port's lock file), and leaves the port open
+    // for the process's end to release.
+    virtual void releasePortLock() = 0;
 
 signals:
     // The connection message.

@@ -65,6 +65,11 @@ public:
 
     virtual int16_t CommEvent() const = 0;
 
+    // Removes the lock file the serial layer keeps for the open port, which
+    // a process that ends at once, without closing the port, would leave
+    // behind; the port stays open until then.
+    virtual void releasePortLock() = 0;
+
 signals:
     void OnComm();
 };

@@ -2,13 +2,38 @@
 
 #include "seriallink/portproblem.h"
 
+#include <QCoreApplication>
+#include <QFile>
+
 #include <utility>
 
 namespace {
 
+// The folders QSerialPort may keep a port's lock file in: the first of them
+// it may write to.
+const QStringList kLockFolders{QStringLiteral("/var/lock"),       QStringLiteral("/etc/locks"),
+                               QStringLiteral("/var/spool/locks"), QStringLiteral("/var/spool/uucp"),
+                               QStringLiteral("/tmp"),            QStringLiteral("/var/tmp"),
+                               QStringLiteral("/var/lock/lockdev"), QStringLiteral("/run/lock")};
+
 [[noreturn]] void fail(const QString &message, PortProblem problem = PortProblem::Other)
 {
     throw SerialError(message.toStdString(), problem);
+}
+
+// The lock file of the port `port` has open: "LCK.." and the device's name
+// under /dev, slashes as underscores, in a lock folder, with this process's
+// id on its first line. Empty when there is none.
+QString ownLockFile(const QSerialPort &port)
+{
+    const QString name = QStringLiteral("/LCK..") + QString(port.portName()).replace(u'/', u'_');
+    const QByteArray pid = QByteArray::number(QCoreApplication::applicationPid());
+    for (const QString &folder : kLockFolders) {
+        QFile lock(folder + name);
+        if (lock.open(QIODevice::ReadOnly) && lock.readLine().trimmed() == pid)
+            return lock.fileName();
+    }
+    return QString();
 }
 
 } // namespace
@@ -98,13 +123,20 @@ int16_t SerialPortControl::CommEvent() const
     return commEvent_;
 }
 
+void SerialPortControl::releasePortLock()
+{
+    if (!lockFile_.isEmpty())
+        QFile::remove(lockFile_);
+    lockFile_.clear();
+}
+
 void SerialPortControl::open()
 {
     if (PortOpen())
         fail(QStringLiteral("COM%1 is already open").arg(commPort_));
     const QString device = ports_->devicePath(commPort_);
     if (device.isEmpty())
-        fail(QStringLiteral("COM%1: no such port").arg(commPort_), PortProblem::NoSuchDevice);
+        failAbsent();
     port_.setPortName(device);
     applySettings();
     if (!port_.open(QIODevice::ReadWrite)) {
@@ -114,6 +146,7 @@ void SerialPortControl::open()
     received_.clear();
     device_ = device;
     deviceLost_ = false;
+    lockFile_ = ownLockFile(port_);
 }
 
 void SerialPortControl::close()
@@ -121,6 +154,7 @@ void SerialPortControl::close()
     if (port_.isOpen())
         port_.close();
     received_.clear();
+    lockFile_.clear();
 }
 
 void SerialPortControl::applySettings()
@@ -153,6 +187,15 @@ void SerialPortControl::handleError(QSerialPort::SerialPortError error)
         return;
     close();
     deviceLost_ = true;
+}
+
+// A path the user named is told by its name, the others by their number.
+void SerialPortControl::failAbsent() const
+{
+    const QString name = ports_->deviceName(commPort_);
+    if (name.isEmpty())
+        fail(QStringLiteral("COM%1: no such port").arg(commPort_), PortProblem::NoSuchDevice);
+    fail(describeOpenFailure(commPort_, name, PortProblem::NoSuchDevice, QString()), PortProblem::NoSuchDevice);
 }
 
 void SerialPortControl::failNotOpen() const

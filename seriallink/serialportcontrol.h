@@ -13,7 +13,9 @@
 //
 // Every byte read from the device is queued and delivered one receive
 // event per read (see ReceiveQueue). A device that goes away while open
-// (cable pulled) closes the port.
+// (cable pulled) closes the port. While a device is open QSerialPort holds
+// a UUCP-style lock file for it (LCK..ttyACM0 in /run/lock), which it
+// removes when it closes the port.
 class SerialPortControl final : public SerialControl {
     Q_OBJECT
 
@@ -35,6 +37,8 @@ public:
 
     int16_t CommEvent() const override;
 
+    void releasePortLock() override;
+
 private:
     void open();
     void close();
@@ -42,12 +46,15 @@ private:
     void takeArrivedBytes();
     void deliverReceived();
     void handleError(QSerialPort::SerialPortError error);
+    [[noreturn]] void failAbsent() const;
     [[noreturn]] void failNotOpen() const;
 
     std::shared_ptr<const ComPortMap> ports_;
     QSerialPort port_;
     ReceiveQueue received_;
     QString device_;
+    // The lock file made for the open port, if it could be found.
+    QString lockFile_;
     bool deviceLost_ = false;
     int16_t commPort_ = 1;
     LineSettings lineSettings_;

@@ -286,6 +286,19 @@ void makeRaw(const char *device)
     ::close(fd);
 }
 
+// The library also points this symlink at the port. The port's path is
+// printed instead, and the link would be left dangling once the process
+// has ended, so it goes at once, unless another emulator has taken it over.
+constexpr const char *kLibraryPortLink = "/tmp/simavr-uart0";
+
+void removeLibraryPortLink(const std::string &port)
+{
+    std::array<char, 256> target{};
+    const ssize_t length = ::readlink(kLibraryPortLink, target.data(), target.size() - 1);
+    if (length > 0 && port == std::string_view(target.data(), size_t(length)))
+        ::unlink(kLibraryPortLink);
+}
+
 // The serial port's pseudo-terminal, or an empty path when none could be
 // made. The library keeps the terminal's program side open itself, so the
 // port stays usable while no program has it open. Its stop function can hang
@@ -296,6 +309,7 @@ std::string connectSerialPort(avr_t *avr, uart_pty_t &pty)
     if (pty.pty.slavename[0] == '\0')
         return {};
     uart_pty_connect(&pty, '0');
+    removeLibraryPortLink(pty.pty.slavename);
     makeRaw(pty.pty.slavename);
     return pty.pty.slavename;
 }

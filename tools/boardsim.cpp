@@ -13,6 +13,8 @@ namespace {
 constexpr auto kKeyword = "JOYSTICK";
 constexpr auto kRequest = "DATA";
 constexpr auto kLineEnd = "\r\n";
+// Without a request for this long the board announces itself again.
+constexpr int kQuietBeforeAnnouncingMs = 1000;
 
 // Beyond this much unsent output nobody is reading: further output is lost,
 // as on a serial line with nothing listening.
@@ -221,7 +223,8 @@ void BoardSimulator::handleRequest()
         return;
     }
     requestTimesMs_.append(clock_.elapsed());
-    announceTimer_.stop();
+    if (!options_.noKeyword)
+        announceTimer_.start(kQuietBeforeAnnouncingMs);
     if (!options_.noAnswer)
         sendReport();
     emit requestReceived();

@@ -14,7 +14,9 @@
 
 // How the simulated board behaves. Every fault is off by default.
 struct BoardOptions {
-    // Time between two keyword lines while no request has arrived yet.
+    // Time between two keyword lines while no request has arrived for a
+    // second, as the firmware does: from the start, and again once a monitor
+    // has stopped asking.
     int announceIntervalMs = 500;
     // Time from creation to the first keyword line.
     int announceDelayMs = 0;

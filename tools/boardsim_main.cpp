@@ -25,7 +25,8 @@ struct SimOptions {
     QCommandLineOption hangUpAfter{"hang-up-after", "Answer <n> requests, then hang up at the next.", "n", "0"};
     QCommandLineOption rate{"rate", "Send <r> reports per second unasked.", "r", "0"};
     QCommandLineOption announceDelay{"announce-delay", "Announce first after <ms>.", "ms", "0"};
-    QCommandLineOption announceInterval{"announce-interval", "Announce every <ms>.", "ms", "500"};
+    QCommandLineOption announceInterval{"announce-interval", "Announce every <ms> while not asked for a second.",
+                                        "ms", "500"};
 };
 
 // The first of `options` whose value is no number of at least 0, if any.
@@ -64,8 +65,8 @@ std::optional<int> parseOptions(const QStringList &arguments, BoardOptions &opti
         return exitStatus;
     if (const QCommandLineOption *bad =
             badNumber(parser, {&sim.hangUpAfter, &sim.rate, &sim.announceDelay, &sim.announceInterval})) {
-        return commandline::usageError(parser, QStringLiteral("Invalid value for --%1: %2")
-                                                   .arg(bad->names().constFirst(), parser.value(*bad)));
+        return commandline::refuse(
+            QStringLiteral("invalid value for --%1: %2").arg(bad->names().constFirst(), parser.value(*bad)));
     }
 
     options.noAnswer = parser.isSet(sim.noAnswer);

@@ -4,51 +4,120 @@
 #include "tools/boardsim.h"
 
 #include <QApplication>
-#include <QCommandLineParser>
 #include <QTimer>
 
+#include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdio>
+#include <limits>
 #include <memory>
 #include <optional>
 
 namespace {
 
+// A report as the board sends it: A0 to A3, then the right (A4) and the
+// left (A5) button, 0 while pressed.
 using FrozenValues = std::array<int, 6>;
 
-// "a0,a1,a2,a3,right,left": six whole numbers.
-std::optional<FrozenValues> parseValues(const QString &text)
+constexpr int kHighestStickValue = 1023;
+constexpr size_t kFirstButton = 4;
+constexpr int kPressed = 0;
+constexpr int kReleased = 1;
+
+struct DemoSettings {
+    std::optional<FrozenValues> values;
+    std::optional<double> unplugAt;
+    std::optional<double> replugAt;
+};
+
+// "a0,a1,a2,a3,a4,a5": six whole numbers, the sticks' from 0 to 1023, the
+// buttons' 0 or 1.
+std::optional<QString> takeValues(const QStringList &given, DemoSettings &settings)
 {
-    const QStringList fields = text.split(u',');
-    if (fields.size() != 6)
+    if (given.isEmpty())
         return std::nullopt;
+    const QStringList fields = given.constLast().split(u',');
+    if (fields.size() != int(FrozenValues().size()))
+        return QStringLiteral("--values takes six whole numbers separated by commas");
     FrozenValues values{};
-    for (qsizetype i = 0; i < fields.size(); ++i) {
+    for (size_t channel = 0; channel < values.size(); ++channel) {
         bool ok = false;
-        values[size_t(i)] = fields[i].toInt(&ok);
+        const int value = fields[qsizetype(channel)].toInt(&ok);
         if (!ok)
-            return std::nullopt;
+            return QStringLiteral("--values takes six whole numbers separated by commas");
+        if (channel < kFirstButton && (value < 0 || value > kHighestStickValue))
+            return QStringLiteral("--values: A%1 is %2, and a stick goes from 0 to %3")
+                .arg(channel)
+                .arg(value)
+                .arg(kHighestStickValue);
+        if (channel >= kFirstButton && value != kPressed && value != kReleased)
+            return QStringLiteral("--values: A%1 is %2, and a button is %3 (pressed) or %4 (released)")
+                .arg(channel)
+                .arg(value)
+                .arg(kPressed)
+                .arg(kReleased);
+        values[channel] = value;
     }
-    return values;
+    settings.values = values;
+    return std::nullopt;
 }
 
-// The number of seconds the option gives; nothing when it is not given,
-// and a negative number when its value is no number of seconds.
-std::optional<double> secondsAfterStart(const QCommandLineParser &parser, const QCommandLineOption &option)
+// The number of seconds after start the option gives, if it is given.
+std::optional<QString> takeSeconds(const QString &name, const QStringList &given, std::optional<double> &seconds)
 {
-    if (!parser.isSet(option))
+    if (given.isEmpty())
         return std::nullopt;
     bool ok = false;
-    const double seconds = parser.value(option).toDouble(&ok);
-    return ok && seconds >= 0 ? seconds : -1;
+    const double value = given.constLast().toDouble(&ok);
+    if (!ok || !std::isfinite(value) || value < 0)
+        return QStringLiteral("--%1 takes a number of seconds of at least 0, not '%2'").arg(name, given.constLast());
+    seconds = value;
+    return std::nullopt;
+}
+
+// A board is plugged in again only after it was unplugged.
+std::optional<QString> takeReplugAt(const QStringList &given, DemoSettings &settings)
+{
+    if (const auto problem = takeSeconds(QStringLiteral("replug-at"), given, settings.replugAt))
+        return problem;
+    if (!settings.replugAt)
+        return std::nullopt;
+    if (!settings.unplugAt)
+        return QStringLiteral("--replug-at needs --unplug-at: the board is plugged in from the start");
+    if (*settings.replugAt <= *settings.unplugAt)
+        return QStringLiteral("--replug-at (%1) must come after --unplug-at (%2)")
+            .arg(*settings.replugAt)
+            .arg(*settings.unplugAt);
+    return std::nullopt;
+}
+
+QList<commandline::OptionRule<DemoSettings>> demoRules()
+{
+    return {
+        {QCommandLineOption("values",
+                            "Freeze the board's report at A0,A1,A2,A3 (sticks, 0 to 1023) and A4,A5 (right and left "
+                            "button, 0 = pressed, 1 = released, as the board sends them).",
+                            "a0,a1,a2,a3,a4,a5"),
+         takeValues},
+        {QCommandLineOption("unplug-at", "Unplug the board <seconds> after start.", "seconds"),
+         [](const QStringList &given, DemoSettings &settings) {
+             return takeSeconds(QStringLiteral("unplug-at"), given, settings.unplugAt);
+         }},
+        {QCommandLineOption("replug-at", "Plug a board in again <seconds> after start, later than --unplug-at.",
+                            "seconds"),
+         takeReplugAt},
+    };
 }
 
 // Runs `action` `seconds` after start, if given.
 template <typename Action>
 void scheduleAt(std::optional<double> seconds, Action action)
 {
+    // A time past what a timer takes, some 24 days, comes at its limit.
     if (seconds)
-        QTimer::singleShot(int(*seconds * 1000), QCoreApplication::instance(), action);
+        QTimer::singleShot(int(std::min(*seconds * 1000, double(std::numeric_limits<int>::max()))),
+                           QCoreApplication::instance(), action);
 }
 
 // The simulated board on COM 3, which can be unplugged and plugged in
@@ -70,7 +139,7 @@ public:
         board_ = std::make_unique<BoardSimulator>();
         if (values_) {
             const FrozenValues &v = *values_;
-            board_->setValues(v[0], v[1], v[2], v[3], v[4] != 0, v[5] != 0);
+            board_->setValues(v[0], v[1], v[2], v[3], v[4] == kPressed, v[5] == kPressed);
         }
         emit ports_->devicesMayHaveChanged();
     }
@@ -99,42 +168,30 @@ private:
 // board on COM 3, for trying the program without hardware.
 int main(int argc, char *argv[])
 {
-    const QCommandLineOption valuesOption(
-        "values", "Freeze the board's report at A0,A1,A2,A3,right,left (buttons 1 = pressed).", "a0,a1,a2,a3,right,left");
-    const QCommandLineOption unplugOption("unplug-at", "Unplug the board <seconds> after start.", "seconds");
-    const QCommandLineOption replugOption("replug-at", "Plug a board in again <seconds> after start.", "seconds");
     const commandline::Program program{
         .name = "joystick-monitor-demo",
         .description = "The joystick monitor with a simulated board on COM 3.",
-        .options = {valuesOption, unplugOption, replugOption},
+        .options = {},
         .positionalArguments = {},
         .qtWindowOptions = true,
     };
     // Read before the application exists, which needs a display.
-    QCommandLineParser parser;
-    if (const auto exitStatus = commandline::parse(program, parser, commandline::arguments(argc, argv)))
+    DemoSettings settings;
+    const QStringList arguments = commandline::arguments(argc, argv);
+    if (const auto exitStatus = commandline::parseInto(program, demoRules(), arguments, settings))
         return *exitStatus;
-    const std::optional<FrozenValues> values =
-        parser.isSet(valuesOption) ? parseValues(parser.value(valuesOption)) : std::nullopt;
-    if (parser.isSet(valuesOption) && !values)
-        return commandline::usageError(parser, "--values takes six whole numbers separated by commas");
-    const std::optional<double> unplugAt = secondsAfterStart(parser, unplugOption);
-    const std::optional<double> replugAt = secondsAfterStart(parser, replugOption);
-    if (unplugAt.value_or(0) < 0 || replugAt.value_or(0) < 0)
-        return commandline::usageError(parser, "--unplug-at and --replug-at take a number of seconds");
 
-    JoystickMonitor::prepareDisplay();
-    QApplication app(argc, argv);
+    const auto app = JoystickMonitor::openDisplay(argc, argv);
     adoptDesktopIdentity();
-    PluggableBoard board(values);
+    PluggableBoard board(settings.values);
     if (!board.isPresent()) {
         std::fprintf(stderr, "cannot create a pseudo-terminal for the simulated board\n");
         return 1;
     }
-    scheduleAt(unplugAt, [&board] { board.unplug(); });
-    scheduleAt(replugAt, [&board] { board.plugIn(); });
+    scheduleAt(settings.unplugAt, [&board] { board.unplug(); });
+    scheduleAt(settings.replugAt, [&board] { board.plugIn(); });
 
     JoystickMonitor monitor(board.ports());
     monitor.start();
-    return app.exec();
+    return app->exec();
 }

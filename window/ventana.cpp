@@ -112,6 +112,7 @@ void ventana::Form_Unload(int16_t &)
 
 void ventana::Exit_Click()
 {
+    link_.releasePortLock();
     endProgram();
 }
 

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs a program with --help and --version where no display can be reached,
 # then with an unknown option and with BAD_ARGUMENTS where a display could
-# be used: each must answer at once, without opening a window.
+# be used: each must answer at once, without opening a window, and a
+# refusal is one line on standard error.
 #
 #   commandline_test.sh PROGRAM VERSION BAD_ARGUMENTS...
 set -uo pipefail
@@ -29,6 +30,10 @@ expect() {
         status=1
     fi
 }
+expect_one_line() {
+    local what="$1"
+    [ "$(wc -l < "$out/stderr")" -eq 1 ] || { echo "$name $what: not one line on stderr:"; cat "$out/stderr"; status=1; }
+}
 expect_line() {
     local what="$1" stream="$2" pattern="$3"
     grep -q -- "$pattern" "$out/$stream" || { echo "$name $what: no '$pattern' on $stream"; status=1; }
@@ -44,11 +49,12 @@ expect_line --version stdout "^$name $version\$"
 
 QT_QPA_PLATFORM=offscreen run --no-such-option
 expect "an unknown option" 2 $?
-expect_line "an unknown option" stderr "^Unknown option 'no-such-option'"
-expect_line "an unknown option" stderr "^Usage: $name "
+expect_line "an unknown option" stderr "^$name: Unknown option 'no-such-option'"
+expect_one_line "an unknown option"
 
 QT_QPA_PLATFORM=offscreen run "$@"
 expect "$*" 2 $?
+expect_one_line "$*"
 [ -s "$out/stdout" ] && { echo "$name $*: printed on standard output"; status=1; }
 
 [ "$status" -eq 0 ] && echo "$name: command line answered"

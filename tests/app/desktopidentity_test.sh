@@ -16,6 +16,8 @@ demo="$2"
 startup_class="$(sed -n 's/^StartupWMClass=//p' "$3")"
 export QT_QPA_PLATFORM=xcb
 status=0
+dir="$(mktemp -d)"
+trap 'rm -rf "$dir"' EXIT
 
 # The id of the window titled JOYSTICK, once it is on screen, within 30 s.
 # Qt sets the window's properties before it maps the window, not before it
@@ -53,7 +55,8 @@ check() {
     wait "$pid"
 }
 
-check "\"joystick-monitor\", \"$startup_class\"" "$monitor"
+# On a port of its own that is not there, not on the machine's serial ports.
+check "\"joystick-monitor\", \"$startup_class\"" "$monitor" --port "$dir/no-board"
 check "\"demo-under-test\", \"joystick-monitor-demo\"" "$demo" -name demo-under-test
 
 [ "$status" -eq 0 ] && echo "windows carry the desktop entry's class and an icon"

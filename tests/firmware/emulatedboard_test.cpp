@@ -2,6 +2,7 @@
 #include "support/monitor.h"
 #include "support/qtprinters.h"
 
+#include <QFileInfo>
 #include <QProcess>
 #include <QSerialPort>
 
@@ -76,6 +77,8 @@ protected:
                             "libsimavr-dev libelf-dev)";
         board.emplace();
         ASSERT_FALSE(board->port().isEmpty()) << "the emulator printed no port";
+        EXPECT_NE(QFileInfo("/tmp/simavr-uart0").symLinkTarget(), board->port())
+            << "the emulator library's link to the port outlives the emulator";
     }
 
     std::optional<EmulatedBoard> board;
@@ -141,7 +144,9 @@ TEST_F(EmulatedBoardTest, MonitorFindsTheBoardOnComTwoAndShowsItsPins)
     const auto monitor = monitorWithBoardOnComTwo(board->port());
     ventana &w = monitor->window;
     monitor->program.start();
-    ASSERT_TRUE(runUntil([&] { return showsCircle(w.Picture1, 512, 256, Qt::red); }, kLimit));
+    // The texts are shown up to a text refresh after the sticks.
+    ASSERT_TRUE(runUntil([&] { return showsCircle(w.Picture1, 512, 256, Qt::red) && w.vA3->text() == "1008"; },
+                         kLimit));
     EXPECT_EQ(monitor->status, QStringList({"Bconsola: Error COM 1", "Info: Conectado a COM 2",
                                            "Bconsola: OK PUERTO 2"}));
     EXPECT_TRUE(showsCircle(w.Picture2, 96, 1008, Qt::blue));
@@ -164,7 +169,8 @@ TEST_F(EmulatedBoardTest, MonitorFollowsPinsChangedWhilePolling)
     QObject::connect(&monitor->link, &Link::polled, &monitor->link, [&] { ++polls; });
     for (const char *pin : {"A0 704", "A1 320", "A5 0"})
         board->command(pin);
-    ASSERT_TRUE(runUntil([&] { return showsCircle(w.Picture1, 704, 320, Qt::blue); }, kLimit));
+    ASSERT_TRUE(runUntil([&] { return showsCircle(w.Picture1, 704, 320, Qt::blue) && w.vA0->text() == "704"; },
+                         kLimit));
     // One or two polls on an idle machine.
     EXPECT_LE(polls, 10);
     EXPECT_TRUE(showsCircle(w.Picture2, 512, 512, Qt::red));

@@ -42,6 +42,9 @@ TEST(ComPortMap, NamedDevicesFollowTheirSymlinksAndTheirFolder)
     QObject::connect(ports.get(), &ComPortMap::devicesMayHaveChanged, ports.get(), [&] { ++notices; });
 
     EXPECT_EQ(ports->readDevices(), QStringList({"", target.fileName()}));
+    EXPECT_EQ(ports->deviceName(1), dir.filePath("missing")) << "a missing device keeps the name it was given";
+    EXPECT_EQ(ports->deviceName(2), target.fileName());
+    EXPECT_EQ(ports->deviceName(3), QString());
 
     ASSERT_TRUE(QFile::remove(link));
     QFile other(dir.filePath("ttySecond"));

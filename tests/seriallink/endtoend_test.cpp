@@ -3,6 +3,7 @@
 #include "support/qtprinters.h"
 #include "tools/boardsim.h"
 
+#include <QFile>
 #include <QSerialPort>
 
 #include <gtest/gtest.h>
@@ -21,13 +22,13 @@ TEST(EndToEnd, BoardOnPortFourAfterTwoAbsentPortsAndASilentOne)
     board.setValues(512, 256, 96, 1008, true, false);
     Monitor monitor({"", "", port3.slavePath(), board.slavePath()});
     monitor.program.start();
-    ASSERT_TRUE(runUntil([&] { return monitor.window.vA3->text() == "1008"; }));
+    const ventana &w = monitor.window;
+    ASSERT_TRUE(runUntil([&] { return w.vA3->text() == "1008" && w.Picture1->drawing().pixelColor(40, 16) == Qt::red; }));
 
     EXPECT_EQ(monitor.status, QStringList({"Bconsola: Error COM 1", "Bconsola: Error COM 2",
                                            "Info: Conectado a COM 3", "Bconsola: OK PUERTO 3",
                                            "Info: Conectado a COM 4", "Bconsola: OK PUERTO 4"}));
     EXPECT_EQ(port3.requestCount(), 0);
-    const ventana &w = monitor.window;
     EXPECT_EQ(w.vA0->text(), "512");
     EXPECT_EQ(monitor.model.coordinates(), (std::array<int16_t, 4>{512, 256, 96, 1008}));
     EXPECT_TRUE(w.vA4->isChecked());
@@ -77,6 +78,27 @@ TEST(EndToEnd, ALostBoardIsNoLongerPolledAndIsFoundAgainOnAnotherPort)
     monitor.setDevices({"", "", second.slavePath()});
     ASSERT_TRUE(runUntil([&] { return monitor.window.vA0->text() == "500"; }));
     EXPECT_EQ(monitor.link.port(), 3);
+}
+
+// The board announces itself again once it has not been asked for a
+// second, so a monitor started after another one quit finds it while it
+// listens on the port.
+TEST(EndToEnd, ASecondMonitorFindsTheBoardTheFirstOneLeft)
+{
+    BoardSimulator board;
+    board.setValues(100, 200, 300, 400, false, false);
+    LinkTiming timing = testTiming();
+    timing.portWait = 3s;
+    auto first = std::make_unique<Monitor>(QStringList{board.slavePath()}, timing);
+    first->program.start();
+    ASSERT_TRUE(runUntil([&] { return first->window.vA0->text() == "100"; }));
+    ASSERT_TRUE(first->window.close());
+    first.reset();
+
+    Monitor second({board.slavePath()}, timing);
+    second.program.start();
+    EXPECT_TRUE(runUntil([&] { return second.window.vA0->text() == "100"; }, 10s));
+    EXPECT_EQ(second.window.Bconsola->text(), "OK PUERTO 1");
 }
 
 // Another program holds the board's port when the monitor looks (as
@@ -129,4 +151,39 @@ TEST(EndToEndDeathTest, ExitEndsTheProcessWithStatusZeroWhileSearchingOrPolling)
             },
             ::testing::ExitedWithCode(0), "");
     }
+}
+
+// Exit leaves the port to the end of the process, which releases it, but
+// not the lock file the serial layer made for it, which names the process
+// that has ended. The board lives in this process: the process that Exit
+// ends runs this test again from the start, and opens the board by the
+// name this one leaves in the environment.
+TEST(EndToEndDeathTest, ExitLeavesNoLockFileForItsPort)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    constexpr auto kPortVariable = "EXIT_TEST_PORT";
+    BoardSimulator board(BoardOptions::silent());
+    if (!qEnvironmentVariableIsSet(kPortVariable))
+        qputenv(kPortVariable, board.slavePath().toLocal8Bit());
+    const QString port = qEnvironmentVariable(kPortVariable);
+    const QString lockFile = "/run/lock/LCK.." + port.mid(QString("/dev/").size()).replace('/', '_');
+    {
+        QSerialPort probe(port);
+        ASSERT_TRUE(probe.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(QFile::exists(lockFile)) << "the serial layer keeps its lock files elsewhere";
+    }
+
+    EXPECT_EXIT(
+        {
+            LinkTiming timing = testTiming();
+            timing.portWait = 10s;
+            Monitor monitor({port}, timing);
+            QTimer::singleShot(300ms, monitor.window.Exit, &QPushButton::click);
+            monitor.program.start();
+            runFor(5s);
+            std::abort();
+        },
+        ::testing::ExitedWithCode(0), "");
+    qunsetenv(kPortVariable);
+    EXPECT_FALSE(QFile::exists(lockFile));
 }

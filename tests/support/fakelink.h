@@ -17,4 +17,5 @@ public:
     void buscarPuerto() override { ++searches; }
     void sendRequest() override { ++requests; }
     void close() override { ++closes; }
+    void releasePortLock() override {}
 };

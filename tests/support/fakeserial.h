@@ -44,6 +44,7 @@ public:
     void setOutput(const QString &text) override;
     QString Input() override { return waiting_.read(inputLen_); }
     int16_t CommEvent() const override { return commEvent_; }
+    void releasePortLock() override {}
 
 signals:
     void portOpened(int16_t port);
