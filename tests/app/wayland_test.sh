@@ -16,9 +16,6 @@ app_id="${entry%.desktop}"
 for tool in weston weston-debug weston-screenshooter Xwayland; do
     command -v "$tool" > /dev/null || { echo "$tool is not installed: skipped"; exit 77; }
 done
-for tool in convert xwininfo; do
-    command -v "$tool" > /dev/null || { echo "$tool is missing"; exit 1; }
-done
 
 XDG_RUNTIME_DIR="$(mktemp -d)"
 export XDG_RUNTIME_DIR
@@ -57,7 +54,7 @@ proto_log_started() { weston-debug --list 2> /dev/null; [ -s "$work/proto.log" ]
 
 # The window's rectangle on the compositor's screen, title bar included, as
 # "x y width height", once weston shows a window titled JOYSTICK with the
-# desktop entry's app id.
+# desktop entry's name as its app id.
 native_window() {
     local rectangle
     rectangle="$(weston-debug scene-graph 2> /dev/null \
@@ -83,18 +80,14 @@ circle_pixels() {
 }
 
 # Whether the circle pixels fall in two groups of columns far apart, one
-# circle in each picture box: the boxes stand more than 80 pixels apart, and
-# a circle is 16 pixels across.
-in_both_boxes() {
-    cut -d, -f1 | sort -n -u | awk 'NR > 1 && $1 - last > 40 { split_found = 1 } { last = $1 } END { exit !split_found }'
-}
-
-# Takes screenshots until two of them show both circles at different places.
+# circle in each picture box (the boxes stand more than 80 pixels apart, a
+# circle is 16 across), and in other places than in the first such picture.
 first_circles=
 sticks_move() {
     local pixels
     pixels="$(circle_pixels "$1")" || return 1
-    in_both_boxes <<< "$pixels" || return 1
+    cut -d, -f1 <<< "$pixels" | sort -n -u | awk 'NR > 1 && $1 - last > 40 { two = 1 } { last = $1 } END { exit !two }' \
+        || return 1
     [ -z "$first_circles" ] && first_circles="$pixels"
     [ "$pixels" != "$first_circles" ]
 }
@@ -119,15 +112,11 @@ $(cat "$work/demo-wayland.log")"
 rectangle="$(native_window)"
 echo "window on Wayland at x y width height = $rectangle"
 
-title="$(last_request set_title)"
-app_id_sent="$(last_request set_app_id)"
 min_size="$(last_request set_min_size)"
 max_size="$(last_request set_max_size)"
-[ "$title" = '"JOYSTICK"' ] || fail "title $title, not \"JOYSTICK\""
-[ "$app_id_sent" = "\"$app_id\"" ] || fail "app id $app_id_sent, not \"$app_id\""
 [[ "$min_size" =~ ^[1-9][0-9]*,\ [1-9][0-9]*$ ]] || fail "minimum size '$min_size'"
 [ "$min_size" = "$max_size" ] || fail "minimum size $min_size, maximum size $max_size: resizable"
-echo "title $title, app id $app_id_sent, fixed size $min_size"
+echo "titled JOYSTICK, app id $app_id, fixed size $min_size"
 
 eventually sticks_move "$rectangle" || fail "the circles did not show in both picture boxes and move"
 echo "both circles drawn and moving"
