@@ -15,8 +15,8 @@ public:
     explicit JoystickMonitor(std::shared_ptr<ComPortMap> ports, std::unique_ptr<SerialControl> control = nullptr,
                              LinkTiming timing = {});
 
-    // Chooses how the window's pixels reach the display; called before the
-    // application is made, which connects to the display.
+    // Chooses the display the window goes to and how its pixels reach it;
+    // called before the application is made, which connects to the display.
     static void prepareDisplay();
 
     // The application, made as prepareDisplay() says, connected to the

@@ -35,7 +35,8 @@ expect_control '^ Architecture: '
 expect_control '^ Depends: .*libqt6serialport6'
 expect_control '^ Depends: .*libqt6widgets6'
 expect_control '^ Depends: .*libc6'
-expect_control '^ Recommends: fonts-liberation'
+expect_control '^ Recommends: fonts-liberation$'
+expect_control '^ Suggests: qt6-wayland$'
 expect_content ./usr/bin/joystick-monitor
 expect_content ./usr/share/applications/io.github.torvenk.JoystickMonitor.desktop
 expect_content ./usr/share/icons/hicolor/scalable/apps/io.github.torvenk.JoystickMonitor.svg
