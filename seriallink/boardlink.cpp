@@ -114,7 +114,10 @@ void BoardLink::MSComm1_OnComm()
 {
     if (MSComm1->CommEvent() != SerialControl::kEventReceive)
         return;
-    for (const QChar character : MSComm1->Input())
+    // Held const: iterating a string that is not would detach it from the
+    // serial control's shared one-character strings, a copy per character.
+    const QString received = MSComm1->Input();
+    for (const QChar character : received)
         if (const auto line = assembler_.take(character))
             boardAnswered(*line);
 }

@@ -48,10 +48,10 @@ public:
     PictureBox *const Picture1 = control<PictureBox>("Picture1");
     PictureBox *const Picture2 = control<PictureBox>("Picture2");
     QPushButton *const Command1 = control<QPushButton>("Command1");
-    QLineEdit *const vA0 = textBox("vA0");
-    QLineEdit *const vA1 = textBox("vA1");
-    QLineEdit *const vA2 = textBox("vA2");
-    QLineEdit *const vA3 = textBox("vA3");
+    QLineEdit *const vA0 = valueBox("vA0");
+    QLineEdit *const vA1 = valueBox("vA1");
+    QLineEdit *const vA2 = valueBox("vA2");
+    QLineEdit *const vA3 = valueBox("vA3");
     QCheckBox *const vA5 = control<QCheckBox>("vA5");
     QCheckBox *const vA4 = control<QCheckBox>("vA4");
 
@@ -67,6 +67,7 @@ private:
         return widget;
     }
     QLineEdit *textBox(const char *name);
+    QLineEdit *valueBox(const char *name);
 
     void channelSet(int channel);
     void reportCompleted();

@@ -86,6 +86,23 @@ TEST_F(Window, GivesTheStatusBoxesTheirColoursAndFonts)
     EXPECT_EQ(QFontInfo(window.Bconsola->font()).fixedPitch(), true);
 }
 
+// The value boxes are drawn more cheaply than the other text boxes; a value
+// must look the same in them, in the window's own font.
+TEST_F(Window, ValueBoxesShowValuesAsAnyTextBoxDoes)
+{
+    QLineEdit plain(&window);
+    plain.setGeometry(window.vA0->geometry());
+    plain.setReadOnly(true);
+    plain.setStyle(window.vA0->style());
+    EXPECT_EQ(window.vA0->font().family(), window.font().family());
+    EXPECT_EQ(window.vA0->font().pointSizeF(), window.font().pointSizeF());
+    for (const char *value : {"0", "512", "1023", "-3", "12.5", "70000"}) {
+        window.vA0->setText(value);
+        plain.setText(value);
+        EXPECT_EQ(window.vA0->grab().toImage(), plain.grab().toImage()) << value;
+    }
+}
+
 TEST_F(Window, EveryButtonAndCheckBoxCaptionFitsInsideItsControl)
 {
     window.show();
