@@ -33,12 +33,14 @@ constexpr std::array kCommands{
     Command{"watch", "DEVICE", "no figure: the monitor on DEVICE until ended, for compare-cutecom", watchDevice},
 };
 
-int usage()
+// The commands on `out`: standard output when asked for with --help,
+// standard error after a command line the bench cannot run.
+int usage(FILE *out, int status)
 {
-    std::fprintf(stderr, "usage: joystick-process-bench COMMAND [ARGUMENTS]\n");
+    std::fprintf(out, "usage: joystick-process-bench COMMAND [ARGUMENTS]\n");
     for (const Command &command : kCommands)
-        std::fprintf(stderr, "  %-10s %-34s %s\n", command.name, command.arguments, command.takes);
-    return 2;
+        std::fprintf(out, "  %-10s %-34s %s\n", command.name, command.arguments, command.takes);
+    return status;
 }
 
 } // namespace
@@ -48,8 +50,10 @@ int main(int argc, char *argv[])
     const auto command = std::find_if(kCommands.begin(), kCommands.end(), [&](const Command &c) {
         return argc > 1 && std::strcmp(argv[1], c.name) == 0;
     });
+    if (argc > 1 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0))
+        return usage(stdout, 0);
     if (command == kCommands.end())
-        return usage();
+        return usage(stderr, 2);
     JoystickMonitor::prepareDisplay();
     QApplication app(argc, argv);
     return command->run(QCoreApplication::arguments().mid(2));
