@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QLoggingCategory>
 #include <QtGlobal>
 
 #include <cstdio>
@@ -9,6 +10,8 @@
 #include <mutex>
 
 namespace {
+
+Q_LOGGING_CATEGORY(lcRecording, "joystick.recording")
 
 // A message Qt logged while the application connected to the display.
 struct HeldMessage {
@@ -108,6 +111,9 @@ JoystickMonitor::JoystickMonitor(std::shared_ptr<ComPortMap> ports, std::unique_
     : BoardSession(std::move(ports), std::move(control), timing)
     , window(link, model)
 {
+    QObject::connect(&window, &ventana::recordRequested, &window,
+                     [this](const QString &path) { record(RowFile::append(path)); });
+    QObject::connect(&window, &ventana::stopRecordingRequested, &window, [this] { stopRecording(); });
 }
 
 void JoystickMonitor::prepareDisplay()
@@ -128,4 +134,37 @@ std::unique_ptr<QApplication> JoystickMonitor::openDisplay(int &argc, char *argv
 void JoystickMonitor::start()
 {
     window.Form_Load();
+}
+
+bool JoystickMonitor::record(std::unique_ptr<RowFile> file)
+{
+    stopRecording();
+    if (!file->isOpen()) {
+        window.showRecording(false, QStringLiteral("Not recording: cannot record to %1").arg(file->problem()));
+        return false;
+    }
+    recording_ = std::make_unique<Recording>(*this, std::move(file));
+    QObject::connect(recording_.get(), &Recording::failed, &window, [this] { recordingFailed(); });
+    window.showRecording(true, QStringLiteral("Recording every report to %1").arg(recording_->file().name()));
+    return true;
+}
+
+void JoystickMonitor::stopRecording()
+{
+    if (!recording_ || !recording_->file().isOpen())
+        return;
+    const QString summary =
+        QStringLiteral("Recorded %1 rows to %2").arg(recording_->rows()).arg(recording_->file().name());
+    recording_.reset();
+    window.showRecording(false, summary);
+}
+
+// The failed recording stays, its file closed, for what it tells.
+void JoystickMonitor::recordingFailed()
+{
+    const QString reason = QStringLiteral("Recording stopped after %1 rows: %2")
+                               .arg(recording_->rows())
+                               .arg(recording_->file().problem());
+    qCWarning(lcRecording).noquote() << reason;
+    window.showRecording(false, reason);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/recording.h"
+#include "app/rowfile.h"
 #include "app/session.h"
 #include "window/ventana.h"
 
@@ -28,5 +30,18 @@ public:
     // Shows the window and starts looking for the board.
     void start();
 
+    // Records every report to `file` from now on, in place of the recording
+    // before; false, with the reason in the window, when `file` is not open.
+    bool record(std::unique_ptr<RowFile> file);
+    // Ends the recording, if any, its file synced and closed.
+    void stopRecording();
+    // The recording going on or stopped last; null before the first.
+    const Recording *recording() const { return recording_.get(); }
+
     ventana window;
+
+private:
+    void recordingFailed();
+
+    std::unique_ptr<Recording> recording_;
 };

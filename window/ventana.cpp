@@ -6,6 +6,9 @@
 #include "window/vbcolor.h"
 
 #include <QCloseEvent>
+#include <QContextMenuEvent>
+#include <QFileDialog>
+#include <QMenu>
 
 #include <array>
 #include <chrono>
@@ -126,6 +129,7 @@ void ventana::Form_Unload(int16_t &)
 void ventana::Exit_Click()
 {
     link_.releasePortLock();
+    emit stopRecordingRequested();
     endProgram();
 }
 
@@ -243,4 +247,35 @@ void ventana::showButtons()
 void ventana::showProblem(const QString &reason)
 {
     Bconsola->setToolTip(reason);
+}
+
+void ventana::showRecording(bool active, const QString &state)
+{
+    recording_ = active;
+    setToolTip(state);
+}
+
+// The menu and the file dialog are made when wanted and go when closed,
+// so that the window's controls stay its layout's; neither waits in a loop
+// of its own.
+void ventana::contextMenuEvent(QContextMenuEvent *event)
+{
+    auto *menu = new QMenu(this);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->addAction(tr("Record to file…"), this, &ventana::chooseRecordingFile)->setEnabled(!recording_);
+    menu->addAction(tr("Stop recording"), this, &ventana::stopRecordingRequested)->setEnabled(recording_);
+    menu->popup(event->globalPos());
+}
+
+// A file that exists is appended to, not replaced: nothing to confirm.
+void ventana::chooseRecordingFile()
+{
+    auto *dialog = new QFileDialog(this, tr("Record to file"));
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setAcceptMode(QFileDialog::AcceptSave);
+    dialog->setOption(QFileDialog::DontConfirmOverwrite);
+    dialog->setNameFilters({tr("CSV files (*.csv)"), tr("All files (*)")});
+    dialog->setDefaultSuffix(QStringLiteral("csv"));
+    connect(dialog, &QFileDialog::fileSelected, this, &ventana::recordRequested);
+    dialog->open();
 }

@@ -39,6 +39,10 @@ public:
     // True once the window has been closed through its frame.
     bool isUnloaded() const { return unloaded_; }
 
+    // Whether a recording is going on, and what the window's own tooltip
+    // tells about it: where it goes, or why it stopped or could not start.
+    void showRecording(bool active, const QString &state);
+
     QLabel *const Label1 = control<QLabel>("Label1");
     QLineEdit *const Info = textBox("Info");
     QLineEdit *const Bconsola = textBox("Bconsola");
@@ -55,8 +59,16 @@ public:
     QCheckBox *const vA5 = control<QCheckBox>("vA5");
     QCheckBox *const vA4 = control<QCheckBox>("vA4");
 
+signals:
+    // The user asked, through the window's context menu, for every report
+    // to be recorded to `path`, or for the recording to stop. Exit asks
+    // for it to stop too, before the program ends.
+    void recordRequested(const QString &path);
+    void stopRecordingRequested();
+
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:
     template <typename Control>
@@ -78,6 +90,7 @@ private:
     void showSticks();
     void showButtons();
     void showProblem(const QString &reason);
+    void chooseRecordingFile();
 
     Link &link_;
     const BoardModel &model_;
@@ -89,4 +102,5 @@ private:
     QTimer presentTimer_;
     PresentSchedule::Time presentTimerDue_{};
     bool unloaded_ = false;
+    bool recording_ = false;
 };
