@@ -1,4 +1,5 @@
 #include "app/commandline.h"
+#include "app/terminationsignals.h"
 #include "tools/boardsim.h"
 
 #include <QCommandLineOption>
@@ -6,9 +7,6 @@
 #include <QCoreApplication>
 #include <QSocketNotifier>
 #include <QTextStream>
-
-#include <signal.h>
-#include <sys/signalfd.h>
 
 #include <cmath>
 #include <cstdlib>
@@ -78,19 +76,6 @@ std::optional<int> parseOptions(const QStringList &arguments, BoardOptions &opti
     options.announceDelayMs = int(number(parser, sim.announceDelay));
     options.announceIntervalMs = int(number(parser, sim.announceInterval));
     return std::nullopt;
-}
-
-// SIGINT and SIGTERM are blocked and delivered through a descriptor instead,
-// so the event loop can end normally and the board closes its pty. Called
-// before any thread starts, so every thread inherits the blocked mask.
-int terminationSignalFd()
-{
-    sigset_t terminationSignals;
-    sigemptyset(&terminationSignals);
-    sigaddset(&terminationSignals, SIGINT);
-    sigaddset(&terminationSignals, SIGTERM);
-    pthread_sigmask(SIG_BLOCK, &terminationSignals, nullptr);
-    return signalfd(-1, &terminationSignals, SFD_CLOEXEC);
 }
 
 } // namespace
