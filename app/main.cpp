@@ -9,9 +9,18 @@ int main(int argc, char *argv[])
     MonitorOptions options;
     if (const auto exitStatus = parseMonitorOptions(commandline::arguments(argc, argv), options))
         return *exitStatus;
+    // A file that cannot be recorded to is refused before any window opens.
+    std::unique_ptr<RowFile> recording;
+    if (!options.record.isEmpty()) {
+        recording = RowFile::append(options.record);
+        if (!recording->isOpen())
+            return commandline::refuse(QStringLiteral("cannot record to ") + recording->problem());
+    }
     const auto app = JoystickMonitor::openDisplay(argc, argv);
     adoptDesktopIdentity();
     JoystickMonitor monitor(options.ports.isEmpty() ? ComPortMap::system() : ComPortMap::named(options.ports));
+    if (recording)
+        monitor.record(std::move(recording));
     monitor.start();
     return app->exec();
 }

@@ -1,24 +1,17 @@
 #include "app/monitoroptions.h"
 
 #include "app/commandline.h"
-#include "seriallink/boardlink.h"
+#include "app/portoption.h"
 
 namespace {
 
-// The monitor looks for the board on COM 1 to COM 7: one --port each.
-constexpr int kMostPorts = BoardLink::kLastPort - BoardLink::kFirstPort + 1;
-
-std::optional<QString> takePorts(const QStringList &devices, MonitorOptions &options)
+std::optional<QString> takeRecording(const QStringList &files, MonitorOptions &options)
 {
-    if (devices.contains(QString()))
-        return QStringLiteral("--port takes a device, not an empty name");
-    if (devices.size() > kMostPorts)
-        return QStringLiteral("at most %1 --port options, for COM %2 to COM %3; %4 given")
-            .arg(kMostPorts)
-            .arg(BoardLink::kFirstPort)
-            .arg(BoardLink::kLastPort)
-            .arg(devices.size());
-    options.ports = devices;
+    if (files.size() > 1)
+        return QStringLiteral("--record takes one file; %1 given").arg(files.size());
+    if (files.contains(QString()))
+        return QStringLiteral("--record takes a file, not an empty name");
+    options.record = files.value(0);
     return std::nullopt;
 }
 
@@ -26,13 +19,12 @@ std::optional<QString> takePorts(const QStringList &devices, MonitorOptions &opt
 QList<commandline::OptionRule<MonitorOptions>> monitorRules()
 {
     return {
-        {QCommandLineOption(QStringLiteral("port"),
-                            QStringLiteral("Watch DEVICE as COM 1, the next --port as COM 2, and so on up to COM %1 "
-                                           "(at most %1 of them), in place of the system's serial ports; a symlink "
-                                           "such as /dev/serial/by-id/... counts as the device it points to.")
-                                .arg(BoardLink::kLastPort),
-                            QStringLiteral("DEVICE")),
-         takePorts},
+        portRule<MonitorOptions>(),
+        {QCommandLineOption(QStringLiteral("record"),
+                            QStringLiteral("Append a CSV row for every report to FILE, a new or empty file or one "
+                                           "recorded to before; any other file is refused."),
+                            QStringLiteral("FILE")),
+         takeRecording},
     };
 }
 

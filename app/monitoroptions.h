@@ -8,6 +8,8 @@ struct MonitorOptions {
     // The devices given with --port, COM 1 first; empty for the system's
     // serial ports.
     QStringList ports;
+    // The file given with --record; empty for no recording.
+    QString record;
 };
 
 // Reads joystick-monitor's command line into `options`. Returns the status
