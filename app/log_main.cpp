@@ -1,0 +1,85 @@
+#include "app/commandline.h"
+#include "app/logoptions.h"
+#include "app/recording.h"
+#include "app/rowfile.h"
+#include "app/session.h"
+#include "app/terminationsignals.h"
+
+#include <QCoreApplication>
+#include <QLoggingCategory>
+#include <QSocketNotifier>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+
+// The board followed without a window: the same session as the monitor's,
+// a CSV row for every report on standard output, the texts the window
+// would show on standard error.
+
+namespace {
+
+void printStatus(const QString &text)
+{
+    if (!text.isEmpty())
+        std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+}
+
+// The status texts and why a port failed, each on a line of its own.
+void printStatusOf(const Link &link)
+{
+    QObject::connect(&link, &Link::infoChanged, &link, printStatus);
+    QObject::connect(&link, &Link::consoleChanged, &link, printStatus);
+    QObject::connect(&link, &Link::problemChanged, &link, printStatus);
+}
+
+// A reader that went away ends the rows as asked; any other failure is one.
+int outputEnded(const RowFile &output)
+{
+    if (output.error() == EPIPE)
+        return EXIT_SUCCESS;
+    std::fprintf(stderr, "%s: %s\n", qPrintable(QCoreApplication::applicationName()), qPrintable(output.problem()));
+    return EXIT_FAILURE;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    LogOptions options;
+    if (const auto exitStatus = parseLogOptions(commandline::arguments(argc, argv), options))
+        return *exitStatus;
+    // A write to a pipe nobody reads fails with EPIPE instead of ending the process.
+    std::signal(SIGPIPE, SIG_IGN);
+    const int signalFd = terminationSignalFd();
+    QCoreApplication app(argc, argv);
+    // The reasons a port failed are printed as the window shows them; the
+    // link's own log of them would print them twice.
+    QLoggingCategory::setFilterRules(QStringLiteral("joystick.ports.warning=false"));
+
+    std::unique_ptr<RowFile> output = RowFile::standardOutput();
+    if (!output->isOpen())
+        return outputEnded(*output);
+    BoardSession session(options.ports.isEmpty() ? ComPortMap::system() : ComPortMap::named(options.ports));
+    printStatusOf(session.link);
+    Recording recording(session, std::move(output));
+    int exitStatus = EXIT_SUCCESS;
+    QObject::connect(&recording, &Recording::rowWritten, &app, [&] {
+        if (recording.rows() == options.count) {
+            recording.stop();
+            QCoreApplication::quit();
+        }
+    });
+    QObject::connect(&recording, &Recording::failed, &app, [&] {
+        exitStatus = outputEnded(recording.file());
+        QCoreApplication::quit();
+    });
+    QSocketNotifier signalNotifier(signalFd, QSocketNotifier::Read);
+    QObject::connect(&signalNotifier, &QSocketNotifier::activated, &app, &QCoreApplication::quit);
+
+    session.link.buscarPuerto();
+    QCoreApplication::exec();
+    session.link.close();
+    return exitStatus;
+}
