@@ -13,6 +13,11 @@ namespace {
 
 Q_LOGGING_CATEGORY(lcRecording, "joystick.recording")
 
+QString rowCount(qint64 rows)
+{
+    return rows == 1 ? QStringLiteral("1 row") : QStringLiteral("%1 rows").arg(rows);
+}
+
 // A message Qt logged while the application connected to the display.
 struct HeldMessage {
     QtMsgType type;
@@ -154,7 +159,7 @@ void JoystickMonitor::stopRecording()
     if (!recording_ || !recording_->file().isOpen())
         return;
     const QString summary =
-        QStringLiteral("Recorded %1 rows to %2").arg(recording_->rows()).arg(recording_->file().name());
+        QStringLiteral("Recorded %1 to %2").arg(rowCount(recording_->rows()), recording_->file().name());
     recording_.reset();
     window.showRecording(false, summary);
 }
@@ -162,9 +167,8 @@ void JoystickMonitor::stopRecording()
 // The failed recording stays, its file closed, for what it tells.
 void JoystickMonitor::recordingFailed()
 {
-    const QString reason = QStringLiteral("Recording stopped after %1 rows: %2")
-                               .arg(recording_->rows())
-                               .arg(recording_->file().problem());
+    const QString reason =
+        QStringLiteral("Recording stopped after %1: %2").arg(rowCount(recording_->rows()), recording_->file().problem());
     qCWarning(lcRecording).noquote() << reason;
     window.showRecording(false, reason);
 }

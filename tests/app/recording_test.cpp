@@ -1,0 +1,232 @@
+#include "app/recording.h"
+#include "app/rowfile.h"
+#include "support/eventloop.h"
+#include "support/fakeserial.h"
+#include "support/monitor.h"
+#include "support/qtprinters.h"
+#include "support/recordedfile.h"
+
+#include <QDateTime>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <sys/resource.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <optional>
+
+namespace {
+
+const QByteArray kHeader = "time,seconds,port,device,A0,A1,A2,A3,A4,A5";
+
+QByteArray report(int a0)
+{
+    return "A0 " + QByteArray::number(a0) + "\r\nA1 512\r\nA2 0\r\nA3 1023\r\nA4 1\r\nA5 0\r\n";
+}
+
+QString systemReason(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+// The board's session on an in-memory port, its board found on COM 1.
+struct BoardOnComOne {
+    BoardOnComOne()
+    {
+        session.link.buscarPuerto();
+        serial->receive("JOYSTICK\r\n");
+    }
+
+    std::shared_ptr<ComPortMap> ports = fixedPorts({"/dev/ttyACM0"});
+    FakeSerial *serial = new FakeSerial(ports);
+    BoardSession session{ports, std::unique_ptr<SerialControl>(serial), testTiming()};
+};
+
+// While it stands, a write that would make a file larger than `bytes`
+// writes what fits and then fails, as on a full disk (with EFBIG).
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(qint64 bytes)
+        : previousHandler_(std::signal(SIGXFSZ, SIG_IGN))
+    {
+        getrlimit(RLIMIT_FSIZE, &saved_);
+        const rlimit limit{rlim_t(bytes), saved_.rlim_max};
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &saved_);
+        std::signal(SIGXFSZ, previousHandler_);
+    }
+
+private:
+    rlimit saved_{};
+    void (*previousHandler_)(int);
+};
+
+// The messages logged under the recording's category while it stands.
+class RecordingLog {
+public:
+    RecordingLog() { previous_ = qInstallMessageHandler(keep); }
+    ~RecordingLog() { qInstallMessageHandler(previous_); }
+    static inline QStringList messages;
+
+private:
+    static void keep(QtMsgType, const QMessageLogContext &context, const QString &text)
+    {
+        if (context.category && std::strcmp(context.category, "joystick.recording") == 0)
+            messages.append(text);
+    }
+    QtMessageHandler previous_;
+};
+
+} // namespace
+
+TEST(Recording, EveryCompletedReportIsOneRowAfterOneHeaderAndAMatchingFileIsAppendedTo)
+{
+    const QTemporaryDir dir;
+    const QString path = dir.filePath("board.csv");
+    BoardOnComOne board;
+    const QDateTime before = QDateTime::currentDateTime().addSecs(-1);
+    {
+        Recording recording(board.session, RowFile::append(path));
+        board.serial->receive("A0 100\r\nA1 12.5\r\nA2 -3\r\nA3 7x\r\nA4 0\r\nA5 1\r\n");
+        board.serial->receive("A0 200\r\nJOYSTICK\r\nA6 1\r\nA5 0\r\n");
+        board.serial->receive("A0 300\r\nA4 1\r\n");
+        EXPECT_EQ(recording.rows(), 2) << "a report without its A5 line is no row yet";
+    }
+    {
+        Recording again(board.session, RowFile::append(path));
+        board.serial->receive("A5 1\r\n");
+    }
+    const QDateTime after = QDateTime::currentDateTime().addSecs(1);
+
+    const RecordedFile file = readRecording(path);
+    EXPECT_TRUE(file.whole);
+    EXPECT_EQ(file.header, kHeader);
+    const QList<QList<QByteArray>> values{
+        {"100", "12", "-3", "7", "1", "0"}, {"200", "12", "-3", "7", "1", "1"}, {"300", "12", "-3", "7", "0", "0"}};
+    ASSERT_EQ(file.rows.size(), values.size());
+    for (qsizetype i = 0; i < values.size(); ++i) {
+        const QList<QByteArray> &row = file.rows[i];
+        SCOPED_TRACE(row.join(',').toStdString());
+        ASSERT_EQ(row.size(), 10);
+        const QDateTime time = QDateTime::fromString(QString::fromLatin1(row[0]), Qt::ISODateWithMs);
+        EXPECT_TRUE(time >= before && time <= after);
+        EXPECT_TRUE(QString::fromLatin1(row[1]).contains(QRegularExpression(R"(^\d+\.\d{3}$)")));
+        EXPECT_EQ(row[2], "COM1");
+        EXPECT_EQ(row[3], "/dev/ttyACM0");
+        EXPECT_EQ(RecordedFile::values(row), values[i]);
+    }
+}
+
+// Each refused file is named with the reason, and left as it was.
+TEST(RowFile, RefusesWhatItCannotAppendToAndLeavesItAsItWas)
+{
+    const QTemporaryDir dir;
+    struct Refusal {
+        const char *what;
+        QString path;
+        std::optional<QByteArray> contents;
+        QStringList reasons;
+    };
+    const Refusal refusals[] = {
+        {"another program's CSV", dir.filePath("other.csv"), "a,b\r\n1,2\r\n",
+         {"its first line is not the header \"" + kHeader + "\""}},
+        {"the header with bare line feeds", dir.filePath("lf.csv"), kHeader + "\n",
+         {"its first line is not the header \"" + kHeader + "\""}},
+        {"a row cut short", dir.filePath("cut.csv"), kHeader + "\r\n2026-12-08T09:05:07.042+00:00,0.0",
+         {"it ends inside a row"}},
+        {"no such folder", dir.filePath("none/board.csv"), std::nullopt, {"no such folder " + dir.filePath("none")}},
+        {"a folder", dir.path(), std::nullopt, {"it is a folder"}},
+        {"no permission", "/sys/joystick-board.csv", std::nullopt, {"permission denied", systemReason(EROFS)}},
+        {"a device that takes no byte", "/dev/full", std::nullopt, {systemReason(ENOSPC)}},
+    };
+    for (const Refusal &refusal : refusals) {
+        SCOPED_TRACE(refusal.what);
+        QFile existing(refusal.path);
+        if (refusal.contents) {
+            ASSERT_TRUE(existing.open(QIODevice::WriteOnly));
+            existing.write(*refusal.contents);
+            existing.close();
+        }
+        const auto file = RowFile::append(refusal.path);
+        EXPECT_FALSE(file->isOpen());
+        EXPECT_FALSE(file->write(report(1)));
+        const QString prefix = refusal.path + ": ";
+        EXPECT_TRUE(file->problem().startsWith(prefix) && refusal.reasons.contains(file->problem().mid(prefix.size())))
+            << file->problem().toStdString();
+        if (refusal.contents) {
+            ASSERT_TRUE(existing.open(QIODevice::ReadOnly));
+            EXPECT_EQ(existing.readAll(), *refusal.contents);
+        }
+    }
+}
+
+// The disk fills up in the middle of a row: what went in of it is taken
+// back, the recording stops, and later reports are not written.
+TEST(Recording, AFailedWriteStopsItWithItsReasonAndLeavesOnlyTheWholeRowsBefore)
+{
+    const QTemporaryDir dir;
+    const QString path = dir.filePath("board.csv");
+    BoardOnComOne board;
+    Recording recording(board.session, RowFile::append(path));
+    int failures = 0;
+    QObject::connect(&recording, &Recording::failed, [&] { ++failures; });
+    for (int a0 : {1, 2, 3})
+        board.serial->receive(report(a0));
+    const qint64 sizeBefore = QFileInfo(path).size();
+    {
+        const FileSizeLimit limit(sizeBefore + 20);
+        for (int a0 : {4, 5})
+            board.serial->receive(report(a0));
+    }
+    board.serial->receive(report(6));
+
+    EXPECT_EQ(failures, 1);
+    EXPECT_EQ(recording.rows(), 3);
+    EXPECT_FALSE(recording.file().isOpen());
+    EXPECT_EQ(recording.file().problem(), path + ": " + systemReason(EFBIG));
+    const RecordedFile file = readRecording(path);
+    EXPECT_TRUE(file.whole);
+    EXPECT_EQ(QFileInfo(path).size(), sizeBefore);
+    ASSERT_EQ(file.rows.size(), 3);
+    EXPECT_EQ(file.rows.last()[4], "3");
+}
+
+// The monitor goes on showing the board after its recording failed, says
+// why in the window's own tooltip, not the ports', and logs it once.
+TEST(MonitorRecording, AFailedWriteIsShownInTheWindowsOwnTooltipAndLoggedOnce)
+{
+    const QTemporaryDir dir;
+    const QString path = dir.filePath("board.csv");
+    auto serial = std::make_unique<FakeSerial>();
+    FakeSerial &port = *serial;
+    Monitor monitor({"/dev/ttyACM0"}, testTiming(), std::move(serial));
+    const ventana &window = monitor.window;
+    monitor.program.start();
+    port.receive("JOYSTICK\r\n");
+    ASSERT_TRUE(monitor.program.record(RowFile::append(path)));
+    EXPECT_EQ(window.toolTip(), "Recording every report to " + path);
+
+    const RecordingLog log;
+    RecordingLog::messages.clear();
+    port.receive(report(100));
+    {
+        const FileSizeLimit limit(QFileInfo(path).size());
+        for (int a0 : {200, 300})
+            port.receive(report(a0));
+    }
+    const QString reason = "Recording stopped after 1 row: " + path + ": " + systemReason(EFBIG);
+    EXPECT_EQ(RecordingLog::messages, QStringList{reason});
+    EXPECT_EQ(window.toolTip(), reason);
+    EXPECT_NE(window.Bconsola->toolTip(), reason);
+    ASSERT_TRUE(runUntil([&] { return !window.hasUnshownChanges(); }));
+    EXPECT_EQ(window.vA0->text(), "300");
+    EXPECT_EQ(readRecording(path).rows.size(), 1);
+}
