@@ -86,6 +86,16 @@ int BoardSimulator::requestCount() const
     return int(requestTimesMs_.size());
 }
 
+qint64 BoardSimulator::reportsSent() const
+{
+    return reportsSent_;
+}
+
+void BoardSimulator::stopReports()
+{
+    unsolicitedTimer_.stop();
+}
+
 QList<qint64> BoardSimulator::requestTimesMs() const
 {
     return requestTimesMs_;
@@ -241,7 +251,10 @@ bool BoardSimulator::sendReport()
     for (size_t channel = 0; channel < channels.size(); ++channel)
         report += framed('A' + QByteArray::number(qulonglong(channel)) + ' '
                          + QByteArray::number(channels[channel]));
-    return send(report);
+    if (!send(report))
+        return false;
+    ++reportsSent_;
+    return true;
 }
 
 BoardSimulator::ChannelValues BoardSimulator::currentValues() const
@@ -258,7 +271,10 @@ BoardSimulator::ChannelValues BoardSimulator::currentValues() const
 
 QByteArray BoardSimulator::framed(const QByteArray &line)
 {
-    QByteArray bytes = garbageBytes() + line + kLineEnd;
+    QByteArray garbage = garbageBytes();
+    if (options_.garbageOnItsOwnLine && !garbage.isEmpty())
+        garbage += kLineEnd;
+    QByteArray bytes = garbage + line + kLineEnd;
     if (options_.noLineFeeds)
         bytes.replace('\n', '\r');
     return bytes;

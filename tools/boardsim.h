@@ -27,6 +27,9 @@ struct BoardOptions {
     // A few random bytes (any value except the line feed) go before every line.
     bool garbage = false;
     quint32 garbageSeed = 1;
+    // With garbage, the random bytes go on a line of their own, so that the
+    // board's own lines arrive whole between lines of noise.
+    bool garbageOnItsOwnLine = false;
     // Every line feed is sent as a carriage return, so no line ever ends.
     bool noLineFeeds = false;
     // After this many requests the board hangs up when the next one arrives;
@@ -62,6 +65,11 @@ public:
     QString slavePath() const;
 
     int requestCount() const;
+    // Reports sent whole, asked for or not; a report the pty had no room
+    // for is not sent at all.
+    qint64 reportsSent() const;
+    // Sends no more reports unasked.
+    void stopReports();
     // When each request arrived, in milliseconds since the board was created.
     QList<qint64> requestTimesMs() const;
 
@@ -121,6 +129,7 @@ private:
     QByteArray pending_;
     QList<qint64> requestTimesMs_;
     qint64 unsolicitedSent_ = 0;
+    qint64 reportsSent_ = 0;
     qint64 reportsStartMs_ = 0;
     std::optional<ChannelValues> frozenValues_;
 };
