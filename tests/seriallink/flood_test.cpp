@@ -1,13 +1,16 @@
 #include "support/eventloop.h"
 #include "support/monitor.h"
 #include "support/qtprinters.h"
+#include "support/recordedfile.h"
 #include "tools/boardsim.h"
 
 #include <QRegularExpression>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cmath>
 
 using namespace std::chrono_literals;
 
@@ -37,6 +40,19 @@ const QRegularExpression kLineSent(
 
 // A line that closes a report with no garbage in front: both sticks are redrawn.
 const QRegularExpression kCleanReportEnd(R"(^A5 [01]$)");
+
+// Whether a row holds a report of the moving board: each stick on its own
+// circle (radius 400 on the left, 300 on the right, around 511.5, rounded
+// to whole numbers), each button 0 or 1.
+bool isMovingBoardReport(const QList<QByteArray> &row)
+{
+    const auto at = [&](qsizetype column) { return row.value(column).toDouble(); };
+    const auto onCircle = [](double x, double y, double radius) {
+        return std::abs(std::hypot(x - 511.5, y - 511.5) - radius) < 1.5;
+    };
+    return row.size() == 10 && onCircle(at(4), at(5), 400) && onCircle(at(6), at(7), 300)
+           && QByteArrayList{"0", "1"}.contains(row[8]) && QByteArrayList{"0", "1"}.contains(row[9]);
+}
 
 } // namespace
 
@@ -101,4 +117,42 @@ TEST(Flood, NoReportIsMisreadAndPollingGoesOn)
     const int requests = board.requestCount() - requestsBefore;
     EXPECT_GE(requests, 5);
     EXPECT_LE(requests, 20);
+}
+
+// A thousand reports a second, every line behind a line of garbage: the
+// window shows a few of them a frame at a time, the recording every one the
+// board sent, each whole.
+TEST(Flood, EveryReportReachesTheRecordingWhileTheWindowSkipsFrames)
+{
+    BoardOptions flooding;
+    flooding.reportsPerSecond = 1000;
+    flooding.reportsDelayMs = 500;
+    flooding.garbage = true;
+    flooding.garbageOnItsOwnLine = true;
+    flooding.garbageSeed = 7;
+    BoardSimulator board(flooding);
+    const QTemporaryDir dir;
+    const QString path = dir.filePath("flood.csv");
+    Monitor monitor({board.slavePath()});
+    ASSERT_TRUE(monitor.program.record(RowFile::append(path)));
+    qint64 frames = 0;
+    const PaintWatch watch(monitor.window.Picture1, [&] { ++frames; });
+    monitor.program.start();
+    ASSERT_TRUE(runUntil([&] { return monitor.link.boardFound(); }));
+    runFor(3s);
+    board.stopReports();
+    const Recording &recording = *monitor.program.recording();
+    EXPECT_TRUE(runUntil([&] { return recording.rows() == board.reportsSent(); }, 10s))
+        << board.reportsSent() << " reports sent, " << recording.rows() << " rows written";
+
+    const RecordedFile file = readRecording(path);
+    EXPECT_TRUE(file.whole);
+    EXPECT_EQ(file.rows.size(), recording.rows());
+    const auto notOfTheBoard = std::find_if_not(file.rows.begin(), file.rows.end(), isMovingBoardReport);
+    EXPECT_EQ(notOfTheBoard, file.rows.end()) << notOfTheBoard->join(',').toStdString();
+    EXPECT_GE(recording.rows(), 500) << "the flood hardly got through";
+    EXPECT_LT(frames, recording.rows() / 4) << "the window drew nearly every report";
+    RecordProperty("reportsSent", int(board.reportsSent()));
+    RecordProperty("rowsWritten", int(recording.rows()));
+    RecordProperty("framesPainted", int(frames));
 }
