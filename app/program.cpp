@@ -167,8 +167,8 @@ void JoystickMonitor::stopRecording()
 // The failed recording stays, its file closed, for what it tells.
 void JoystickMonitor::recordingFailed()
 {
-    const QString reason =
-        QStringLiteral("Recording stopped after %1: %2").arg(rowCount(recording_->rows()), recording_->file().problem());
+    const QString reason = QStringLiteral("Recording stopped after %1: %2")
+                               .arg(rowCount(recording_->rows()), recording_->file().problem());
     qCWarning(lcRecording).noquote() << reason;
     window.showRecording(false, reason);
 }

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # What the monitor and the demo tell a user who asks for what they cannot
 # do: more --port options than COM 1 to COM 7, demo values the board never
-# sends, a replug before the unplug, no display; each is refused at once in
-# one line on standard error. Then a --port path that is not there: the
-# monitor runs, and names that path in its reason.
+# sends, a replug before the unplug, no display, a file it cannot record to;
+# each is refused at once in one line on standard error. Then a --port path
+# that is not there: the monitor runs, and names that path in its reason.
 #
 #   refusals_test.sh MONITOR DEMO
 set -uo pipefail
@@ -51,6 +51,17 @@ refused 2 "joystick-monitor-demo: --replug-at needs --unplug-at: the board is pl
 headless=(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM)
 refused 1 "joystick-monitor: no display (DISPLAY and WAYLAND_DISPLAY are unset)" "${headless[@]}" "$monitor"
 refused 1 "joystick-monitor-demo: no display (DISPLAY and WAYLAND_DISPLAY are unset)" "${headless[@]}" "$demo"
+
+# A file the monitor cannot record to is refused before it looks for a
+# display: without one it would end with status 1.
+printf 'a,b\r\n1,2\r\n' > "$dir/other.csv"
+columns="time,seconds,port,device,A0,A1,A2,A3,A4,A5"
+refused 2 "joystick-monitor: cannot record to $dir/none/board.csv: no such folder $dir/none" \
+    "${headless[@]}" "$monitor" --record "$dir/none/board.csv"
+refused 2 "joystick-monitor: cannot record to $dir: it is a folder" "${headless[@]}" "$monitor" --record "$dir"
+refused 2 "joystick-monitor: cannot record to $dir/other.csv: its first line is not the header \"$columns\"" \
+    "${headless[@]}" "$monitor" --record "$dir/other.csv"
+[ "$(cat "$dir/other.csv")" = $'a,b\r\n1,2\r' ] || fail "the refused file was changed"
 
 # Seven ports are taken; the search ends after two seconds on each, within
 # a minute however busy the machine.

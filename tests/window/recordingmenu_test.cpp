@@ -49,7 +49,8 @@ TEST(RecordingMenu, AsksWhereToRecordThenOffersToStop)
     window.show();
     const QList<QWidget *> controls = window.findChildren<QWidget *>(Qt::FindDirectChildrenOnly);
     QStringList requests;
-    QObject::connect(&window, &ventana::recordRequested, [&](const QString &path) { requests.append("record " + path); });
+    QObject::connect(&window, &ventana::recordRequested,
+                     [&](const QString &path) { requests.append("record " + path); });
     QObject::connect(&window, &ventana::stopRecordingRequested, [&] { requests.append("stop"); });
 
     QMenu *menu = openMenu(window);

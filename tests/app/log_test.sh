@@ -1,0 +1,82 @@
+#!/usr/bin/env bash
+# joystick-log against a simulated board on a pseudo-terminal: it needs no
+# Qt Gui, prints the header and whole rows, ends with status 0 after
+# --count rows, when its reader goes away (without a word about it), and on
+# SIGINT or SIGTERM, leaving only whole rows.
+#
+#   log_test.sh LOG BOARD_SIM
+set -uo pipefail
+
+log="$1"
+sim="$2"
+dir="$(mktemp -d)"
+trap 'kill $(jobs -p) 2>/dev/null; wait; rm -rf "$dir"' EXIT
+header=$'time,seconds,port,device,A0,A1,A2,A3,A4,A5\r'
+status=0
+
+fail() {
+    echo "$*"
+    status=1
+}
+
+# The board, polled or sending ARGUMENTS' reports unasked; its pty in $board.
+start_board() {
+    "$sim" "$@" > "$dir/pty" &
+    for _ in $(seq 1 100); do
+        [ -s "$dir/pty" ] && break
+        sleep 0.1
+    done
+    board="$(head -n 1 "$dir/pty")"
+}
+
+# Whether FILE is the header and then whole rows of the board only.
+whole_rows() {
+    [ "$(head -n 1 "$1")" = "$header" ] &&
+        tail -n +2 "$1" | awk -F, -v board="$board" '
+            !/\r$/ || NF != 10 || $3 != "COM1" || $4 != board { bad = 1 }
+            END { exit bad }' &&
+        [ "$(tail -c 1 "$1" | od -An -c | tr -d ' ')" = '\n' ]
+}
+
+ldd "$log" | grep -E 'libQt6(Gui|Widgets)' && fail "joystick-log links Qt Gui"
+
+start_board
+timeout 30 "$log" --port "$board" --count 3 > "$dir/three.csv" 2> "$dir/three.err"
+code=$?
+[ "$code" -eq 0 ] || fail "--count 3: exit status $code"
+[ "$(wc -l < "$dir/three.csv")" -eq 4 ] || fail "--count 3: not the header and 3 rows:$(echo; cat "$dir/three.csv")"
+whole_rows "$dir/three.csv" || fail "--count 3: not whole rows:$(echo; cat -A "$dir/three.csv")"
+grep -qx "OK PUERTO 1" "$dir/three.err" || fail "--count 3: no status on standard error:$(echo; cat "$dir/three.err")"
+
+timeout 30 "$log" --port "$board" 2> "$dir/head.err" | head -n 2 > "$dir/head.csv"
+code="${PIPESTATUS[0]}"
+[ "$code" -eq 0 ] || fail "| head -2: exit status $code"
+[ "$(wc -l < "$dir/head.csv")" -eq 2 ] || fail "| head -2: not two lines"
+grep -vxE "Conectado a COM 1|OK PUERTO 1" "$dir/head.err" && fail "| head -2: more than the status on standard error"
+
+kill %1
+wait %1 2> /dev/null
+start_board --rate 1000 --no-answer
+for signal in INT TERM; do
+    "$log" --port "$board" > "$dir/$signal.csv" 2> /dev/null &
+    logger=$!
+    for _ in $(seq 1 300); do
+        [ "$(wc -l < "$dir/$signal.csv")" -ge 200 ] && break
+        sleep 0.1
+    done
+    kill -s "$signal" "$logger"
+    for _ in $(seq 1 200); do
+        kill -0 "$logger" 2> /dev/null || break
+        sleep 0.1
+    done
+    kill -9 "$logger" 2> /dev/null
+    wait "$logger"
+    code=$?
+    [ "$code" -eq 0 ] || fail "SIG$signal: exit status $code"
+    [ "$(wc -l < "$dir/$signal.csv")" -ge 200 ] || fail "SIG$signal: hardly any row before the signal"
+    whole_rows "$dir/$signal.csv" ||
+        fail "SIG$signal: not only whole rows:$(echo; tail -n 3 "$dir/$signal.csv" | cat -A)"
+done
+
+[ "$status" -eq 0 ] && echo "header and whole rows; ended with status 0 after --count, a closed output and signals"
+exit "$status"
