@@ -1,7 +1,5 @@
 #include "app/recording.h"
 
-#include <QDateTime>
-
 #include <chrono>
 
 Recording::Recording(BoardSession &session, std::unique_ptr<RowFile> file)
@@ -15,13 +13,13 @@ Recording::Recording(BoardSession &session, std::unique_ptr<RowFile> file)
 void Recording::write(const Report &report)
 {
     const QByteArray row =
-        csvRow(QDateTime::currentDateTime(), std::chrono::milliseconds(clock_.elapsed()), origin(), report);
+        rows_.row(std::chrono::system_clock::now(), std::chrono::milliseconds(clock_.elapsed()), origin(), report);
     if (!file_->write(row)) {
         stop();
         emit failed();
         return;
     }
-    ++rows_;
+    ++rowsWritten_;
     emit rowWritten();
 }
 
@@ -33,5 +31,5 @@ void Recording::stop()
 ReportOrigin Recording::origin() const
 {
     const int16_t port = session_.link.port();
-    return {QStringLiteral("COM%1").arg(port), session_.ports->devicePath(port)};
+    return {port, session_.ports->devicePath(port)};
 }

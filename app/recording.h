@@ -21,7 +21,7 @@ public:
     Recording(BoardSession &session, std::unique_ptr<RowFile> file);
 
     const RowFile &file() const { return *file_; }
-    qint64 rows() const { return rows_; }
+    qint64 rows() const { return rowsWritten_; }
 
     // Takes no more rows; the file stays open until the recording goes.
     void stop();
@@ -39,5 +39,6 @@ private:
     BoardSession &session_;
     std::unique_ptr<RowFile> file_;
     QElapsedTimer clock_;
-    qint64 rows_ = 0;
+    CsvRows rows_;
+    qint64 rowsWritten_ = 0;
 };
