@@ -7,6 +7,12 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <array>
 
 #include <algorithm>
 
@@ -173,6 +179,81 @@ int frameFigures(const QStringList &arguments)
                   target(QStringLiteral("≥ 20 frames/s (a frame a report below that, 5 % spared for the timers), "
                                         "≥ 10 text refreshes/s"),
                          framesPerSecond >= 0.95 * std::min(20.0, double(reports) / cost.seconds) && textsPerSecond >= 10));
+    }
+    return 0;
+}
+
+// Two monitors at once, each joystick-monitor in a process of its own
+// watching a board of its own that sends reports unasked, one of them
+// recording: both see the same machine, whose load moves more from one run
+// to the next than recording costs. Twice at each rate, the recording on
+// the other board the second time: the CPU of each, and what the rows take.
+int recordingFigures(const QStringList &arguments)
+{
+    const std::chrono::seconds span(argument(arguments, 0, 30));
+    const QStringList rates = arguments.size() > 1 ? arguments.mid(1) : QStringList{"5", "1000"};
+    FigureTable table;
+    const QTemporaryDir dir;
+    const auto rowsIn = [](const QString &path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll().count('\n') - 1 : 0;
+    };
+    for (const QString &rate : rates) {
+        std::array<double, 2> cpuSeconds{};
+        double seconds = 0;
+        qint64 rows = 0;
+        qint64 bytes = 0;
+        for (size_t recorder = 0; recorder < 2; ++recorder) {
+            const QString file = dir.filePath(QStringLiteral("%1-%2.csv").arg(rate).arg(recorder));
+            const QStringList sending{QStringLiteral("--rate"), rate, QStringLiteral("--no-answer")};
+            const std::array<BoardProcess, 2> boards{BoardProcess(sending), BoardProcess(sending)};
+            std::array<QProcess, 2> monitors;
+            for (size_t i = 0; i < monitors.size(); ++i) {
+                QStringList monitorArguments{QStringLiteral("--port"), boards[i].slavePath()};
+                if (i == recorder)
+                    monitorArguments << QStringLiteral("--record") << file;
+                monitors[i].start(QStringLiteral(JOYSTICK_MONITOR), monitorArguments);
+            }
+            runFor(3s);
+            if (rowsIn(file) < 1)
+                return failed("the recording monitor records nothing");
+            const qint64 rowsBefore = rowsIn(file);
+            const qint64 bytesBefore = QFileInfo(file).size();
+            const auto costs = [&] {
+                return std::array{processCost(QString::number(monitors[0].processId())).cpuSeconds,
+                                  processCost(QString::number(monitors[1].processId())).cpuSeconds};
+            };
+            const std::array<double, 2> before = costs();
+            QElapsedTimer clock;
+            clock.start();
+            runFor(span);
+            const std::array<double, 2> after = costs();
+            seconds += double(clock.nsecsElapsed()) / 1e9;
+            for (size_t i = 0; i < monitors.size(); ++i)
+                cpuSeconds[i == recorder] += after[i] - before[i];
+            rows += rowsIn(file) - rowsBefore;
+            bytes += QFileInfo(file).size() - bytesBefore;
+            for (QProcess &monitor : monitors) {
+                monitor.terminate();
+                monitor.waitForFinished();
+            }
+        }
+        const auto percent = [&](double cpu) { return 100 * cpu / seconds; };
+        const double more = cpuSeconds[1] / cpuSeconds[0] - 1;
+        const double bytesPerRow = double(bytes) / double(rows);
+        table.row(QStringLiteral("%1 reports/s sent unasked to two monitors at once, one recording, 2 × %2 s")
+                      .arg(rate)
+                      .arg(span.count()),
+                  QStringLiteral("CPU %1 % of one core without, %2 % with (%3%4 %); %5 rows/s of %6 bytes: "
+                                 "%7 MB an hour")
+                      .arg(percent(cpuSeconds[0]), 0, 'f', 2)
+                      .arg(percent(cpuSeconds[1]), 0, 'f', 2)
+                      .arg(more < 0 ? "" : "+")
+                      .arg(100 * more, 0, 'f', 1)
+                      .arg(double(rows) / seconds, 0, 'f', 1)
+                      .arg(bytesPerRow, 0, 'f', 1)
+                      .arg(bytesPerRow * double(rows) / seconds * 3600 / 1e6, 0, 'f', 2),
+                  target(QStringLiteral("< 10 % more CPU"), more < 0.1));
     }
     return 0;
 }
