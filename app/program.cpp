@@ -145,7 +145,9 @@ bool JoystickMonitor::record(std::unique_ptr<RowFile> file)
 {
     stopRecording();
     if (!file->isOpen()) {
-        window.showRecording(false, QStringLiteral("Not recording: cannot record to %1").arg(file->problem()));
+        const QString reason = QStringLiteral("Not recording: cannot record to %1").arg(file->problem());
+        qCWarning(lcRecording).noquote() << reason;
+        window.showRecording(false, reason);
         return false;
     }
     recording_ = std::make_unique<Recording>(*this, std::move(file));

@@ -31,7 +31,8 @@ public:
     void start();
 
     // Records every report to `file` from now on, in place of the recording
-    // before; false, with the reason in the window, when `file` is not open.
+    // before; false, with the reason logged and in the window, when `file`
+    // is not open.
     bool record(std::unique_ptr<RowFile> file);
     // Ends the recording, if any, its file synced and closed.
     void stopRecording();
