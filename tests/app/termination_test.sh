@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# The monitor recording a simulated board ends on SIGTERM and on SIGINT as
+# when its window is closed: exit status 0, the file ending on a whole row,
+# and the port's lock file gone with the port.
+#
+#   termination_test.sh MONITOR BOARD_SIM
+set -uo pipefail
+monitor="$1"
+sim="$2"
+dir="$(mktemp -d)"
+trap 'kill $(jobs -p) 2>/dev/null; wait; rm -rf "$dir"' EXIT
+export QT_QPA_PLATFORM=offscreen
+
+"$sim" > "$dir/pty" &
+for _ in $(seq 1 50); do [ -s "$dir/pty" ] && break; sleep 0.1; done
+pty="$(head -n 1 "$dir/pty")"
+pty_name="${pty#/dev/}"
+lock="/run/lock/LCK..${pty_name//\//_}"
+
+rows() { [ -f "$1" ] && grep -c $'\r$' "$1" || echo 0; }
+
+for signal in TERM INT; do
+    file="$dir/$signal.csv"
+    "$monitor" --port "$pty" --record "$file" 2> "$dir/$signal.log" &
+    pid=$!
+    for _ in $(seq 1 200); do [ "$(rows "$file")" -ge 4 ] && break; sleep 0.1; done
+    [ "$(rows "$file")" -ge 4 ] || { echo "SIG$signal: no rows recorded"; cat "$dir/$signal.log"; exit 1; }
+    [ -e "$lock" ] || { echo "SIG$signal: no lock file $lock while the port is open"; exit 1; }
+    kill -s "$signal" "$pid"
+    status=0
+    timeout 20 tail --pid="$pid" -f /dev/null || { echo "SIG$signal: the monitor did not end"; exit 1; }
+    wait "$pid" || status=$?
+    [ "$status" -eq 0 ] || { echo "SIG$signal: exit status $status"; exit 1; }
+    [ "$(tail -c 2 "$file" | od -An -c | tr -d ' ')" = '\r\n' ] || { echo "SIG$signal: the file ends inside a row"; exit 1; }
+    [ ! -e "$lock" ] || { echo "SIG$signal: $lock left behind"; exit 1; }
+done
