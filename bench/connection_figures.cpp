@@ -6,11 +6,10 @@
 
 #include <QElapsedTimer>
 #include <QProcess>
-#include <QSerialPort>
 
-// How the program follows the board: plugged in again, behind a busy port,
-// fallen silent; and what looking for it and waiting for it cost. All with
-// the link's real timing and the real serial layer.
+// How the program follows the board plugged in again, and what looking for
+// it and waiting for it cost. All with the link's real timing and the real
+// serial layer.
 
 using namespace std::chrono_literals;
 
@@ -73,64 +72,6 @@ int replugFigures(const QStringList &arguments)
     return 0;
 }
 
-// Another program holds the board's port when the monitor starts and lets
-// it go after a while; the monitor tries the busy port again at growing gaps.
-int busyPortFigures(const QStringList &arguments)
-{
-    const int holdSeconds = argument(arguments, 0, 10);
-    FigureTable table;
-    BoardSimulator board;
-    QSerialPort holder(board.slavePath());
-    if (!holder.open(QIODevice::ReadWrite))
-        return failed("cannot hold the board's port");
-    Monitor monitor({board.slavePath()}, LinkTiming{});
-    QElapsedTimer sinceStart;
-    double releasedAtMs = -1;
-    QTimer::singleShot(std::chrono::seconds(holdSeconds), &holder, [&] {
-        holder.close();
-        releasedAtMs = millisecondsSince(sinceStart);
-    });
-    sinceStart.start();
-    monitor.program.start();
-    if (!runUntil([&] { return monitor.link.boardFound(); }, 120s))
-        return failed("the board was not found after its port was released");
-    const double foundAtMs = millisecondsSince(sinceStart);
-    table.row(QStringLiteral("Board's port held by another program for %1 s from start → board found").arg(holdSeconds),
-              QStringLiteral("%1 s after start, %2 s after the release")
-                  .arg(foundAtMs / 1000, 0, 'f', 2)
-                  .arg((foundAtMs - releasedAtMs) / 1000, 0, 'f', 2));
-    return 0;
-}
-
-// The board stops answering while polled; after the silence limit the
-// link opens its port again (Scanning, the board's port first). The clock
-// runs from the last line received.
-int silenceFigures(const QStringList &arguments)
-{
-    const int repeats = argument(arguments, 0, 5);
-    FigureTable table;
-    std::vector<double> reopenedAfter;
-    for (int i = 0; i < repeats; ++i) {
-        BoardSimulator board;
-        Monitor monitor({board.slavePath()}, LinkTiming{});
-        QElapsedTimer sinceLine;
-        QObject::connect(&monitor.link, &Link::lineReceived, [&] { sinceLine.start(); });
-        monitor.program.start();
-        if (!runUntil([&] { return monitor.link.boardFound(); }) || !waitForState(monitor.link, LinkState::Polling, 5s))
-            return failed("the board was not found");
-        runFor(1s);
-        board.setAnswering(false);
-        if (waitForState(monitor.link, LinkState::Scanning, 15s))
-            reopenedAfter.push_back(millisecondsSince(sinceLine));
-    }
-    const Spread spread(reopenedAfter);
-    table.row(QStringLiteral("Board stops answering → its port opened again, %1 times").arg(repeats),
-              spread.describe("s", 2, 1000),
-              target(QStringLiteral("5 s silence limit, checked at each poll"),
-                     spread.size() == repeats && spread.at(0.5) >= 5000 && spread.worst() < 5500));
-    return 0;
-}
-
 // Whole searches of COM 1 to COM 7 on this system's devices, with a short
 // wait on each port that opens: what they cost is CPU, not waiting.
 int discoveryFigures(const QStringList &arguments)
@@ -165,31 +106,22 @@ int discoveryFigures(const QStringList &arguments)
     return 0;
 }
 
-// The program waiting for a board after a search that found none, on this
-// system's devices: in this process, then the installed program itself.
+// joystick-monitor waiting for a board after a search on this system's
+// devices that found none.
 int idleFigures(const QStringList &arguments)
 {
     const std::chrono::seconds span(argument(arguments, 0, 30));
     FigureTable table;
-    const auto show = [&](const QString &who, const CostOverTime &cost) {
-        table.row(QStringLiteral("Wake-ups waiting for a board, %1, over %2 s").arg(who).arg(cost.seconds, 0, 'f', 1),
-                  QStringLiteral("%1 a second; CPU %2 s").arg(cost.wakeUpsPerSecond, 0, 'f', 2).arg(cost.cpuSeconds, 0, 'f', 4),
-                  target(QStringLiteral("< 1 a second"), cost.wakeUpsPerSecond < 1));
-    };
-    {
-        JoystickMonitor program(ComPortMap::system());
-        program.start();
-        if (!waitForState(program.link, LinkState::Waiting, 60s))
-            return failed("the search did not end");
-        show(QStringLiteral("the program in this process"), costOver(QStringLiteral("self"), span));
-    }
     QProcess monitor;
     QByteArray log;
     QObject::connect(&monitor, &QProcess::readyReadStandardError, [&] { log += monitor.readAllStandardError(); });
     monitor.start(QStringLiteral(JOYSTICK_MONITOR), {});
     if (!runUntil([&] { return log.contains("no board found"); }, 60s))
         return failed("joystick-monitor did not end its search: " + QString::fromLocal8Bit(log));
-    show(QStringLiteral("joystick-monitor as its own process"), costOver(QString::number(monitor.processId()), span));
+    const CostOverTime cost = costOver(QString::number(monitor.processId()), span);
+    table.row(QStringLiteral("Wake-ups of joystick-monitor waiting for a board, over %1 s").arg(cost.seconds, 0, 'f', 1),
+              QStringLiteral("%1 a second; CPU %2 s").arg(cost.wakeUpsPerSecond, 0, 'f', 2).arg(cost.cpuSeconds, 0, 'f', 4),
+              target(QStringLiteral("< 1 a second"), cost.wakeUpsPerSecond < 1));
     monitor.kill();
     monitor.waitForFinished();
     return 0;

@@ -96,7 +96,5 @@ int recordingFigures(const QStringList &arguments);
 int memoryFigures(const QStringList &arguments);
 int watchDevice(const QStringList &arguments);
 int replugFigures(const QStringList &arguments);
-int busyPortFigures(const QStringList &arguments);
-int silenceFigures(const QStringList &arguments);
 int discoveryFigures(const QStringList &arguments);
 int idleFigures(const QStringList &arguments);

@@ -27,10 +27,8 @@ constexpr std::array kCommands{
     Command{"recording", "[SECONDS=30] [RATE...=5 1000]", "two monitors at once, one recording: CPU of each, row size", recordingFigures},
     Command{"memory", "[SECONDS=600] [GAP=30]", "CPU and resident memory while polling", memoryFigures},
     Command{"replug", "[CYCLES=100]", "the board replugged on COM 3 to its first report drawn", replugFigures},
-    Command{"busy", "[HOLD_SECONDS=10]", "the board's port held by another program, then freed", busyPortFigures},
-    Command{"silence", "[REPEATS=5]", "the board falling silent to its port opened again", silenceFigures},
     Command{"discovery", "[PORT_WAIT_MS=100] [SEARCHES=5]", "CPU of a search on this system's devices", discoveryFigures},
-    Command{"idle", "[SECONDS=30]", "wake-ups waiting for a board, in this process and as joystick-monitor", idleFigures},
+    Command{"idle", "[SECONDS=30]", "wake-ups of joystick-monitor waiting for a board", idleFigures},
     Command{"watch", "DEVICE", "no figure: the monitor on DEVICE until ended, for compare-cutecom", watchDevice},
 };
 
