@@ -40,7 +40,6 @@ public:
 private:
     RowFile(QString name, int descriptor, bool owned);
 
-    void startRows();
     void fail(int error, const QString &why);
     void release();
 
