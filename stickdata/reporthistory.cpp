@@ -1,0 +1,79 @@
+#include "stickdata/reporthistory.h"
+
+#include <algorithm>
+#include <ranges>
+
+Channels channelsOf(const Report &report)
+{
+    Channels values{};
+    std::copy(report.coordinates.begin(), report.coordinates.end(), values.begin());
+    for (size_t button = 0; button < report.pressed.size(); ++button)
+        values[BoardModel::kFirstButton + button] = report.pressed[button] ? 1 : 0;
+    return values;
+}
+
+namespace {
+
+// Widens the extremes `low` and `high` to take in those of `other`.
+void widen(Channels &low, Channels &high, const Channels &otherLow, const Channels &otherHigh)
+{
+    for (size_t channel = 0; channel < low.size(); ++channel) {
+        low[channel] = std::min(low[channel], otherLow[channel]);
+        high[channel] = std::max(high[channel], otherHigh[channel]);
+    }
+}
+
+} // namespace
+
+ReportHistory::ReportHistory(Time span, Time resolution)
+    : resolution_(resolution)
+    , samples_(size_t(span / resolution) + 1)
+{
+}
+
+// A clock that stood still or stepped back merges too: the newest sample
+// stays the newest.
+void ReportHistory::add(Time at, const Report &report)
+{
+    const Channels values = channelsOf(report);
+    if (!samples_.empty() && at - samples_.back().at < resolution_) {
+        HistorySample &newest = samples_.back();
+        widen(newest.low, newest.high, values, values);
+        newest.last = values;
+        return;
+    }
+    samples_.push({at, values, values, values});
+}
+
+size_t ReportHistory::firstFrom(Time at) const
+{
+    const auto indices = std::views::iota(size_t{0}, samples_.size());
+    return *std::ranges::partition_point(indices, [&](size_t i) { return samples_[i].at < at; });
+}
+
+std::vector<PlotColumn> plotColumns(const ReportHistory &history, ReportHistory::Time from,
+                                    ReportHistory::Time to, size_t columns, ReportHistory::Time longestJoin)
+{
+    std::vector<PlotColumn> plot(columns);
+    if (columns == 0 || to <= from)
+        return plot;
+    const Ring<HistorySample> &samples = history.samples();
+    const double columnsPerNanosecond = double(columns) / double((to - from).count());
+    for (size_t i = history.firstFrom(from); i < samples.size() && samples[i].at <= to; ++i) {
+        const HistorySample &sample = samples[i];
+        const auto index = std::min(columns - 1, size_t(double((sample.at - from).count()) * columnsPerNanosecond));
+        PlotColumn &column = plot[index];
+        if (column.empty) {
+            column = {.empty = false,
+                      .joinsPrevious = i > 0 && sample.at - samples[i - 1].at <= longestJoin,
+                      .first = sample.last,
+                      .last = sample.last,
+                      .low = sample.low,
+                      .high = sample.high};
+            continue;
+        }
+        widen(column.low, column.high, sample.low, sample.high);
+        column.last = sample.last;
+    }
+    return plot;
+}

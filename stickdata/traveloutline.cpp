@@ -1,0 +1,27 @@
+#include "stickdata/traveloutline.h"
+
+#include <cmath>
+#include <numbers>
+
+// A position at the very centre has no direction and widens nothing.
+void TravelOutline::add(QPoint position)
+{
+    const double dx = position.x() - kCentre;
+    const double dy = position.y() - kCentre;
+    const double distance = dx * dx + dy * dy;
+    if (distance == 0)
+        return;
+    const double turn = (std::atan2(dy, dx) + std::numbers::pi) / (2 * std::numbers::pi);
+    Reach &reach = furthest_[size_t(int(turn * kDirections) % kDirections)];
+    if (distance > reach.distance)
+        reach = {position, distance};
+}
+
+std::vector<QPoint> TravelOutline::outline() const
+{
+    std::vector<QPoint> points;
+    for (const Reach &reach : furthest_)
+        if (reach.distance > 0)
+            points.push_back(reach.position);
+    return points;
+}

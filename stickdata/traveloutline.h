@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QPoint>
+
+#include <array>
+#include <vector>
+
+// The outline of every position a stick reached: in each of a fixed number
+// of equal directions around the centre of its 1024 x 1024 unit space, the
+// position furthest from that centre. Its shape shows the stick's range
+// and how round its travel is, in memory that does not grow.
+class TravelOutline {
+public:
+    static constexpr int kDirections = 72;
+    static constexpr double kCentre = 512.0;
+
+    void add(QPoint position);
+    void clear() { furthest_ = {}; }
+
+    // The furthest positions, going round the centre; directions never
+    // reached are left out.
+    std::vector<QPoint> outline() const;
+
+private:
+    struct Reach {
+        QPoint position;
+        // Squared distance from the centre; 0 while never reached.
+        double distance = 0;
+    };
+    std::array<Reach, kDirections> furthest_{};
+};
