@@ -1,0 +1,315 @@
+#include "window/historyplot.h"
+
+#include "window/tracestyle.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPolygonF>
+
+#include <array>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+// A sample every millisecond at most: 30,001 samples of 48 bytes cover
+// the span at any rate, and 1000 reports a second keep nearly all their own.
+constexpr HistoryPlot::Time kResolution = 1ms;
+// Reports further apart than this are not joined by a line: the board was
+// silent or lost in between. A polled board answers five times a second.
+constexpr HistoryPlot::Time kLongestJoin = 1s;
+constexpr HistoryPlot::Time kTimeMark = 5s;
+constexpr std::array<int16_t, 5> kValueMarks{0, 256, 512, 768, 1023};
+constexpr double kFullScale = 1023;
+constexpr int kGap = 6;
+constexpr int kSwatch = 16;
+
+double secondsOf(HistoryPlot::Time time)
+{
+    return std::chrono::duration<double>(time).count();
+}
+
+// Where `value` goes on the fixed scale over `area`: 1023 at its top, 0 at
+// its bottom.
+double yOf(const QRectF &area, int16_t value)
+{
+    return area.bottom() - value * area.height() / kFullScale;
+}
+
+void drawRun(QPainter &painter, const QPolygonF &run)
+{
+    if (run.size() == 1)
+        painter.drawPoint(run.front());
+    else
+        painter.drawPolyline(run);
+}
+
+// An axis over `area`: a line through the columns, broken where they are
+// not joined, going in each column from its first value through its
+// extremes to its last.
+void drawAxis(QPainter &painter, const std::vector<PlotColumn> &columns, size_t channel, const QRectF &area)
+{
+    QPolygonF run;
+    for (size_t index = 0; index < columns.size(); ++index) {
+        const PlotColumn &column = columns[index];
+        if (column.empty)
+            continue;
+        if (!column.joinsPrevious && !run.isEmpty()) {
+            drawRun(painter, run);
+            run.clear();
+        }
+        const double x = area.left() + double(index) + 0.5;
+        for (const int16_t value :
+             {column.first[channel], column.low[channel], column.high[channel], column.last[channel]})
+            if (const QPointF point(x, yOf(area, value)); run.isEmpty() || run.back() != point)
+                run << point;
+    }
+    if (!run.isEmpty())
+        drawRun(painter, run);
+}
+
+// A button's lane filled from each column where it was pressed to where
+// it was next seen up, or to the next break in the reports.
+void drawButton(QPainter &painter, const std::vector<PlotColumn> &columns, size_t channel, const QRectF &lane,
+                const QColor &colour)
+{
+    bool pressed = false;
+    size_t pressedFrom = 0;
+    size_t lastSeen = 0;
+    const auto fillTo = [&](size_t to) {
+        painter.fillRect(QRectF(lane.left() + double(pressedFrom), lane.top(), double(to - pressedFrom), lane.height()),
+                         colour);
+        pressed = false;
+    };
+    for (size_t index = 0; index < columns.size(); ++index) {
+        const PlotColumn &column = columns[index];
+        if (column.empty)
+            continue;
+        if (pressed && !column.joinsPrevious)
+            fillTo(lastSeen + 1);
+        if (!pressed && column.high[channel]) {
+            pressed = true;
+            pressedFrom = index;
+        }
+        if (pressed && !column.last[channel])
+            fillTo(index + 1);
+        lastSeen = index;
+    }
+    if (pressed)
+        fillTo(lastSeen + 1);
+}
+
+} // namespace
+
+struct HistoryPlot::Areas {
+    QRect legend;
+    QRect axes;
+    // A4's lane, then A5's.
+    std::array<QRect, 2> buttons;
+    QRect timeScale;
+
+    double xOf(Time before) const
+    {
+        return axes.left() + axes.width() * (1 - double(before.count()) / double(kSpan.count()));
+    }
+};
+
+HistoryPlot::HistoryPlot(QWidget *parent)
+    : QWidget(parent)
+    , history_(kSpan, kResolution)
+    , pacer_(PresentSchedule::Part::Sticks, [this] { update(); })
+{
+    setMouseTracking(true);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void HistoryPlot::add(Time at, const Report &report)
+{
+    history_.add(at, report);
+    if (!isPaused())
+        pacer_.changed();
+}
+
+void HistoryPlot::clear()
+{
+    history_.clear();
+    pacer_.changed();
+}
+
+// The pause keeps a copy of the history, so that the frozen view stays
+// whole however long the pause and however fast reports come in.
+void HistoryPlot::setPaused(bool paused)
+{
+    if (paused == isPaused())
+        return;
+    if (paused)
+        frozen_ = history_;
+    else
+        frozen_.reset();
+    update();
+}
+
+void HistoryPlot::setLive(bool live)
+{
+    if (live == live_)
+        return;
+    live_ = live;
+    update();
+}
+
+// A legend at the top; the value scale on the left; under the axes the
+// buttons' lanes, then the time scale.
+HistoryPlot::Areas HistoryPlot::areas() const
+{
+    const int line = fontMetrics().height();
+    const int left = fontMetrics().horizontalAdvance(QStringLiteral("1023")) + 2 * kGap;
+    const int width = qMax(1, this->width() - left - 2 * kGap);
+    Areas areas;
+    areas.legend = QRect(left, kGap, width, line);
+    areas.timeScale = QRect(left, height() - kGap - line, width, line);
+    areas.buttons[1] = QRect(left, areas.timeScale.top() - kGap - line, width, line);
+    areas.buttons[0] = areas.buttons[1].translated(0, -line - kGap / 2);
+    const int top = areas.legend.bottom() + kGap + line / 2;
+    areas.axes = QRect(left, top, width, qMax(1, areas.buttons[0].top() - 2 * kGap - top));
+    return areas;
+}
+
+void HistoryPlot::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.fillRect(rect(), palette().base());
+    const Areas areas = this->areas();
+    drawScale(painter, areas);
+    drawLegend(painter, areas);
+    const Ring<HistorySample> &samples = shownHistory().samples();
+    if (samples.empty()) {
+        painter.setPen(palette().text().color());
+        painter.drawText(areas.axes, Qt::AlignCenter, tr("Waiting for reports"));
+        return;
+    }
+    const Time end = samples.back().at;
+    drawTraces(painter, areas, end);
+    if (isPaused()) {
+        painter.setPen(palette().text().color());
+        painter.drawText(areas.axes.adjusted(kGap, kGap, -kGap, 0), Qt::AlignRight | Qt::AlignTop, tr("Paused"));
+    }
+    drawPointer(painter, areas, end);
+}
+
+void HistoryPlot::drawScale(QPainter &painter, const Areas &areas) const
+{
+    painter.setPen(palette().mid().color());
+    painter.drawRect(areas.axes.adjusted(0, 0, -1, -1));
+    for (const QRect &lane : areas.buttons)
+        painter.drawRect(lane.adjusted(0, 0, -1, -1));
+    const int line = fontMetrics().height();
+    for (const int16_t value : kValueMarks) {
+        const double y = yOf(areas.axes, value);
+        painter.setPen(palette().mid().color());
+        painter.drawLine(QPointF(areas.axes.left(), y), QPointF(areas.axes.right(), y));
+        painter.setPen(palette().text().color());
+        painter.drawText(QRectF(0, y - line / 2.0, areas.axes.left() - kGap, line), Qt::AlignRight | Qt::AlignVCenter,
+                         QString::number(value));
+    }
+    for (size_t button = 0; button < areas.buttons.size(); ++button)
+        painter.drawText(QRect(0, areas.buttons[button].top(), areas.axes.left() - kGap, line),
+                         Qt::AlignRight | Qt::AlignVCenter,
+                         QStringLiteral("A%1").arg(BoardModel::kFirstButton + button));
+    for (Time before = 0s; before <= kSpan; before += kTimeMark) {
+        const double x = areas.xOf(before);
+        painter.setPen(palette().mid().color());
+        painter.drawLine(QPointF(x, areas.axes.top()), QPointF(x, areas.buttons[1].bottom()));
+        painter.setPen(palette().text().color());
+        const QString label = before == 0s ? tr("now") : tr("-%1 s").arg(secondsOf(before));
+        painter.drawText(QRectF(x - 40, areas.timeScale.top(), 80, line), Qt::AlignCenter, label);
+    }
+}
+
+void HistoryPlot::drawLegend(QPainter &painter, const Areas &areas) const
+{
+    int x = areas.legend.left();
+    const int middle = areas.legend.center().y();
+    for (const tracestyle::ChannelStyle &channel : tracestyle::kChannels) {
+        painter.setPen(QPen(tracestyle::shown(QColor(channel.colour), live_), 3));
+        painter.drawLine(x, middle, x + kSwatch, middle);
+        x += kSwatch + kGap / 2;
+        const QString label = QString::fromLatin1(channel.label);
+        painter.setPen(palette().text().color());
+        painter.drawText(QRect(x, areas.legend.top(), areas.legend.right() - x, areas.legend.height()),
+                         Qt::AlignLeft | Qt::AlignVCenter, label);
+        x += fontMetrics().horizontalAdvance(label) + 2 * kGap;
+    }
+}
+
+// One column a pixel, so that each pixel shows the extremes it stands for.
+void HistoryPlot::drawTraces(QPainter &painter, const Areas &areas, Time end) const
+{
+    const std::vector<PlotColumn> columns =
+        plotColumns(shownHistory(), end - kSpan, end, size_t(areas.axes.width()), kLongestJoin);
+    painter.save();
+    painter.setClipRect(areas.axes.united(areas.buttons[1]));
+    for (size_t channel = 0; channel < tracestyle::kChannels.size(); ++channel) {
+        const QColor colour = tracestyle::shown(QColor(tracestyle::kChannels[channel].colour), live_);
+        if (channel < size_t(BoardModel::kFirstButton)) {
+            painter.setPen(QPen(colour, 0));
+            drawAxis(painter, columns, channel, areas.axes);
+        } else {
+            const QRect lane = areas.buttons[channel - BoardModel::kFirstButton];
+            drawButton(painter, columns, channel, QRectF(lane).adjusted(0, 2, 0, -2), colour);
+        }
+    }
+    painter.restore();
+}
+
+void HistoryPlot::drawPointer(QPainter &painter, const Areas &areas, Time end) const
+{
+    if (!pointerX_ || *pointerX_ < areas.axes.left() || *pointerX_ > areas.axes.right())
+        return;
+    const Time before((areas.axes.right() - *pointerX_) * kSpan.count() / areas.axes.width());
+    const QString values = valuesAt(end - before, end);
+    if (values.isEmpty())
+        return;
+    painter.setPen(QPen(palette().text().color(), 1, Qt::DashLine));
+    painter.drawLine(*pointerX_, areas.axes.top(), *pointerX_, areas.buttons[1].bottom());
+    const QRect box = fontMetrics().boundingRect(values).adjusted(-kGap / 2, 0, kGap / 2, 0);
+    const QRect placed = box.translated(areas.axes.topLeft() - box.topLeft() + QPoint(kGap, kGap));
+    QColor backdrop = palette().base().color();
+    backdrop.setAlpha(220);
+    painter.fillRect(placed, backdrop);
+    painter.setPen(palette().text().color());
+    painter.drawText(placed, Qt::AlignCenter, values);
+}
+
+// The sample nearest to `at` among those shown, with its time before the
+// newest; a sample that merged several reports shows their latest.
+QString HistoryPlot::valuesAt(Time at, Time end) const
+{
+    const ReportHistory &history = shownHistory();
+    const Ring<HistorySample> &samples = history.samples();
+    size_t index = history.firstFrom(at);
+    if (index == samples.size() || (index > 0 && at - samples[index - 1].at < samples[index].at - at))
+        --index;
+    const HistorySample &sample = samples[index];
+    if (sample.at < end - kSpan)
+        return {};
+    QString text = tr("%1 s").arg(-secondsOf(end - sample.at), 0, 'f', 2);
+    for (size_t channel = 0; channel < sample.last.size(); ++channel) {
+        const QString value = channel < size_t(BoardModel::kFirstButton) ? QString::number(sample.last[channel])
+                              : sample.last[channel]                     ? tr("pressed")
+                                                                         : tr("up");
+        text += QStringLiteral("   A%1 %2").arg(channel).arg(value);
+    }
+    return text;
+}
+
+void HistoryPlot::mouseMoveEvent(QMouseEvent *event)
+{
+    pointerX_ = qRound(event->position().x());
+    update();
+}
+
+void HistoryPlot::leaveEvent(QEvent *)
+{
+    pointerX_.reset();
+    update();
+}

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "stickdata/reporthistory.h"
+#include "window/framepacer.h"
+
+#include <QWidget>
+
+#include <chrono>
+#include <optional>
+
+// The board's channels over the last 30 seconds: the four axes on a fixed
+// 0 to 1023 scale, one colour each with a legend, and the two buttons as
+// step traces in a band under them. The right edge is the newest report.
+// Where there are more samples than pixels, each pixel column shows the
+// extremes of its samples. The time and the values under the pointer are
+// shown. A pause freezes the view while reports still come in; the view
+// is greyed while the board is lost.
+class HistoryPlot final : public QWidget {
+    Q_OBJECT
+
+public:
+    using Time = ReportHistory::Time;
+    static constexpr Time kSpan = std::chrono::seconds(30);
+
+    explicit HistoryPlot(QWidget *parent = nullptr);
+
+    // A report and the monotonic time it arrived.
+    void add(Time at, const Report &report);
+    void clear();
+    void setPaused(bool paused);
+    bool isPaused() const { return frozen_.has_value(); }
+    void setLive(bool live);
+
+    QSize sizeHint() const override { return {720, 360}; }
+    QSize minimumSizeHint() const override { return {320, 200}; }
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void leaveEvent(QEvent *event) override;
+
+private:
+    struct Areas;
+    Areas areas() const;
+    const ReportHistory &shownHistory() const { return frozen_ ? *frozen_ : history_; }
+    void drawScale(QPainter &painter, const Areas &areas) const;
+    void drawLegend(QPainter &painter, const Areas &areas) const;
+    void drawTraces(QPainter &painter, const Areas &areas, Time end) const;
+    void drawPointer(QPainter &painter, const Areas &areas, Time end) const;
+    QString valuesAt(Time at, Time end) const;
+
+    ReportHistory history_;
+    // What the view shows while paused: the history as the pause found it.
+    std::optional<ReportHistory> frozen_;
+    FramePacer pacer_;
+    bool live_ = true;
+    std::optional<int> pointerX_;
+};

@@ -1,0 +1,74 @@
+#pragma once
+
+#include "stickdata/reporthistory.h"
+#include "stickdata/traveloutline.h"
+#include "window/framepacer.h"
+
+#include <QPointF>
+#include <QSizeF>
+#include <QWidget>
+
+#include <chrono>
+#include <optional>
+
+// Which of a report's channels belong to one stick.
+struct StickChannels {
+    size_t x;
+    size_t y;
+    size_t button;
+};
+constexpr StickChannels kLeftStick{0, 1, 5};
+constexpr StickChannels kRightStick{2, 3, 4};
+
+// Where a stick rests and how far around it its values mean nothing, in
+// drawing units: half the dead zone's width on each axis.
+struct StickCalibration {
+    QPointF centre;
+    QSizeF deadZone;
+};
+
+// One stick, large, in the largest square the widget holds, on the
+// 1024 x 1024 unit space of the board's coordinates (y downwards): its
+// position now, red or blue as its button is up or pressed; a trail of the
+// last two seconds, fading with age; the outline of every position reached
+// since the last reset; and the centre and dead zone, once known. Greyed
+// while the board is lost.
+class StickView final : public QWidget {
+    Q_OBJECT
+
+public:
+    using Time = ReportHistory::Time;
+    static constexpr Time kTrailSpan = std::chrono::seconds(2);
+
+    explicit StickView(StickChannels channels, QWidget *parent = nullptr);
+
+    // A report and the monotonic time it arrived.
+    void add(Time at, const Report &report);
+    // Nothing is drawn for the calibration while it is unknown.
+    void setCalibration(const std::optional<StickCalibration> &calibration);
+    void setLive(bool live);
+    // Forgets the outline and the trail; the position now stays.
+    void reset();
+
+    QSize sizeHint() const override { return {320, 320}; }
+    QSize minimumSizeHint() const override { return {120, 120}; }
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    QRectF square() const;
+    QColor shown(const QColor &colour) const;
+    void drawOutline(QPainter &painter) const;
+    void drawTrail(QPainter &painter) const;
+    void drawCalibration(QPainter &painter) const;
+    void drawPosition(QPainter &painter) const;
+
+    const StickChannels channels_;
+    ReportHistory trail_;
+    TravelOutline outline_;
+    std::optional<Channels> now_;
+    std::optional<StickCalibration> calibration_;
+    bool live_ = true;
+    FramePacer pacer_;
+};
