@@ -52,16 +52,17 @@ size_t ReportHistory::firstFrom(Time at) const
 }
 
 std::vector<PlotColumn> plotColumns(const ReportHistory &history, ReportHistory::Time from,
-                                    ReportHistory::Time to, size_t columns, ReportHistory::Time longestJoin)
+                                    ReportHistory::Time columnWidth, size_t columns, ReportHistory::Time longestJoin)
 {
     std::vector<PlotColumn> plot(columns);
-    if (columns == 0 || to <= from)
+    if (columnWidth <= ReportHistory::Time::zero())
         return plot;
     const Ring<HistorySample> &samples = history.samples();
-    const double columnsPerNanosecond = double(columns) / double((to - from).count());
-    for (size_t i = history.firstFrom(from); i < samples.size() && samples[i].at <= to; ++i) {
+    for (size_t i = history.firstFrom(from); i < samples.size(); ++i) {
         const HistorySample &sample = samples[i];
-        const auto index = std::min(columns - 1, size_t(double((sample.at - from).count()) * columnsPerNanosecond));
+        const auto index = size_t((sample.at - from) / columnWidth);
+        if (index >= columns)
+            break;
         PlotColumn &column = plot[index];
         if (column.empty) {
             column = {.empty = false,

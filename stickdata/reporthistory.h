@@ -64,10 +64,12 @@ struct PlotColumn {
     Channels high{};
 };
 
-// The samples from `from` to `to` (both included) spread over `columns`
-// columns of equal time, each keeping its samples' first and last values
-// and their extremes, so that a one-sample spike survives however many
-// samples share its column. A line joins a column to the sample before it
-// when that came at most `longestJoin` earlier.
+// The samples from `from` on spread over `columns` columns `columnWidth`
+// long, each keeping its samples' first and last values and their
+// extremes, so that a one-sample spike survives however many samples share
+// its column. A merged sample counts as its latest value for the first and
+// last. A line joins a column to the sample before it when that came at
+// most `longestJoin` earlier. Whole nanoseconds place each sample, so that
+// columns counted from any `from` a whole number of columns apart agree.
 std::vector<PlotColumn> plotColumns(const ReportHistory &history, ReportHistory::Time from,
-                                    ReportHistory::Time to, size_t columns, ReportHistory::Time longestJoin);
+                                    ReportHistory::Time columnWidth, size_t columns, ReportHistory::Time longestJoin);

@@ -4,17 +4,20 @@
 #include <numbers>
 
 // A position at the very centre has no direction and widens nothing.
-void TravelOutline::add(QPoint position)
+double TravelOutline::add(QPoint position)
 {
     const double dx = position.x() - kCentre;
     const double dy = position.y() - kCentre;
     const double distance = dx * dx + dy * dy;
     if (distance == 0)
-        return;
+        return 0;
     const double turn = (std::atan2(dy, dx) + std::numbers::pi) / (2 * std::numbers::pi);
     Reach &reach = furthest_[size_t(int(turn * kDirections) % kDirections)];
-    if (distance > reach.distance)
-        reach = {position, distance};
+    if (distance <= reach.distance)
+        return 0;
+    const double further = std::sqrt(distance) - std::sqrt(reach.distance);
+    reach = {position, distance};
+    return further;
 }
 
 std::vector<QPoint> TravelOutline::outline() const

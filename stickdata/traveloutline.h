@@ -14,7 +14,9 @@ public:
     static constexpr int kDirections = 72;
     static constexpr double kCentre = 512.0;
 
-    void add(QPoint position);
+    // How far `position` moved the outline out, in units; 0 when it did
+    // not.
+    double add(QPoint position);
     void clear() { furthest_ = {}; }
 
     // The furthest positions, going round the centre; directions never

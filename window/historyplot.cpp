@@ -3,10 +3,12 @@
 #include "window/tracestyle.h"
 
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QPolygonF>
 
 #include <array>
+#include <utility>
 
 using namespace std::chrono_literals;
 
@@ -44,10 +46,11 @@ void drawRun(QPainter &painter, const QPolygonF &run)
         painter.drawPolyline(run);
 }
 
-// An axis over `area`: a line through the columns, broken where they are
-// not joined, going in each column from its first value through its
-// extremes to its last.
-void drawAxis(QPainter &painter, const std::vector<PlotColumn> &columns, size_t channel, const QRectF &area)
+// An axis on the scale of `area`, its first column at `left`: a line
+// through the columns, broken where they are not joined, going in each
+// column from its first value through its extremes to its last.
+void drawAxis(QPainter &painter, const std::vector<PlotColumn> &columns, size_t channel, double left,
+              const QRectF &area)
 {
     QPolygonF run;
     for (size_t index = 0; index < columns.size(); ++index) {
@@ -58,7 +61,7 @@ void drawAxis(QPainter &painter, const std::vector<PlotColumn> &columns, size_t 
             drawRun(painter, run);
             run.clear();
         }
-        const double x = area.left() + double(index) + 0.5;
+        const double x = left + double(index) + 0.5;
         for (const int16_t value :
              {column.first[channel], column.low[channel], column.high[channel], column.last[channel]})
             if (const QPointF point(x, yOf(area, value)); run.isEmpty() || run.back() != point)
@@ -70,15 +73,14 @@ void drawAxis(QPainter &painter, const std::vector<PlotColumn> &columns, size_t 
 
 // A button's lane filled from each column where it was pressed to where
 // it was next seen up, or to the next break in the reports.
-void drawButton(QPainter &painter, const std::vector<PlotColumn> &columns, size_t channel, const QRectF &lane,
-                const QColor &colour)
+void drawButton(QPainter &painter, const std::vector<PlotColumn> &columns, size_t channel, double left,
+                const QRectF &lane, const QColor &colour)
 {
     bool pressed = false;
     size_t pressedFrom = 0;
     size_t lastSeen = 0;
     const auto fillTo = [&](size_t to) {
-        painter.fillRect(QRectF(lane.left() + double(pressedFrom), lane.top(), double(to - pressedFrom), lane.height()),
-                         colour);
+        painter.fillRect(QRectF(left + double(pressedFrom), lane.top(), double(to - pressedFrom), lane.height()), colour);
         pressed = false;
     };
     for (size_t index = 0; index < columns.size(); ++index) {
@@ -107,6 +109,13 @@ struct HistoryPlot::Areas {
     // A4's lane, then A5's.
     std::array<QRect, 2> buttons;
     QRect timeScale;
+    // Where the columns are, a pixel each: inside the left and right edges
+    // of the axes' and the lanes' frames, from the axes' top to the lanes'
+    // bottom. Everything else drawn there is level, so the traces scroll.
+    QRect traces;
+
+    qint64 columns() const { return traces.width(); }
+    Time columnWidth() const { return kSpan / columns(); }
 
     double xOf(Time before) const
     {
@@ -117,7 +126,7 @@ struct HistoryPlot::Areas {
 HistoryPlot::HistoryPlot(QWidget *parent)
     : QWidget(parent)
     , history_(kSpan, kResolution)
-    , pacer_(PresentSchedule::Part::Sticks, [this] { update(); })
+    , pacer_(PresentSchedule::Part::Sticks, [this] { showNewSamples(); })
 {
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -133,7 +142,7 @@ void HistoryPlot::add(Time at, const Report &report)
 void HistoryPlot::clear()
 {
     history_.clear();
-    pacer_.changed();
+    showAnew();
 }
 
 // The pause keeps a copy of the history, so that the frozen view stays
@@ -146,7 +155,7 @@ void HistoryPlot::setPaused(bool paused)
         frozen_ = history_;
     else
         frozen_.reset();
-    update();
+    showAnew();
 }
 
 void HistoryPlot::setLive(bool live)
@@ -154,6 +163,43 @@ void HistoryPlot::setLive(bool live)
     if (live == live_)
         return;
     live_ = live;
+    background_ = QPixmap();
+    update();
+}
+
+// A frame of new samples: the traces scroll left by the columns the newest
+// sample moved on, and only the columns from the newest sample shown
+// before are painted again. Painting and sending the whole plot each frame
+// costs several times more (figures in bench/RESULTS.md). The pointer's
+// line and values do not scroll: while they show, the plot is painted
+// whole. At pixel densities other than 1, a scrolled plot was found to
+// differ from one painted whole by a row of device pixels along a line:
+// there the traces are painted whole.
+void HistoryPlot::showNewSamples()
+{
+    if (isPaused() || history_.samples().empty())
+        return;
+    const std::optional<Time> before = std::exchange(shownEnd_, history_.samples().back().at);
+    const Areas areas = this->areas();
+    const qint64 shift = *shownEnd_ / areas.columnWidth() - (before ? *before / areas.columnWidth() : 0);
+    if (!before || pointerX_ || shift < 0 || shift >= areas.columns()) {
+        update();
+        return;
+    }
+    if (shift > 0 && devicePixelRatio() != 1) {
+        update(areas.traces);
+        return;
+    }
+    if (shift > 0)
+        scroll(-int(shift), 0, areas.traces);
+    update(QRect(QPoint(areas.traces.right() - int(shift), areas.traces.top()), areas.traces.bottomRight()));
+}
+
+// The view aligned afresh to its newest sample and painted whole.
+void HistoryPlot::showAnew()
+{
+    const Ring<HistorySample> &samples = shownHistory().samples();
+    shownEnd_ = samples.empty() ? std::nullopt : std::optional(samples.back().at);
     update();
 }
 
@@ -162,7 +208,9 @@ void HistoryPlot::setLive(bool live)
 HistoryPlot::Areas HistoryPlot::areas() const
 {
     const int line = fontMetrics().height();
-    const int left = fontMetrics().horizontalAdvance(QStringLiteral("1023")) + 2 * kGap;
+    // Four digits' width, taken without laying out a text: the areas are
+    // worked out at every frame.
+    const int left = 4 * fontMetrics().horizontalAdvance(QLatin1Char('0')) + 2 * kGap;
     const int width = qMax(1, this->width() - left - 2 * kGap);
     Areas areas;
     areas.legend = QRect(left, kGap, width, line);
@@ -171,29 +219,51 @@ HistoryPlot::Areas HistoryPlot::areas() const
     areas.buttons[0] = areas.buttons[1].translated(0, -line - kGap / 2);
     const int top = areas.legend.bottom() + kGap + line / 2;
     areas.axes = QRect(left, top, width, qMax(1, areas.buttons[0].top() - 2 * kGap - top));
+    areas.traces = QRect(QPoint(left + 1, top), QPoint(areas.axes.right() - 1, areas.buttons[1].bottom()));
     return areas;
 }
 
-void HistoryPlot::paintEvent(QPaintEvent *)
+void HistoryPlot::paintEvent(QPaintEvent *event)
 {
-    QPainter painter(this);
-    painter.fillRect(rect(), palette().base());
     const Areas areas = this->areas();
-    drawScale(painter, areas);
-    drawLegend(painter, areas);
-    const Ring<HistorySample> &samples = shownHistory().samples();
-    if (samples.empty()) {
+    const QRect dirty = event->rect();
+    const qreal ratio = devicePixelRatio();
+    QPainter painter(this);
+    painter.drawPixmap(dirty.topLeft(), background(areas),
+                       QRectF(QPointF(dirty.topLeft()) * ratio, QSizeF(dirty.size()) * ratio));
+    if (!shownEnd_) {
         painter.setPen(palette().text().color());
         painter.drawText(areas.axes, Qt::AlignCenter, tr("Waiting for reports"));
         return;
     }
-    const Time end = samples.back().at;
-    drawTraces(painter, areas, end);
+    drawTraces(painter, areas, dirty);
     if (isPaused()) {
         painter.setPen(palette().text().color());
         painter.drawText(areas.axes.adjusted(kGap, kGap, -kGap, 0), Qt::AlignRight | Qt::AlignTop, tr("Paused"));
     }
-    drawPointer(painter, areas, end);
+    drawPointer(painter, areas);
+}
+
+void HistoryPlot::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::PaletteChange || event->type() == QEvent::FontChange
+        || event->type() == QEvent::StyleChange)
+        background_ = QPixmap();
+    QWidget::changeEvent(event);
+}
+
+const QPixmap &HistoryPlot::background(const Areas &areas)
+{
+    const qreal ratio = devicePixelRatio();
+    if (background_.size() == size() * ratio)
+        return background_;
+    background_ = QPixmap(size() * ratio);
+    background_.setDevicePixelRatio(ratio);
+    QPainter painter(&background_);
+    painter.fillRect(rect(), palette().base());
+    drawScale(painter, areas);
+    drawLegend(painter, areas);
+    return background_;
 }
 
 void HistoryPlot::drawScale(QPainter &painter, const Areas &areas) const
@@ -218,7 +288,7 @@ void HistoryPlot::drawScale(QPainter &painter, const Areas &areas) const
     for (Time before = 0s; before <= kSpan; before += kTimeMark) {
         const double x = areas.xOf(before);
         painter.setPen(palette().mid().color());
-        painter.drawLine(QPointF(x, areas.axes.top()), QPointF(x, areas.buttons[1].bottom()));
+        painter.drawLine(QPointF(x, areas.traces.bottom() + 1), QPointF(x, areas.timeScale.top()));
         painter.setPen(palette().text().color());
         const QString label = before == 0s ? tr("now") : tr("-%1 s").arg(secondsOf(before));
         painter.drawText(QRectF(x - 40, areas.timeScale.top(), 80, line), Qt::AlignCenter, label);
@@ -241,36 +311,45 @@ void HistoryPlot::drawLegend(QPainter &painter, const Areas &areas) const
     }
 }
 
-// One column a pixel, so that each pixel shows the extremes it stands for.
-void HistoryPlot::drawTraces(QPainter &painter, const Areas &areas, Time end) const
+// The columns in `dirty`, and before them those a line into them may come
+// from. The columns are counted in whole column widths of monotonic time,
+// so that a column is the same wherever the plot's edge stands.
+void HistoryPlot::drawTraces(QPainter &painter, const Areas &areas, const QRect &dirty) const
 {
+    const Time width = areas.columnWidth();
+    const qint64 firstShown = *shownEnd_ / width - areas.columns() + 1;
+    const qint64 joinable = kLongestJoin / width + 1;
+    const qint64 first = qMax<qint64>(0, dirty.left() - areas.traces.left() - joinable);
+    const qint64 end = qMin<qint64>(areas.columns(), dirty.right() - areas.traces.left() + 1);
+    if (end <= first)
+        return;
     const std::vector<PlotColumn> columns =
-        plotColumns(shownHistory(), end - kSpan, end, size_t(areas.axes.width()), kLongestJoin);
+        plotColumns(shownHistory(), (firstShown + first) * width, width, size_t(end - first), kLongestJoin);
+    const double left = areas.traces.left() + double(first);
     painter.save();
-    painter.setClipRect(areas.axes.united(areas.buttons[1]));
+    painter.setClipRect(dirty & areas.traces);
     for (size_t channel = 0; channel < tracestyle::kChannels.size(); ++channel) {
         const QColor colour = tracestyle::shown(QColor(tracestyle::kChannels[channel].colour), live_);
         if (channel < size_t(BoardModel::kFirstButton)) {
             painter.setPen(QPen(colour, 0));
-            drawAxis(painter, columns, channel, areas.axes);
+            drawAxis(painter, columns, channel, left, areas.axes);
         } else {
             const QRect lane = areas.buttons[channel - BoardModel::kFirstButton];
-            drawButton(painter, columns, channel, QRectF(lane).adjusted(0, 2, 0, -2), colour);
+            drawButton(painter, columns, channel, left, QRectF(lane).adjusted(0, 2, 0, -2), colour);
         }
     }
     painter.restore();
 }
 
-void HistoryPlot::drawPointer(QPainter &painter, const Areas &areas, Time end) const
+void HistoryPlot::drawPointer(QPainter &painter, const Areas &areas) const
 {
-    if (!pointerX_ || *pointerX_ < areas.axes.left() || *pointerX_ > areas.axes.right())
+    if (!pointerX_ || *pointerX_ < areas.traces.left() || *pointerX_ > areas.traces.right())
         return;
-    const Time before((areas.axes.right() - *pointerX_) * kSpan.count() / areas.axes.width());
-    const QString values = valuesAt(end - before, end);
+    const QString values = valuesAt(*shownEnd_ - (areas.traces.right() - *pointerX_) * areas.columnWidth());
     if (values.isEmpty())
         return;
     painter.setPen(QPen(palette().text().color(), 1, Qt::DashLine));
-    painter.drawLine(*pointerX_, areas.axes.top(), *pointerX_, areas.buttons[1].bottom());
+    painter.drawLine(*pointerX_, areas.traces.top(), *pointerX_, areas.traces.bottom());
     const QRect box = fontMetrics().boundingRect(values).adjusted(-kGap / 2, 0, kGap / 2, 0);
     const QRect placed = box.translated(areas.axes.topLeft() - box.topLeft() + QPoint(kGap, kGap));
     QColor backdrop = palette().base().color();
@@ -282,15 +361,16 @@ void HistoryPlot::drawPointer(QPainter &painter, const Areas &areas, Time end) c
 
 // The sample nearest to `at` among those shown, with its time before the
 // newest; a sample that merged several reports shows their latest.
-QString HistoryPlot::valuesAt(Time at, Time end) const
+QString HistoryPlot::valuesAt(Time at) const
 {
+    const Time end = *shownEnd_;
     const ReportHistory &history = shownHistory();
     const Ring<HistorySample> &samples = history.samples();
     size_t index = history.firstFrom(at);
     if (index == samples.size() || (index > 0 && at - samples[index - 1].at < samples[index].at - at))
         --index;
     const HistorySample &sample = samples[index];
-    if (sample.at < end - kSpan)
+    if (sample.at < end - kSpan || sample.at > end)
         return {};
     QString text = tr("%1 s").arg(-secondsOf(end - sample.at), 0, 'f', 2);
     for (size_t channel = 0; channel < sample.last.size(); ++channel) {

@@ -3,6 +3,7 @@
 #include "stickdata/reporthistory.h"
 #include "window/framepacer.h"
 
+#include <QPixmap>
 #include <QWidget>
 
 #include <chrono>
@@ -36,6 +37,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void changeEvent(QEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void leaveEvent(QEvent *event) override;
 
@@ -43,16 +45,25 @@ private:
     struct Areas;
     Areas areas() const;
     const ReportHistory &shownHistory() const { return frozen_ ? *frozen_ : history_; }
+    void showNewSamples();
+    void showAnew();
+    const QPixmap &background(const Areas &areas);
     void drawScale(QPainter &painter, const Areas &areas) const;
     void drawLegend(QPainter &painter, const Areas &areas) const;
-    void drawTraces(QPainter &painter, const Areas &areas, Time end) const;
-    void drawPointer(QPainter &painter, const Areas &areas, Time end) const;
-    QString valuesAt(Time at, Time end) const;
+    void drawTraces(QPainter &painter, const Areas &areas, const QRect &dirty) const;
+    void drawPointer(QPainter &painter, const Areas &areas) const;
+    QString valuesAt(Time at) const;
 
     ReportHistory history_;
     // What the view shows while paused: the history as the pause found it.
     std::optional<ReportHistory> frozen_;
+    // The time at the right edge of the traces on screen; none before the
+    // first report.
+    std::optional<Time> shownEnd_;
     FramePacer pacer_;
     bool live_ = true;
     std::optional<int> pointerX_;
+    // The scale and the legend, which change only with the size, the look
+    // and the board's liveness; null when they must be drawn again.
+    QPixmap background_;
 };

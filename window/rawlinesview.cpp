@@ -1,16 +1,13 @@
 #include "window/rawlinesview.h"
 
-#include <QAbstractListModel>
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
-#include <QColor>
 #include <QDateTime>
 #include <QFontDatabase>
-#include <QListView>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
-#include <QVBoxLayout>
 
 #include <algorithm>
 
@@ -18,6 +15,10 @@ namespace {
 
 constexpr QRgb kIgnoredColour = 0xc62828;
 constexpr char16_t kIgnoredMark = u'\u2717';
+// Longer lines are cut here: a board's lines are a few characters long,
+// and a line of thousands would cost its layout at every paint.
+constexpr qsizetype kShownCharacters = 200;
+constexpr int kTextMargin = 3;
 
 // Controls, invisible format characters (a direction override among them)
 // and line or paragraph separators would hide or rearrange what the board
@@ -35,10 +36,8 @@ bool needsEscape(QChar character)
     }
 }
 
-QString visible(const QString &text)
+QString visible(QStringView text)
 {
-    if (std::none_of(text.begin(), text.end(), needsEscape))
-        return text;
     QString shown;
     for (const QChar character : text) {
         if (!needsEscape(character))
@@ -55,94 +54,33 @@ QString shownLine(const ReceivedLine &line)
 {
     const QString time = QDateTime::fromMSecsSinceEpoch(line.receivedAt).time().toString(Qt::ISODateWithMs);
     const QChar mark = line.ignored ? QChar(kIgnoredMark) : QChar(u' ');
-    return time + QLatin1Char(' ') + mark + QLatin1Char(' ') + visible(line.text);
+    QString text = time + QLatin1Char(' ') + mark + QLatin1Char(' ') + visible(QStringView(line.text).left(kShownCharacters));
+    if (line.text.size() > kShownCharacters)
+        text += QStringLiteral("… (%1 characters)").arg(line.text.size());
+    return text;
 }
 
 } // namespace
 
-// The lines as last shown; only the rows in view are ever formatted.
-class ReceivedLinesModel final : public QAbstractListModel {
-public:
-    using QAbstractListModel::QAbstractListModel;
-
-    void show(const Ring<ReceivedLine> &lines)
-    {
-        beginResetModel();
-        lines_ = lines;
-        endResetModel();
-    }
-
-    int rowCount(const QModelIndex &parent) const override { return parent.isValid() ? 0 : int(lines_.size()); }
-
-    QVariant data(const QModelIndex &index, int role) const override
-    {
-        const ReceivedLine &line = lines_[size_t(index.row())];
-        if (role == Qt::DisplayRole)
-            return shownLine(line);
-        if (role == Qt::ForegroundRole && line.ignored)
-            return QColor(kIgnoredColour);
-        return {};
-    }
-
-private:
-    Ring<ReceivedLine> lines_{RawLinesView::kKeptLines};
-};
-
-// Draws a line's text in its colour, over the highlight when selected: the
-// style's item drawing lays out icons, check boxes and elision for every
-// row, which costs several times more for rows that have none.
-class PlainLineDelegate final : public QAbstractItemDelegate {
-public:
-    using QAbstractItemDelegate::QAbstractItemDelegate;
-
-    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override
-    {
-        const bool selected = option.state & QStyle::State_Selected;
-        if (selected)
-            painter->fillRect(option.rect, option.palette.highlight());
-        const QVariant colour = index.data(Qt::ForegroundRole);
-        painter->setPen(selected            ? option.palette.highlightedText().color()
-                        : colour.isValid() ? colour.value<QColor>()
-                                           : option.palette.text().color());
-        painter->drawText(option.rect.adjusted(kTextMargin, 0, 0, 0), Qt::AlignVCenter | Qt::TextSingleLine,
-                          index.data().toString());
-    }
-
-    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override
-    {
-        return {option.fontMetrics.horizontalAdvance(index.data().toString()) + 2 * kTextMargin,
-                option.fontMetrics.height()};
-    }
-
-private:
-    static constexpr int kTextMargin = 3;
-};
-
 RawLinesView::RawLinesView(QWidget *parent)
-    : QWidget(parent)
-    , model_(new ReceivedLinesModel(this))
-    , list_(new QListView(this))
+    : QAbstractScrollArea(parent)
     , pacer_(PresentSchedule::Part::Texts, [this] { showKept(); })
 {
-    auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(list_);
-    list_->setModel(model_);
-    list_->setUniformItemSizes(true);
-    list_->setItemDelegate(new PlainLineDelegate(list_));
-    list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    list_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    auto *copy = new QAction(tr("Copy"), list_);
+    setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    viewport()->setBackgroundRole(QPalette::Base);
+    verticalScrollBar()->setSingleStep(1);
+    auto *copy = new QAction(tr("Copy"), this);
     copy->setShortcut(QKeySequence::Copy);
-    copy->setShortcutContext(Qt::WidgetShortcut);
-    connect(copy, &QAction::triggered, this, &RawLinesView::copySelection);
-    list_->addAction(copy);
-    list_->setContextMenuPolicy(Qt::ActionsContextMenu);
+    copy->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    connect(copy, &QAction::triggered, this, [this] { QApplication::clipboard()->setText(shownText()); });
+    addAction(copy);
+    setContextMenuPolicy(Qt::ActionsContextMenu);
 }
 
 void RawLinesView::append(ReceivedLine line)
 {
     kept_.push(std::move(line));
+    ++received_;
     if (!paused_)
         pacer_.changed();
 }
@@ -151,35 +89,104 @@ void RawLinesView::setPaused(bool paused)
 {
     paused_ = paused;
     if (!paused_)
-        pacer_.changed();
+        showKept();
 }
 
 void RawLinesView::clear()
 {
     kept_.clear();
-    pacer_.changed();
+    showKept();
+    viewport()->update();
 }
 
-// The view shows the kept lines anew, and stays at the newest line when it
-// was there.
+QString RawLinesView::shownText() const
+{
+    QStringList lines;
+    for (size_t i = 0; i < shown_.size(); ++i)
+        lines << shownLine(shown_[i]);
+    return lines.join(QLatin1Char('\n'));
+}
+
+// The lines kept become the lines shown. At the newest line the view moves
+// on to the new newest; elsewhere it stays on the line it shows, unless
+// that was dropped.
 void RawLinesView::showKept()
 {
     if (paused_)
         return;
-    QScrollBar *const scroll = list_->verticalScrollBar();
+    const QScrollBar *scroll = verticalScrollBar();
     const bool following = scroll->value() == scroll->maximum();
-    model_->show(kept_);
-    if (following)
-        list_->scrollToBottom();
+    const quint64 shownBefore = shownEnd_;
+    shown_ = kept_;
+    shownEnd_ = received_;
+    const quint64 newestTop = shownEnd_ - std::min<quint64>(shown_.size(), quint64(wholeRows()));
+    moveTo(following ? newestTop : std::clamp(topLine_, firstShownLine(), newestTop));
+    const qint64 firstNewRow = std::max<qint64>(0, qint64(shownBefore) - qint64(topLine_));
+    if (firstNewRow <= wholeRows())
+        viewport()->update(0, int(firstNewRow) * lineHeight(), viewport()->width(), viewport()->height());
+    placeScrollBar();
 }
 
-// In the order shown, whatever order they were selected in.
-void RawLinesView::copySelection() const
+// Rows already on screen are moved rather than painted again; only the
+// rows that come into view are painted. Painting the whole view at every
+// refresh costs several times more (figures in bench/RESULTS.md).
+void RawLinesView::moveTo(quint64 topLine)
 {
-    QModelIndexList rows = list_->selectionModel()->selectedRows();
-    std::sort(rows.begin(), rows.end());
-    QStringList lines;
-    for (const QModelIndex &row : rows)
-        lines << row.data().toString();
-    QApplication::clipboard()->setText(lines.join(QLatin1Char('\n')));
+    const qint64 rows = qint64(topLine) - qint64(topLine_);
+    topLine_ = topLine;
+    if (rows == 0)
+        return;
+    if (std::abs(rows) >= wholeRows() + 1)
+        viewport()->update();
+    else
+        viewport()->scroll(0, -int(rows) * lineHeight());
+}
+
+void RawLinesView::placeScrollBar()
+{
+    placingScrollBar_ = true;
+    QScrollBar *scroll = verticalScrollBar();
+    scroll->setRange(0, int(shown_.size()) - std::min(int(shown_.size()), wholeRows()));
+    scroll->setPageStep(wholeRows());
+    scroll->setValue(int(topLine_ - firstShownLine()));
+    placingScrollBar_ = false;
+}
+
+// The user moved the scroll bar.
+void RawLinesView::scrollContentsBy(int, int)
+{
+    if (!placingScrollBar_)
+        moveTo(firstShownLine() + quint64(verticalScrollBar()->value()));
+}
+
+void RawLinesView::paintEvent(QPaintEvent *event)
+{
+    QPainter painter(viewport());
+    const int height = lineHeight();
+    const int ascent = fontMetrics().ascent();
+    const QRect dirty = event->rect();
+    for (int row = dirty.top() / height; row <= dirty.bottom() / height; ++row) {
+        const quint64 line = topLine_ + quint64(row);
+        if (line < firstShownLine() || line >= shownEnd_)
+            continue;
+        const ReceivedLine &received = shown_[line - firstShownLine()];
+        painter.setPen(received.ignored ? QColor(kIgnoredColour) : palette().text().color());
+        painter.drawText(kTextMargin, row * height + ascent, shownLine(received));
+    }
+}
+
+void RawLinesView::resizeEvent(QResizeEvent *event)
+{
+    QAbstractScrollArea::resizeEvent(event);
+    placeScrollBar();
+}
+
+int RawLinesView::lineHeight() const
+{
+    return qMax(1, fontMetrics().lineSpacing());
+}
+
+int RawLinesView::wholeRows() const
+{
+    return qMax(1, viewport()->height() / lineHeight());
 }

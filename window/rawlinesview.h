@@ -3,11 +3,8 @@
 #include "stickdata/ring.h"
 #include "window/framepacer.h"
 
+#include <QAbstractScrollArea>
 #include <QString>
-#include <QWidget>
-
-class QListView;
-class ReceivedLinesModel;
 
 // A device line as received, with the time it arrived and whether the
 // program made nothing of it.
@@ -21,10 +18,12 @@ struct ReceivedLine {
 // The board's own lines, the last few hundred, each after its local
 // receive time; an ignored line is marked with a cross and in another
 // colour; characters that would not show, or would break the line, are
-// shown as escapes. The view follows the newest line, taking in those
-// received within a frame together, unless paused: a pause freezes it
-// while lines are still kept. Selected lines are copied as text.
-class RawLinesView final : public QWidget {
+// shown as escapes, and a very long line is cut short. The view follows
+// the newest line, taking in those received within a text refresh
+// together, unless the user scrolled away from it or paused it: a pause
+// freezes it while lines are still kept. "Copy" puts the lines shown on
+// the clipboard.
+class RawLinesView final : public QAbstractScrollArea {
     Q_OBJECT
 
 public:
@@ -37,13 +36,33 @@ public:
     bool isPaused() const { return paused_; }
     void clear();
 
+    // The lines shown, as they read, one a text line.
+    QString shownText() const;
+
+    QSize sizeHint() const override { return {420, 320}; }
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void scrollContentsBy(int dx, int dy) override;
+
 private:
     void showKept();
-    void copySelection() const;
+    void placeScrollBar();
+    void moveTo(quint64 topLine);
+    quint64 firstShownLine() const { return shownEnd_ - shown_.size(); }
+    int lineHeight() const;
+    int wholeRows() const;
 
     Ring<ReceivedLine> kept_{kKeptLines};
-    ReceivedLinesModel *const model_;
-    QListView *const list_;
-    FramePacer pacer_;
+    // How many lines were appended: the number of the one after the newest.
+    quint64 received_ = 0;
+    // The lines the view shows, up to the number after the newest, and the
+    // number of the line at its top.
+    Ring<ReceivedLine> shown_{kKeptLines};
+    quint64 shownEnd_ = 0;
+    quint64 topLine_ = 0;
+    bool placingScrollBar_ = false;
     bool paused_ = false;
+    FramePacer pacer_;
 };

@@ -4,6 +4,8 @@
 #include "stickdata/traveloutline.h"
 #include "window/framepacer.h"
 
+#include <QLineF>
+#include <QPixmap>
 #include <QPointF>
 #include <QSizeF>
 #include <QWidget>
@@ -55,10 +57,28 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
+    // What the screen shows of what moves: the trail up to its newest
+    // sample, the last step of it and the dot.
+    struct Shown {
+        Time newest;
+        QLineF lastStep;
+        QPointF dot;
+    };
+
+    void showChanges();
+    void showAnew();
+    QRegion changedSince(const Shown &shown) const;
+    std::optional<Shown> nowShowing() const;
+    std::optional<size_t> shadeOfStep(size_t index, Time newest) const;
     QRectF square() const;
+    QTransform toPixels() const;
+    QRect pixelsAround(const QRectF &units) const;
+    double dotRadius() const;
     QColor shown(const QColor &colour) const;
+    const QPixmap &background();
     void drawOutline(QPainter &painter) const;
     void drawTrail(QPainter &painter) const;
     void drawCalibration(QPainter &painter) const;
@@ -70,5 +90,13 @@ private:
     std::optional<Channels> now_;
     std::optional<StickCalibration> calibration_;
     bool live_ = true;
+    std::optional<Shown> shown_;
+    // How far, in units, the outline moved out in all since it was drawn,
+    // and when that came to a pixel.
+    double outlineUndrawn_ = 0;
+    std::optional<Time> outlineMovedAt_;
+    // The square, its guides, the outline and the calibration; null when
+    // they must be drawn again.
+    QPixmap background_;
     FramePacer pacer_;
 };
