@@ -92,6 +92,7 @@ private:
 int receiveFigures(const QStringList &arguments);
 int latencyFigures(const QStringList &arguments);
 int frameFigures(const QStringList &arguments);
+int viewFigures(const QStringList &arguments);
 int recordingFigures(const QStringList &arguments);
 int memoryFigures(const QStringList &arguments);
 int watchDevice(const QStringList &arguments);
