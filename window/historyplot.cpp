@@ -170,7 +170,8 @@ void HistoryPlot::setLive(bool live)
 // A frame of new samples: the traces scroll left by the columns the newest
 // sample moved on, and only the columns from the newest sample shown
 // before are painted again. Painting and sending the whole plot each frame
-// costs several times more (figures in bench/RESULTS.md). The pointer's
+// triples what the details views cost at 20 reports a second (figures in
+// bench/RESULTS.md). The pointer's
 // line and values do not scroll: while they show, the plot is painted
 // whole. At pixel densities other than 1, a scrolled plot was found to
 // differ from one painted whole by a row of device pixels along a line:
@@ -211,7 +212,8 @@ HistoryPlot::Areas HistoryPlot::areas() const
     // Four digits' width, taken without laying out a text: the areas are
     // worked out at every frame.
     const int left = 4 * fontMetrics().horizontalAdvance(QLatin1Char('0')) + 2 * kGap;
-    const int width = qMax(1, this->width() - left - 2 * kGap);
+    // At least one column inside the frame, however narrow the widget.
+    const int width = qMax(3, this->width() - left - 2 * kGap);
     Areas areas;
     areas.legend = QRect(left, kGap, width, line);
     areas.timeScale = QRect(left, height() - kGap - line, width, line);
@@ -252,6 +254,8 @@ void HistoryPlot::changeEvent(QEvent *event)
     QWidget::changeEvent(event);
 }
 
+// Laying the scale's texts out at every frame more than doubles what the
+// details views cost at 20 reports a second (figures in bench/RESULTS.md).
 const QPixmap &HistoryPlot::background(const Areas &areas)
 {
     const qreal ratio = devicePixelRatio();

@@ -128,8 +128,9 @@ void RawLinesView::showKept()
 }
 
 // Rows already on screen are moved rather than painted again; only the
-// rows that come into view are painted. Painting the whole view at every
-// refresh costs several times more (figures in bench/RESULTS.md).
+// rows that come into view are painted. At 20 reports a second that takes
+// about a fifth off what the details views cost (figures in
+// bench/RESULTS.md).
 void RawLinesView::moveTo(quint64 topLine)
 {
     const qint64 rows = qint64(topLine) - qint64(topLine_);

@@ -20,7 +20,10 @@ constexpr double kUnits = 1024;
 // draws, so that a frame still finds the steps that left the trail since
 // the frame before.
 constexpr StickView::Time kTrailResolution = 10ms;
-constexpr size_t kTrailShades = 8;
+// Four shades rather than eight halve the steps a frame paints again as
+// they cross into the next shade, and take about a fifth off what the
+// details views cost at 20 reports a second (figures in bench/RESULTS.md).
+constexpr size_t kTrailShades = 4;
 constexpr QRgb kOutlineColour = 0x2e7d32;
 constexpr QRgb kTrailColour = 0x1565c0;
 constexpr QRgb kCalibrationColour = 0xef6c00;
@@ -32,6 +35,8 @@ constexpr int kMargin = 4;
 // A stick going round its range moves the outline out by a little at many
 // reports, and drawing it anew paints the whole square: it is drawn again
 // once it has moved out by a pixel in all, half a second after that.
+// Drawing it at each move adds a third to what the details views cost at
+// 20 reports a second (figures in bench/RESULTS.md).
 constexpr double kOutlineStep = 1;
 constexpr StickView::Time kOutlineRefresh = 500ms;
 // Around what is drawn, in pixels: antialiasing strays past a line's end.
@@ -100,8 +105,9 @@ void StickView::reset()
 // A frame: only what changed since the frame before is painted again: the
 // steps of the trail that came, went or changed shade, the last step shown
 // and the dot where it was and where it is. Painting the whole square each
-// frame costs several times more (figures in bench/RESULTS.md). What lies
-// under the trail, once changed, is painted whole.
+// frame adds three quarters to what the details views cost at 20 reports
+// a second (figures in bench/RESULTS.md). What lies under the trail, once
+// changed, is painted whole.
 void StickView::showChanges()
 {
     const std::optional<Shown> before = std::exchange(shown_, nowShowing());

@@ -132,6 +132,8 @@ TEST(HistoryPlot, APauseFreezesTheViewWhileReportsStillComeIn)
     plot.setLive(false);
     EXPECT_EQ(countIn(plot.grab().toImage(), plot.rect(), saturated), 0) << "colour left while the board is lost";
     EXPECT_GT(countIn(after, plot.rect(), saturated), 1000);
+    plot.resize(3, 3);
+    EXPECT_FALSE(plot.grab().isNull()) << "however small";
 }
 
 // The plot scrolls its traces and paints only the new columns; whatever it
