@@ -115,7 +115,7 @@ TEST(EndToEnd, APortHeldByAnotherProgramIsTriedAgainUntilItIsFree)
     EXPECT_TRUE(monitor.window.Bconsola->toolTip().contains("busy")) << monitor.window.Bconsola->toolTip().toStdString();
 
     holder.close();
-    ASSERT_TRUE(runUntil([&] { return monitor.link.boardFound(); }, 10s));
+    ASSERT_TRUE(runUntil([&] { return monitor.link.state() == LinkState::Polling; }, 10s));
     EXPECT_EQ(monitor.window.Bconsola->text(), "OK PUERTO 1");
 }
 
