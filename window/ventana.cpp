@@ -7,8 +7,10 @@
 
 #include <QCloseEvent>
 #include <QContextMenuEvent>
+#include <QCursor>
 #include <QFileDialog>
 #include <QMenu>
+#include <QToolTip>
 
 #include <array>
 #include <chrono>
@@ -243,9 +245,13 @@ void ventana::showButtons()
 }
 
 // The status texts stay short; why a port failed goes in the console
-// box's tooltip.
+// box's tooltip. A tooltip on screen that shows the reason before is
+// brought up to date at once, and hidden when all is well: Qt would leave
+// the old reason in view until the pointer moves.
 void ventana::showProblem(const QString &reason)
 {
+    if (QToolTip::isVisible() && QToolTip::text() == Bconsola->toolTip())
+        QToolTip::showText(QCursor::pos(), reason, Bconsola);
     Bconsola->setToolTip(reason);
 }
 

@@ -9,6 +9,7 @@
 #include <QElapsedTimer>
 #include <QImage>
 #include <QRect>
+#include <QToolTip>
 #include <QWindow>
 
 #include <gtest/gtest.h>
@@ -124,6 +125,26 @@ TEST_P(LinkView, ShowsTheLinkTextsAndThePortProblemAsTheConsoleTooltip)
     window.bResultado->setText("old");
     emit link.polled();
     EXPECT_TRUE(window.bResultado->text().isEmpty()) << "every poll clears the result";
+}
+
+// A reason in view in the tooltip follows the link at once: a connection
+// that succeeds leaves no failure on screen.
+TEST(ConsoleTooltip, InViewFollowsTheReasonAtOnce)
+{
+    FakeLink link;
+    BoardModel model;
+    ventana window(link, model);
+    window.show();
+    emit link.problemChanged("COM2: no such port");
+    QToolTip::showText(window.Bconsola->mapToGlobal(QPoint(4, 4)), window.Bconsola->toolTip(), window.Bconsola);
+    if (!QToolTip::isVisible())
+        GTEST_SKIP() << "no tooltip is shown on this platform";
+
+    emit link.problemChanged("COM1 (/dev/ttyACM0): busy");
+    EXPECT_TRUE(QToolTip::isVisible());
+    EXPECT_EQ(QToolTip::text(), "COM1 (/dev/ttyACM0): busy");
+    emit link.problemChanged(QString());
+    EXPECT_TRUE(runUntil([] { return !QToolTip::isVisible(); }, std::chrono::seconds(2)));
 }
 
 // The test line stays however the report before it was shown: drawn at
