@@ -3,6 +3,8 @@
 #include "support/qtprinters.h"
 #include "support/virtualclock.h"
 
+#include <QTemporaryDir>
+
 #include <gtest/gtest.h>
 
 using namespace std::chrono_literals;
@@ -296,6 +298,47 @@ TEST_F(LinkTest, ARequestWithNoPortOpenIsShownAndChangesNothingElse)
     EXPECT_EQ(texts, QStringList({"Bconsola: Error COM 0"}));
     EXPECT_TRUE(problem.contains("no port is open"));
     EXPECT_EQ(link.state(), LinkState::Idle);
+    EXPECT_EQ(requestsSent, 0);
+}
+
+// What statistics count: every request written, by a poll or by hand, and
+// every over-long line once, the one still under way included.
+TEST_F(LinkTest, TellsEveryRequestWrittenAndEveryLineDropped)
+{
+    devices = {"/dev/ttyACM0"};
+    boardPort = 1;
+    link.buscarPuerto();
+    ASSERT_TRUE(runUntilState(LinkState::Polling));
+    runFor(1s);
+    link.sendRequest();
+    EXPECT_EQ(requestsSent, serial->written.count("DATA\n"));
+    EXPECT_GE(requestsSent, 5);
+
+    serial->receive(QByteArray(5000, '7') + "\nA0 1\n" + QByteArray(5000, '7'));
+    EXPECT_EQ(linesDropped, 2);
+    EXPECT_EQ(lines.constLast(), "A0 1");
+}
+
+// With the devices named, only their ports exist: COM 2 to 7 are neither
+// tried nor reported.
+TEST(NamedPorts, OnlyTheirPortsAreTriedAndSummedUp)
+{
+    const QTemporaryDir dir;
+    const auto ports = ComPortMap::named({dir.filePath("ttyGone")});
+    auto *serial = new FakeSerial(ports);
+    const auto clock = std::make_shared<VirtualClock>();
+    BoardLink link(std::unique_ptr<SerialControl>(serial), ports, fastTiming(), clock);
+    QStringList console;
+    QString problem;
+    QObject::connect(&link, &Link::consoleChanged, [&](const QString &text) { console.append(text); });
+    QObject::connect(&link, &Link::problemChanged, [&](const QString &reason) { problem = reason; });
+    link.buscarPuerto();
+    clock->advance(10s);
+
+    EXPECT_EQ(serial->attempts, QList<int16_t>({1}));
+    EXPECT_EQ(console, QStringList({"Error COM 1"}));
+    EXPECT_EQ(problem, "COM1: no such port");
+    EXPECT_EQ(link.state(), LinkState::Waiting);
 }
 
 TEST_F(LinkTest, ClosingEndsEveryStateAndReleasesThePort)
