@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QSignalBlocker>
 
 #include <utility>
 
@@ -19,6 +20,15 @@ const QStringList kLockFolders{QStringLiteral("/var/lock"),       QStringLiteral
 [[noreturn]] void fail(const QString &message, PortProblem problem = PortProblem::Other)
 {
     throw SerialError(message.toStdString(), problem);
+}
+
+// What takes a port away while it is open: the device gone (cable pulled,
+// pty hung up) reads as a read or resource error on Linux, and as an error
+// Qt cannot name on Windows.
+bool losesThePort(QSerialPort::SerialPortError error)
+{
+    return error == QSerialPort::ReadError || error == QSerialPort::ResourceError
+           || error == QSerialPort::UnknownError;
 }
 
 // The lock file of the port `port` has open: "LCK.." and the device's name
@@ -143,10 +153,22 @@ void SerialPortControl::open()
         const PortProblem problem = classifyOpenFailure(device, port_.error());
         fail(describeOpenFailure(commPort_, device, problem, port_.errorString()), problem);
     }
+    raiseDataTerminalReady();
     received_.clear();
     device_ = device;
     deviceLost_ = false;
     lockFile_ = ownLockFile(port_);
+}
+
+// A board with native USB sends nothing until the terminal says it is
+// ready, which Windows does not do by itself. A port that cannot say so (a
+// pty refuses with ENOTTY) works as well without: its refusal is neither
+// reported nor kept as the port's error.
+void SerialPortControl::raiseDataTerminalReady()
+{
+    const QSignalBlocker quiet(port_);
+    port_.setDataTerminalReady(true);
+    port_.clearError();
 }
 
 void SerialPortControl::close()
@@ -183,7 +205,7 @@ void SerialPortControl::deliverReceived()
 // the event loop while the port stays open; closing it stops that.
 void SerialPortControl::handleError(QSerialPort::SerialPortError error)
 {
-    if (error != QSerialPort::ReadError && error != QSerialPort::ResourceError)
+    if (!port_.isOpen() || !losesThePort(error))
         return;
     close();
     deviceLost_ = true;

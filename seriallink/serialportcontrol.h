@@ -42,6 +42,7 @@ public:
 private:
     void open();
     void close();
+    void raiseDataTerminalReady();
     void applySettings();
     void takeArrivedBytes();
     void deliverReceived();
