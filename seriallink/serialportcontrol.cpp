@@ -1,21 +1,14 @@
 #include "seriallink/serialportcontrol.h"
 
 #include "seriallink/portproblem.h"
+#include "seriallink/statustext.h"
 
-#include <QCoreApplication>
 #include <QFile>
 #include <QSignalBlocker>
 
 #include <utility>
 
 namespace {
-
-// The folders QSerialPort may keep a port's lock file in: the first of them
-// it may write to.
-const QStringList kLockFolders{QStringLiteral("/var/lock"),       QStringLiteral("/etc/locks"),
-                               QStringLiteral("/var/spool/locks"), QStringLiteral("/var/spool/uucp"),
-                               QStringLiteral("/tmp"),            QStringLiteral("/var/tmp"),
-                               QStringLiteral("/var/lock/lockdev"), QStringLiteral("/run/lock")};
 
 [[noreturn]] void fail(const QString &message, PortProblem problem = PortProblem::Other)
 {
@@ -29,21 +22,6 @@ bool losesThePort(QSerialPort::SerialPortError error)
 {
     return error == QSerialPort::ReadError || error == QSerialPort::ResourceError
            || error == QSerialPort::UnknownError;
-}
-
-// The lock file of the port `port` has open: "LCK.." and the device's name
-// under /dev, slashes as underscores, in a lock folder, with this process's
-// id on its first line. Empty when there is none.
-QString ownLockFile(const QSerialPort &port)
-{
-    const QString name = QStringLiteral("/LCK..") + QString(port.portName()).replace(u'/', u'_');
-    const QByteArray pid = QByteArray::number(QCoreApplication::applicationPid());
-    for (const QString &folder : kLockFolders) {
-        QFile lock(folder + name);
-        if (lock.open(QIODevice::ReadOnly) && lock.readLine().trimmed() == pid)
-            return lock.fileName();
-    }
-    return QString();
 }
 
 } // namespace
@@ -150,14 +128,14 @@ void SerialPortControl::open()
     port_.setPortName(device);
     applySettings();
     if (!port_.open(QIODevice::ReadWrite)) {
-        const PortProblem problem = classifyOpenFailure(device, port_.error());
-        fail(describeOpenFailure(commPort_, device, problem, port_.errorString()), problem);
+        const OpenFailure failure = explainOpenFailure(commPort_, device, port_.error(), port_.errorString(), locks_);
+        fail(failure.reason, failure.problem);
     }
     raiseDataTerminalReady();
     received_.clear();
     device_ = device;
     deviceLost_ = false;
-    lockFile_ = ownLockFile(port_);
+    lockFile_ = locks_.ownLockFile(device);
 }
 
 // A board with native USB sends nothing until the terminal says it is
@@ -217,13 +195,13 @@ void SerialPortControl::failAbsent() const
     const QString name = ports_->deviceName(commPort_);
     if (name.isEmpty())
         fail(QStringLiteral("COM%1: no such port").arg(commPort_), PortProblem::NoSuchDevice);
-    fail(describeOpenFailure(commPort_, name, PortProblem::NoSuchDevice, QString()), PortProblem::NoSuchDevice);
+    fail(explainAbsentDevice(commPort_, name), PortProblem::NoSuchDevice);
 }
 
 void SerialPortControl::failNotOpen() const
 {
     if (deviceLost_)
-        fail(QStringLiteral("COM%1 (%2): the device went away").arg(commPort_).arg(device_),
+        fail(statustext::portName(commPort_, device_) + QStringLiteral(": the device went away"),
              PortProblem::DeviceGone);
     fail(QStringLiteral("cannot write: no port is open"), PortProblem::NotOpen);
 }
