@@ -72,14 +72,6 @@ TEST_F(OpenedPort, OpensTheMappedDeviceAndTellsWhyOthersFail)
     EXPECT_THROW(control.setPortOpen(true), SerialError);
 }
 
-TEST_F(OpenedPort, RejectsSettingsItCannotHonour)
-{
-    EXPECT_THROW(control.setSettings("9600,n,8"), SerialError);
-    EXPECT_THROW(control.setInputMode(1), SerialError);
-    EXPECT_THROW(control.setInputLen(-1), SerialError);
-    EXPECT_THROW(control.setRThreshold(-1), SerialError);
-}
-
 TEST_F(OpenedPort, WritesEachCharacterAsOneByte)
 {
     QByteArray arrived;
