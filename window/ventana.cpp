@@ -3,6 +3,7 @@
 #include "seriallink/link.h"
 #include "stickdata/boardmodel.h"
 #include "window/panelstyle.h"
+#include "window/shortenedtext.h"
 #include "window/vbcolor.h"
 
 #include <QCloseEvent>
@@ -245,14 +246,17 @@ void ventana::showButtons()
 }
 
 // The status texts stay short; why a port failed goes in the console
-// box's tooltip. A tooltip on screen that shows the reason before is
-// brought up to date at once, and hidden when all is well: Qt would leave
-// the old reason in view until the pointer moves.
+// box's tooltip. The reason is logged whole elsewhere; a long device path
+// in it is shortened here, where it must fit on the screen. A tooltip on
+// screen that shows the reason before is brought up to date at once, and
+// hidden when all is well: Qt would leave the old reason in view until the
+// pointer moves.
 void ventana::showProblem(const QString &reason)
 {
+    const QString shown = shortenLongWords(reason);
     if (QToolTip::isVisible() && QToolTip::text() == Bconsola->toolTip())
-        QToolTip::showText(QCursor::pos(), reason, Bconsola);
-    Bconsola->setToolTip(reason);
+        QToolTip::showText(QCursor::pos(), shown, Bconsola);
+    Bconsola->setToolTip(shown);
 }
 
 void ventana::showRecording(bool active, const QString &state)
