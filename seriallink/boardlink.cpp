@@ -293,6 +293,8 @@ void BoardLink::boardLost(const SerialError &error)
     enter(Step::Settling);
 }
 
+// A silence reported during the wait on the board's port ends that wait,
+// whose end would only have moved the link on to Polling.
 void BoardLink::checkSilence()
 {
     const auto silent = clock_->now() - lastAnswer_;

@@ -52,7 +52,7 @@ struct LinkTiming {
 //   Idle                  -                Idle
 //   Scanning              port wait        Scanning  the keyword line identifies the board
 //   IdentifiedInPortWait  port wait, poll  Polling   (the wait on the board's port runs out)
-//   Polling               poll             Polling
+//   Polling               poll             Polling   any line is an answer; each poll checks the silence
 //   PollingSilent         poll             Polling   any line ends the reported silence
 //   Waiting               -                Waiting   a notice starts the settle delay
 //   Settling              settle           Waiting   (one look covers every notice)
