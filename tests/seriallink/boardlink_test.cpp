@@ -286,6 +286,20 @@ TEST_F(LinkTest, ABoardThatAnswersAgainBeforeTheLimitIsSimplyPolledOn)
     EXPECT_EQ(link.state(), LinkState::Polling);
 }
 
+// The loss is the news: the silence before it is not reported again over it.
+TEST_F(LinkTest, ASilentBoardThatGoesAwayIsReportedGone)
+{
+    devices = {"/dev/ttyACM0"};
+    boardPort = 1;
+    link.buscarPuerto();
+    ASSERT_TRUE(runUntilState(LinkState::Polling));
+    answering = false;
+    ASSERT_TRUE(runUntil([&] { return problem.contains("has not answered"); }));
+    serial->loseDevice();
+    ASSERT_TRUE(runUntilState(LinkState::Waiting));
+    EXPECT_TRUE(problem.contains("went away")) << problem.toStdString();
+}
+
 TEST_F(LinkTest, ARequestWithNoPortOpenIsShownAndChangesNothingElse)
 {
     link.sendRequest();
