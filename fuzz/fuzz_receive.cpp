@@ -25,9 +25,9 @@ namespace {
 struct Receiver {
     Receiver()
     {
-        QObject::connect(&session.link, &Link::lineReceived, &session.link,
+        QObject::connect(&session.link(), &Link::lineReceived, &session.link(),
                          [this](const QString &line) { lines.append(line); });
-        session.link.buscarPuerto();
+        session.link().buscarPuerto();
     }
 
     FakeSerial *const port = new FakeSerial;
@@ -90,7 +90,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     // each input starts on a fresh line.
     target.port->receive(QByteArray(1, '\n'));
     target.lines.clear();
-    const ModelSnapshot before = takeSnapshot(target.session.model);
+    const ModelSnapshot before = takeSnapshot(target.session.model());
 
     const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
     target.port->receive(bytes);
@@ -99,9 +99,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         checkLine(line);
     fuzzCheck(target.lines == completeLines(bytes),
               "the lines that arrive are the input's, control characters left out, those over the limit dropped");
-    fuzzCheck(target.session.link.linea().size() <= LineAssembler::kMaxLineLength,
+    fuzzCheck(target.session.link().linea().size() <= LineAssembler::kMaxLineLength,
               "the line being received stays within its limit");
     fuzzCheck(target.port->written.isEmpty(), "receiving sends nothing");
-    checkModelState(target.session.model, before, LineAssembler::kMaxLineLength, reportsClosedBy(target.lines));
+    checkModelState(target.session.model(), before, LineAssembler::kMaxLineLength, reportsClosedBy(target.lines));
     return 0;
 }

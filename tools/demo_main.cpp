@@ -1,5 +1,6 @@
 #include "app/commandline.h"
 #include "app/desktopidentity.h"
+#include "app/display.h"
 #include "app/program.h"
 #include "tools/boardsim.h"
 
@@ -181,7 +182,7 @@ int main(int argc, char *argv[])
     if (const auto exitStatus = commandline::parseInto(program, demoRules(), arguments, settings))
         return *exitStatus;
 
-    const auto app = JoystickMonitor::openDisplay(argc, argv);
+    const auto app = openDisplay(argc, argv);
     adoptDesktopIdentity();
     PluggableBoard board(settings.values);
     if (!board.isPresent()) {
