@@ -2,9 +2,11 @@
 #include "app/desktopidentity.h"
 #include "app/display.h"
 #include "app/program.h"
+#include "app/terminationsignals.h"
 #include "tools/boardsim.h"
 
 #include <QApplication>
+#include <QSocketNotifier>
 #include <QTimer>
 
 #include <algorithm>
@@ -182,6 +184,9 @@ int main(int argc, char *argv[])
     if (const auto exitStatus = commandline::parseInto(program, demoRules(), arguments, settings))
         return *exitStatus;
 
+    // SIGINT and SIGTERM close the window as its close box does, as the
+    // monitor's.
+    const int signalFd = terminationSignalFd();
     const auto app = openDisplay(argc, argv);
     adoptDesktopIdentity();
     PluggableBoard board(settings.values);
@@ -193,6 +198,8 @@ int main(int argc, char *argv[])
     scheduleAt(settings.replugAt, [&board] { board.plugIn(); });
 
     JoystickMonitor monitor(board.ports());
+    QSocketNotifier signalNotifier(signalFd, QSocketNotifier::Read);
+    QObject::connect(&signalNotifier, &QSocketNotifier::activated, &monitor.window(), &ventana::close);
     monitor.start();
     return app->exec();
 }
