@@ -1,5 +1,5 @@
-#include "app/program.h"
-#include "bench/figures.h"
+#include "app/display.h"
+#include "figures.h"
 
 #include <QApplication>
 
@@ -53,7 +53,7 @@ int main(int argc, char *argv[])
         return usage(stdout, 0);
     if (command == kCommands.end())
         return usage(stderr, 2);
-    JoystickMonitor::prepareDisplay();
+    prepareDisplay();
     QApplication app(argc, argv);
     return command->run(QCoreApplication::arguments().mid(2));
 }

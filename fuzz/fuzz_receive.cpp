@@ -26,10 +26,10 @@ namespace {
 struct Receiver {
     Receiver()
     {
-        QObject::connect(&session.link, &Link::lineReceived, &session.link,
+        QObject::connect(&session.link(), &Link::lineReceived, &session.link(),
                          [this](const QString &line) { lines.append(line); });
-        QObject::connect(&session.link, &Link::lineDropped, &session.link, [this] { ++dropped; });
-        session.link.buscarPuerto();
+        QObject::connect(&session.link(), &Link::lineDropped, &session.link(), [this] { ++dropped; });
+        session.link().buscarPuerto();
     }
 
     FakeSerial *const port = new FakeSerial;
@@ -105,7 +105,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     target.port->receive(QByteArray(1, '\n'));
     target.lines.clear();
     target.dropped = 0;
-    const ModelSnapshot before = takeSnapshot(target.session.model);
+    const ModelSnapshot before = takeSnapshot(target.session.model());
 
     const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
     target.port->receive(bytes);
@@ -118,6 +118,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     fuzzCheck(target.dropped == std::count_if(sent.begin(), sent.end(), isOverLong),
               "every line over the limit is told dropped once, the unfinished one as soon as it passes the limit");
     fuzzCheck(target.port->written.isEmpty(), "receiving sends nothing");
-    checkModelState(target.session.model, before, LineAssembler::kMaxLineLength, reportsClosedBy(target.lines));
+    checkModelState(target.session.model(), before, LineAssembler::kMaxLineLength, reportsClosedBy(target.lines));
     return 0;
 }

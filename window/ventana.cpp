@@ -58,13 +58,6 @@ PresentSchedule::Time steadyNow()
     return std::chrono::steady_clock::now().time_since_epoch();
 }
 
-// Ends the process at once; no close or unload handling runs.
-[[noreturn]] void endProgram()
-{
-    std::fflush(nullptr);
-    std::_Exit(EXIT_SUCCESS);
-}
-
 } // namespace
 
 ventana::ventana(Link &link, const BoardModel &model, QWidget *parent)
@@ -131,9 +124,13 @@ void ventana::Form_Unload(int16_t &)
 
 void ventana::Exit_Click()
 {
-    link_.releasePortLock();
-    emit stopRecordingRequested();
-    endProgram();
+    exitAction_();
+}
+
+void ventana::endProgram()
+{
+    std::fflush(nullptr);
+    std::_Exit(EXIT_SUCCESS);
 }
 
 // The sticks of a report not drawn yet are drawn first, so that the test
@@ -155,7 +152,6 @@ void ventana::closeEvent(QCloseEvent *event)
         event->ignore();
         return;
     }
-    unloaded_ = true;
     event->accept();
 }
 
