@@ -110,8 +110,11 @@ void BoardStats::reportCompleted(const Report &report, nanoseconds arrival)
         max_[i] = reports_ == 0 ? report.coordinates[i] : std::max(max_[i], report.coordinates[i]);
     }
     ++reports_;
-    for (int stick = 0; stick < kSticks; ++stick)
-        followStick(stick, report, arrival);
+    if (!lastRestSample_ || arrival - *lastRestSample_ >= kRestSampleGap) {
+        lastRestSample_ = arrival;
+        for (int stick = 0; stick < kSticks; ++stick)
+            followStick(stick, report, arrival);
+    }
     countPresses(report);
     requestPending_ = false;
 }
@@ -160,6 +163,7 @@ void BoardStats::streamInterrupted()
 {
     inSession_ = false;
     lastArrival_.reset();
+    lastRestSample_.reset();
     lastPressed_.reset();
     for (int stick = 0; stick < kSticks; ++stick)
         endStretch(stick);

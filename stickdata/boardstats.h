@@ -129,22 +129,27 @@ struct LinkFigures {
 // A stick (A0 and A1 left, A2 and A3 right) rests through a stretch of at
 // least a second in which both its axes stay within kRestHalfBand of their
 // mean, unless either mean lies that close to an end of the 10-bit scale,
-// where a stick held against its stop is as still. The band was chosen by
-// running the detector over synthetic noisy rests and slow sweeps
-// (`joystick-process-bench restband`, bench/RESULTS.md): +-12 counts takes
-// every rest with noise of SD up to 3 counts at 5 to 1000 reports a second,
-// and those of SD 4 at up to 20 a second, and rejects a stick moved at 50
-// units a second; movement slower than 24 units a second cannot be told
-// from noise of that size within a second, and is taken as a rest.
+// where a stick held against its stop is as still. The stretch takes a
+// report at most every kRestSampleGap, so that a fast board's many
+// readings do not make the band catch the rarest peaks of its noise: the
+// same noise is at rest at 5 and at 1000 reports a second. The band was
+// chosen by running the detector over synthetic rests and slow sweeps
+// (`joystick-process-bench restband`, in bench/RESULTS.md): +-9 counts
+// takes every rest with Gaussian noise of SD up to 3 counts, and 98 % or
+// more of those with SD 4, at 5, 20 and 1000 reports a second, and
+// rejects a stick moved at 20 units a second (a full travel in under a
+// minute) or faster; no band takes those rests and rejects a stick moved
+// at 10 units a second, which within a second is no more than such noise.
 //
 // Every figure is kept running: the statistics hold no container and
 // allocate nothing, so their memory is sizeof(BoardStats), a few hundred
 // bytes, whatever the rate and however long they run.
 class BoardStats {
 public:
-    static constexpr int kRestHalfBand = 12;
+    static constexpr int kRestHalfBand = 9;
     static constexpr std::chrono::seconds kShortestRest{1};
     static constexpr int kScaleTop = 1023;
+    static constexpr std::chrono::milliseconds kRestSampleGap{40};
 
     // `restHalfBand` other than the chosen one is for measuring the choice.
     explicit BoardStats(int restHalfBand = kRestHalfBand);
@@ -182,6 +187,7 @@ private:
     RunningSpread intervalsMs_;
     std::array<int16_t, BoardModel::kAxisCount> min_{};
     std::array<int16_t, BoardModel::kAxisCount> max_{};
+    std::optional<std::chrono::nanoseconds> lastRestSample_;
     std::array<RestStretch, kSticks> stretches_{};
     std::array<RestTotals, BoardModel::kAxisCount> rests_{};
     std::optional<std::array<bool, 2>> lastPressed_;
