@@ -214,19 +214,21 @@ std::optional<QString> RecordingReader::readRecord(QIODevice &file, QByteArray &
 {
     record.resize(0);
     line_ = nextLine_;
+    qsizetype quotes = 0;
     do {
         readLine(file, lineRead_, kLongestRow + 1);
         if (lineRead_.isEmpty())
             break;
         ++nextLine_;
         record += lineRead_;
+        quotes += lineRead_.count('"');
         if (record.size() > kLongestRow)
             return QStringLiteral("line %1 is longer than any row, over %2 bytes").arg(line_).arg(kLongestRow);
-    } while (record.count('"') % 2 != 0);
+    } while (quotes % 2 != 0);
     more = nextLine_ > line_;
     if (!more)
         return std::nullopt;
-    if (!record.endsWith('\n') || record.count('"') % 2 != 0)
+    if (!record.endsWith('\n') || quotes % 2 != 0)
         return QStringLiteral("it ends inside a row");
     record.chop(record.endsWith("\r\n") ? 2 : 1);
     return std::nullopt;
