@@ -135,11 +135,12 @@ struct LinkFigures {
 // same noise is at rest at 5 and at 1000 reports a second. The band was
 // chosen by running the detector over synthetic rests and slow sweeps
 // (`joystick-process-bench restband`, in bench/RESULTS.md): +-9 counts
-// takes every rest with Gaussian noise of SD up to 3 counts, and 98 % or
-// more of those with SD 4, at 5, 20 and 1000 reports a second, and
-// rejects a stick moved at 20 units a second (a full travel in under a
-// minute) or faster; no band takes those rests and rejects a stick moved
-// at 10 units a second, which within a second is no more than such noise.
+// finds a rest within 10 s for every stick with Gaussian noise of SD up to
+// 3 counts and for 97 % of those with SD 4, at 5, 20 and 1000 reports a
+// second, and takes no stick moved at 20 units a second (a full travel in
+// under a minute) or faster but for 7 % at 5 reports a second; no band
+// takes those rests and rejects a stick moved at 10 units a second, which
+// within a second is no more than such noise.
 //
 // Every figure is kept running: the statistics hold no container and
 // allocate nothing, so their memory is sizeof(BoardStats), a few hundred

@@ -153,7 +153,8 @@ std::optional<bool> parseButton(QByteArrayView text)
 
 // The next line of `file` with its line end, at most `longest` bytes of
 // it, into `line`, whose memory is kept from line to line; empty at the
-// end.
+// end. A new array of the longest row's size for each line cost a second
+// of system time on 72,000 rows, in calls to mmap (bench/RESULTS.md).
 void readLine(QIODevice &file, QByteArray &line, qsizetype longest)
 {
     line.resize(longest + 1);
