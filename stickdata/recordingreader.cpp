@@ -204,7 +204,9 @@ std::optional<QString> RecordingReader::readHeader(QIODevice &file)
     if (!first.endsWith('\n') && isCsvHeader(first + '\n'))
         return QStringLiteral("it ends inside a row");
     constexpr QByteArrayView byteOrderMark("\xEF\xBB\xBF");
-    const QByteArrayView shown = first.startsWith(byteOrderMark) ? first.sliced(byteOrderMark.size()) : first;
+    QByteArrayView shown = first;
+    if (shown.startsWith(byteOrderMark))
+        shown = shown.sliced(byteOrderMark.size());
     return QStringLiteral("its first line is %1, not the header \"%2\"")
         .arg(quoted(withoutLineEnd(shown)), QString::fromLatin1(csvHeader().trimmed()));
 }

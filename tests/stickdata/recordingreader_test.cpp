@@ -83,7 +83,7 @@ TEST(RecordingReader, AFileThatIsNoRecordingIsNamedWithWhatWasFound)
 {
     const std::pair<QByteArray, QString> cases[] = {
         {"", "it is empty, with no header"},
-        {"name,score\r\nbob,3\r\n",
+        {"\xEF\xBB\xBFname,score\r\nbob,3\r\n",
          "its first line is \"name,score\", not the header \"time,seconds,port,device,A0,A1,A2,A3,A4,A5\""},
         {"\x1b]0;x\x07" + QByteArray(100, 'y') + "\n",
          "its first line is \"?]0;x?yyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyy…\", not the header "
