@@ -15,6 +15,8 @@ Recording::Recording(const BoardModel &model, Origin origin, std::unique_ptr<Row
     : model_(model)
     , origin_(std::move(origin))
     , file_(std::move(file))
+    , startSeconds_(file_->appendPoint().secondsAt(std::chrono::system_clock::now()))
+    , rows_(QTimeZone::systemTimeZone(), file_->appendPoint().lineEnd)
 {
     clock_.start();
     connect(&model_, &BoardModel::reportCompleted, this, &Recording::write);
@@ -23,7 +25,8 @@ Recording::Recording(const BoardModel &model, Origin origin, std::unique_ptr<Row
 void Recording::write(const Report &report)
 {
     const QByteArray row =
-        rows_.row(std::chrono::system_clock::now(), std::chrono::milliseconds(clock_.elapsed()), origin_(), report);
+        rows_.row(std::chrono::system_clock::now(), startSeconds_ + std::chrono::milliseconds(clock_.elapsed()),
+                  origin_(), report);
     if (!file_->write(row)) {
         stop();
         emit failed();

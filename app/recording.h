@@ -8,13 +8,15 @@
 #include <QObject>
 #include <QString>
 
+#include <chrono>
 #include <functional>
 #include <memory>
 
 // Writes one row to a row file for every report a model completes, as it
 // completes: the model never skips one, however seldom a window shows
 // them. Each row names where the report came from at that moment, so a
-// board found again elsewhere goes on in the same file.
+// board found again elsewhere goes on in the same file. In a file that is
+// continued, `seconds` goes on from its last row, in its line ends.
 class Recording final : public QObject {
     Q_OBJECT
 
@@ -53,6 +55,8 @@ private:
     Origin origin_;
     std::unique_ptr<RowFile> file_;
     QElapsedTimer clock_;
+    // `seconds` when the clock started.
+    std::chrono::milliseconds startSeconds_;
     CsvRows rows_;
     qint64 rowsWritten_ = 0;
     bool stopped_ = false;

@@ -42,19 +42,14 @@ QString openFailure(const QString &path, int error)
     return systemReason(error);
 }
 
-// Why rows cannot follow what the regular file at `path` holds, `size`
-// bytes of it; empty when they can.
-QString contentProblem(const QString &path, qint64 size)
+// Where rows go on in the regular file at `path`, which is not empty, or
+// why they cannot follow what it holds.
+std::variant<AppendPoint, QString> appendPointOf(const QString &path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return QStringLiteral("cannot be read to check its header: ") + file.errorString();
-    const QByteArray header = csvHeader();
-    if (file.read(header.size()) != header)
-        return QStringLiteral("its first line is not the header \"%1\"").arg(QString::fromLatin1(header.trimmed()));
-    if (!file.seek(size - 1) || file.read(1) != "\n")
-        return QStringLiteral("it ends inside a row");
-    return {};
+    return appendPoint(file);
 }
 
 } // namespace
@@ -86,8 +81,11 @@ std::unique_ptr<RowFile> RowFile::append(const QString &path)
         file->write(csvHeader());
         return file;
     }
-    if (const QString problem = contentProblem(path, status.st_size); !problem.isEmpty())
-        file->fail(0, problem);
+    std::variant<AppendPoint, QString> point = appendPointOf(path);
+    if (const auto *problem = std::get_if<QString>(&point))
+        file->fail(0, *problem);
+    else
+        file->appendPoint_ = std::get<AppendPoint>(std::move(point));
     return file;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "stickdata/recordingreader.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -12,8 +14,9 @@ class RowFile {
 public:
     // `path` opened for appending, created when missing. A new or empty
     // file, or one that is no regular file (a terminal, a pipe), gets the
-    // header; a file that starts with the header and ends with a whole row
-    // is appended to; any other file is refused.
+    // header; a recording that starts with the header and ends with a whole
+    // row is appended to, in its own line ends; any other file is refused,
+    // and nothing is written to it.
     static std::unique_ptr<RowFile> append(const QString &path);
     // Standard output, which gets the header.
     static std::unique_ptr<RowFile> standardOutput();
@@ -31,6 +34,9 @@ public:
     // what it holds.
     int error() const { return error_; }
     const QString &name() const { return name_; }
+    // Where the rows written go on from: the last row of a file appended
+    // to, or nothing before them in CRLF.
+    const AppendPoint &appendPoint() const { return appendPoint_; }
 
     // Writes `row` whole, or nothing of it into a regular file: a write
     // that fails leaves the file as it was before the row and takes the
@@ -49,4 +55,5 @@ private:
     bool regular_ = false;
     QString problem_;
     int error_ = 0;
+    AppendPoint appendPoint_;
 };

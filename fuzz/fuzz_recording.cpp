@@ -1,6 +1,7 @@
 // Any bytes as a recording's file, read into the board's statistics: either
 // one reason without a control character, or figures that hold together
-// and make valid JSON.
+// and make valid JSON. The same bytes as a file to be continued: a file
+// that reads can be, and a refusal says why as any reason does.
 
 #include "fuzzcheck.h"
 
@@ -45,6 +46,17 @@ void checkFigures(const BoardStats &stats)
     fuzzCheck(QJsonDocument::fromJson(statsJson(stats)).isObject(), "the figures make one JSON object");
 }
 
+void checkContinuing(QByteArray &bytes, bool readable)
+{
+    QBuffer file(&bytes);
+    file.open(QIODevice::ReadOnly);
+    const auto point = appendPoint(file);
+    if (const auto *refusal = std::get_if<QString>(&point)) {
+        fuzzCheck(!readable, "a recording that reads can be continued");
+        checkReason(*refusal);
+    }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
@@ -54,9 +66,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     file.open(QIODevice::ReadOnly);
     BoardStats stats;
     RecordingReader reader(stats);
-    if (const auto problem = reader.read(file))
+    const auto problem = reader.read(file);
+    if (problem)
         checkReason(*problem);
     else
         checkFigures(stats);
+    checkContinuing(bytes, !problem);
     return 0;
 }

@@ -74,8 +74,9 @@ bool isCsvHeader(QByteArrayView line)
     return line == header;
 }
 
-CsvRows::CsvRows(QTimeZone zone)
+CsvRows::CsvRows(QTimeZone zone, QByteArray lineEnd)
     : zone_(std::move(zone))
+    , lineEnd_(std::move(lineEnd))
 {
 }
 
@@ -104,7 +105,7 @@ QByteArray CsvRows::row(std::chrono::system_clock::time_point time, std::chrono:
     }
     for (const bool pressed : report.pressed)
         row.append(pressed ? ",1" : ",0");
-    return row.append(kRowEnd);
+    return row.append(lineEnd_);
 }
 
 // The offset is taken anew with each second, so a change of summer time

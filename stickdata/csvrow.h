@@ -13,7 +13,8 @@
 
 // Reports as rows of a CSV file (RFC 4180: fields separated by commas, a
 // field holding a comma, a quote or a line break quoted, CRLF after every
-// row, the header included).
+// row, the header included; LF for rows added to a file that ends its
+// lines so).
 
 // Where a report came from: its port's number (3 for COM3) and its device.
 struct ReportOrigin {
@@ -48,7 +49,7 @@ bool isCsvHeader(QByteArrayView line);
 // formatted once, for a board that sends many reports a second.
 class CsvRows {
 public:
-    explicit CsvRows(QTimeZone zone = QTimeZone::systemTimeZone());
+    explicit CsvRows(QTimeZone zone = QTimeZone::systemTimeZone(), QByteArray lineEnd = "\r\n");
 
     QByteArray row(std::chrono::system_clock::time_point time, std::chrono::milliseconds sinceStart,
                    const ReportOrigin &origin, const Report &report);
@@ -58,6 +59,7 @@ private:
     void formatOrigin(const ReportOrigin &origin);
 
     QTimeZone zone_;
+    QByteArray lineEnd_;
     std::chrono::seconds second_{std::numeric_limits<std::chrono::seconds::rep>::min()};
     // "2026-12-08T09:05:07" and "+01:00".
     QByteArray secondText_;

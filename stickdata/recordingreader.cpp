@@ -15,6 +15,8 @@ using namespace std::chrono;
 
 using Fields = std::array<QByteArrayView, kCsvColumns.size()>;
 
+const QString kEndsInsideARow = QStringLiteral("it ends inside a row");
+
 // A text found in a file as a reason quotes it: at most 40 characters,
 // control characters shown as "?", so that no file can send a terminal
 // escape sequences.
@@ -161,6 +163,51 @@ void readLine(QIODevice &file, QByteArray &line, qsizetype longest)
     line.resize(qsizetype(std::max<qint64>(file.readLine(line.data(), line.size()), 0)));
 }
 
+// The file's first line with its line end, read into `first`; why it is
+// not the header, if it is not.
+std::optional<QString> readHeader(QIODevice &file, QByteArray &first)
+{
+    readLine(file, first, RecordingReader::kLongestRow + 1);
+    if (first.isEmpty())
+        return QStringLiteral("it is empty, with no header");
+    if (isCsvHeader(first))
+        return std::nullopt;
+    if (!first.endsWith('\n') && isCsvHeader(first + '\n'))
+        return kEndsInsideARow;
+    constexpr QByteArrayView byteOrderMark("\xEF\xBB\xBF");
+    QByteArrayView shown = first;
+    if (shown.startsWith(byteOrderMark))
+        shown = shown.sliced(byteOrderMark.size());
+    return QStringLiteral("its first line is %1, not the header \"%2\"")
+        .arg(quoted(withoutLineEnd(shown)), QString::fromLatin1(csvHeader().trimmed()));
+}
+
+// How a reason names a row: by its line, or as the file's last row (line 0).
+QString rowName(qint64 line)
+{
+    return line > 0 ? QStringLiteral("line %1").arg(line) : QStringLiteral("its last row");
+}
+
+std::optional<QString> fieldCountProblem(qint64 line, qsizetype count)
+{
+    if (count == qsizetype(kCsvColumns.size()))
+        return std::nullopt;
+    return QStringLiteral("%1 has %2 field%3, not %4")
+        .arg(rowName(line))
+        .arg(count)
+        .arg(count == 1 ? "" : "s")
+        .arg(kCsvColumns.size());
+}
+
+QString fieldProblem(qint64 line, const Fields &fields, int column, const char *expected)
+{
+    return QStringLiteral("%1: %2 is %3, not %4")
+        .arg(rowName(line), QString::fromLatin1(kCsvColumns[size_t(column)]), quoted(fields[size_t(column)]),
+             QString::fromLatin1(expected));
+}
+
+constexpr char kSecondsExpected[] = "a number of seconds";
+
 } // namespace
 
 RecordingReader::RecordingReader(BoardStats &stats)
@@ -170,11 +217,11 @@ RecordingReader::RecordingReader(BoardStats &stats)
 
 std::optional<QString> RecordingReader::read(QIODevice &file)
 {
-    nextLine_ = 1;
     previous_.reset();
-    if (const auto problem = readHeader(file))
-        return problem;
     QByteArray record;
+    if (const auto problem = readHeader(file, record))
+        return problem;
+    nextLine_ = 2;
     Row row;
     for (bool more = true;;) {
         if (const auto problem = readRecord(file, record, more))
@@ -190,25 +237,6 @@ std::optional<QString> RecordingReader::read(QIODevice &file)
     if (const auto *device = qobject_cast<const QFileDevice *>(&file); device && device->error() != QFileDevice::NoError)
         return QStringLiteral("cannot be read: ") + device->errorString();
     return std::nullopt;
-}
-
-std::optional<QString> RecordingReader::readHeader(QIODevice &file)
-{
-    QByteArray first;
-    readLine(file, first, kLongestRow + 1);
-    ++nextLine_;
-    if (first.isEmpty())
-        return QStringLiteral("it is empty, with no header");
-    if (isCsvHeader(first))
-        return std::nullopt;
-    if (!first.endsWith('\n') && isCsvHeader(first + '\n'))
-        return QStringLiteral("it ends inside a row");
-    constexpr QByteArrayView byteOrderMark("\xEF\xBB\xBF");
-    QByteArrayView shown = first;
-    if (shown.startsWith(byteOrderMark))
-        shown = shown.sliced(byteOrderMark.size());
-    return QStringLiteral("its first line is %1, not the header \"%2\"")
-        .arg(quoted(withoutLineEnd(shown)), QString::fromLatin1(csvHeader().trimmed()));
 }
 
 // The next record, without its line end: lines joined for as long as a
@@ -232,7 +260,7 @@ std::optional<QString> RecordingReader::readRecord(QIODevice &file, QByteArray &
     if (!more)
         return std::nullopt;
     if (!record.endsWith('\n') || quotes % 2 != 0)
-        return QStringLiteral("it ends inside a row");
+        return kEndsInsideARow;
     record.chop(record.endsWith("\r\n") ? 2 : 1);
     return std::nullopt;
 }
@@ -240,24 +268,17 @@ std::optional<QString> RecordingReader::readRecord(QIODevice &file, QByteArray &
 std::optional<QString> RecordingReader::parseRow(QByteArrayView record, Row &row) const
 {
     Fields fields;
-    const qsizetype count = splitFields(record, fields);
-    if (count != qsizetype(fields.size()))
-        return QStringLiteral("line %1 has %2 field%3, not %4")
-            .arg(line_)
-            .arg(count)
-            .arg(count == 1 ? "" : "s")
-            .arg(fields.size());
+    if (const auto problem = fieldCountProblem(line_, splitFields(record, fields)))
+        return problem;
     const auto problem = [&](int column, const char *expected) {
-        return QStringLiteral("line %1: %2 is %3, not %4")
-            .arg(QString::number(line_), QString::fromLatin1(kCsvColumns[size_t(column)]),
-                 quoted(fields[size_t(column)]), QString::fromLatin1(expected));
+        return fieldProblem(line_, fields, column, expected);
     };
     const auto time = parseTime(fields[csvcolumn::kTime]);
     if (!time)
         return problem(csvcolumn::kTime, "a time such as 2026-12-08T09:36:43.126+01:00");
     const auto sinceStart = parseSeconds(fields[csvcolumn::kSeconds]);
     if (!sinceStart)
-        return problem(csvcolumn::kSeconds, "a number of seconds");
+        return problem(csvcolumn::kSeconds, kSecondsExpected);
     row = {*time, *sinceStart, {}};
     for (int axis = 0; axis < BoardModel::kAxisCount; ++axis) {
         const auto value = parseAxis(fields[size_t(csvcolumn::kFirstAxis + axis)]);
@@ -286,4 +307,86 @@ void RecordingReader::take(const Row &row)
         stats_.streamInterrupted();
     stats_.reportCompleted(row.report, row.seconds);
     previous_ = row;
+}
+
+namespace {
+
+QByteArray lineEndOf(QByteArrayView line)
+{
+    return line.endsWith("\r\n") ? "\r\n" : "\n";
+}
+
+// The last record of `rows`, which end with a line end, with its line end:
+// lines taken from the end for as long as a quoted field is open. None
+// when the record may begin before `rows` do, or, where `rows` are all the
+// file's rows, when it has a quoted field left open.
+std::optional<QByteArrayView> lastRecord(QByteArrayView rows)
+{
+    qsizetype start = rows.size();
+    qsizetype quotes = 0;
+    do {
+        const qsizetype lineStart = rows.first(start - 1).lastIndexOf('\n') + 1;
+        quotes += rows.sliced(lineStart, start - lineStart).count('"');
+        start = lineStart;
+    } while (quotes % 2 != 0 && start > 0);
+    if (quotes % 2 != 0)
+        return std::nullopt;
+    return rows.sliced(start);
+}
+
+// Where rows go on after `rows`, the file's last bytes after its header, all
+// of them when `allRows`: its last record that is not blank, as a reader
+// skips blank lines.
+std::variant<AppendPoint, QString> appendPointAfter(QByteArrayView header, QByteArrayView rows, bool allRows)
+{
+    if (!rows.isEmpty() && !rows.endsWith('\n'))
+        return kEndsInsideARow;
+    AppendPoint point{lineEndOf(rows.isEmpty() ? header : rows), {}, {}};
+    QByteArrayView record;
+    while (withoutLineEnd(record).isEmpty()) {
+        if (rows.isEmpty() && allRows)
+            return point;
+        const auto last = rows.isEmpty() ? std::nullopt : lastRecord(rows);
+        if (!last || (last->size() == rows.size() && !allRows))
+            return allRows ? kEndsInsideARow
+                           : QStringLiteral("its last row is longer than any row, over %1 bytes")
+                                 .arg(RecordingReader::kLongestRow);
+        record = *last;
+        rows.chop(record.size());
+    }
+    Fields fields;
+    if (const auto problem = fieldCountProblem(0, splitFields(withoutLineEnd(record), fields)))
+        return *problem;
+    const auto seconds = parseSeconds(fields[csvcolumn::kSeconds]);
+    if (!seconds)
+        return fieldProblem(0, fields, csvcolumn::kSeconds, kSecondsExpected);
+    point.seconds = *seconds;
+    point.time = parseTime(fields[csvcolumn::kTime]);
+    return point;
+}
+
+} // namespace
+
+milliseconds AppendPoint::secondsAt(system_clock::time_point now) const
+{
+    if (!time)
+        return seconds;
+    return seconds + std::max(floor<milliseconds>(now.time_since_epoch()) - *time, 0ms);
+}
+
+// A row with its line end is at most kLongestRow bytes, so the last one
+// and the line end before it lie within the file's last kLongestRow + 1.
+std::variant<AppendPoint, QString> appendPoint(QIODevice &file)
+{
+    QByteArray header;
+    if (const auto problem = readHeader(file, header))
+        return *problem;
+    const qint64 size = file.size();
+    const qint64 from = std::max<qint64>(header.size(), size - (RecordingReader::kLongestRow + 1));
+    QByteArray rows;
+    if (file.seek(from))
+        rows = file.read(size - from);
+    if (rows.size() != size - from)
+        return QStringLiteral("cannot be read: ") + file.errorString();
+    return appendPointAfter(header, rows, from == header.size());
 }

@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <optional>
+#include <variant>
 
 // Reads recordings, the CSV files of the monitor's recording and of
 // joystick-log, into the board's statistics: the header (with CRLF or LF,
@@ -42,7 +43,6 @@ private:
         Report report;
     };
 
-    std::optional<QString> readHeader(QIODevice &file);
     std::optional<QString> readRecord(QIODevice &file, QByteArray &record, bool &more);
     std::optional<QString> parseRow(QByteArrayView record, Row &row) const;
     bool startsSession(const Row &row) const;
@@ -57,3 +57,26 @@ private:
     QByteArray lineRead_;
     std::optional<Row> previous_;
 };
+
+// Where rows added to a recording go on from: the line end its file uses,
+// and its last row's `seconds` and `time` (since the epoch), if it has one.
+struct AppendPoint {
+    QByteArray lineEnd = "\r\n";
+    std::chrono::milliseconds seconds{0};
+    std::optional<std::chrono::milliseconds> time;
+
+    // `seconds` for a row at `now`: the last row's, plus the time passed
+    // since it, so that `seconds` never goes back and keeps matching
+    // `time`. When the last row's time does not read, or lies ahead of
+    // `now`, no time is taken to have passed.
+    std::chrono::milliseconds secondsAt(std::chrono::system_clock::time_point now) const;
+
+    bool operator==(const AppendPoint &) const = default;
+};
+
+// Whether rows may be added to the end of the recording `file` holds, which
+// is not empty: where they go on from, or why not, naming what was found.
+// It may when its first line is the header (CRLF or LF, with or without a
+// UTF-8 byte order mark) and it ends with a whole row, or with the header.
+// Reads the first line and the last row only.
+std::variant<AppendPoint, QString> appendPoint(QIODevice &file);
