@@ -13,7 +13,7 @@ namespace {
 
 using namespace std::chrono;
 
-using Fields = std::array<QByteArrayView, kCsvColumns.size()>;
+using RowFields = std::array<QByteArrayView, kCsvColumns.size()>;
 
 const QString kEndsInsideARow = QStringLiteral("it ends inside a row");
 
@@ -67,7 +67,7 @@ QByteArrayView unquoted(QByteArrayView field)
 // The record's fields, quotes taken off (a doubled quote inside one stays
 // doubled: no field read as a number holds one); their number, those past
 // the last kept counted too.
-qsizetype splitFields(QByteArrayView record, Fields &fields)
+qsizetype splitFields(QByteArrayView record, RowFields &fields)
 {
     for (qsizetype count = 0, at = 0;; ++count) {
         const qsizetype end = fieldEnd(record, at);
@@ -199,7 +199,7 @@ std::optional<QString> fieldCountProblem(qint64 line, qsizetype count)
         .arg(kCsvColumns.size());
 }
 
-QString fieldProblem(qint64 line, const Fields &fields, int column, const char *expected)
+QString fieldProblem(qint64 line, const RowFields &fields, int column, const char *expected)
 {
     return QStringLiteral("%1: %2 is %3, not %4")
         .arg(rowName(line), QString::fromLatin1(kCsvColumns[size_t(column)]), quoted(fields[size_t(column)]),
@@ -267,7 +267,7 @@ std::optional<QString> RecordingReader::readRecord(QIODevice &file, QByteArray &
 
 std::optional<QString> RecordingReader::parseRow(QByteArrayView record, Row &row) const
 {
-    Fields fields;
+    RowFields fields;
     if (const auto problem = fieldCountProblem(line_, splitFields(record, fields)))
         return problem;
     const auto problem = [&](int column, const char *expected) {
@@ -354,7 +354,7 @@ std::variant<AppendPoint, QString> appendPointAfter(QByteArrayView header, QByte
         record = *last;
         rows.chop(record.size());
     }
-    Fields fields;
+    RowFields fields;
     if (const auto problem = fieldCountProblem(0, splitFields(withoutLineEnd(record), fields)))
         return *problem;
     const auto seconds = parseSeconds(fields[csvcolumn::kSeconds]);
