@@ -147,67 +147,43 @@ TEST(RecordingReader, JsonHasEveryFigureAndNullWhereAStickNeverRested)
               (QJsonObject{{"A4", QJsonObject{{"presses", 4}}}, {"A5", QJsonObject{{"presses", 0}}}}));
 }
 
-// What a file to be continued ends with, or why rows may not follow it.
-TEST(AppendPoint, RowsFollowTheHeaderOrAWholeLastRowInTheFilesOwnLineEnds)
+// What a file to be continued ends with, or why rows may not follow it
+// (the plain cases, LF, CRLF, a byte order mark, a torn row and another
+// program's file, are continued or refused in a file by the recording test).
+TEST(AppendPoint, RowsFollowTheHeaderOrTheLastRowThatIsNotBlank)
 {
-    const QByteArray bom = "\xEF\xBB\xBF";
     const QByteArray lastRow = row(0, 1.5);
     QByteArray manyRows = kHeader;
-    for (int i = 0; manyRows.size() <= 2 * RecordingReader::kLongestRow; ++i)
-        manyRows += row(0, 0.2 * i);
-    struct Case {
-        const char *name;
-        QByteArray content;
-        std::variant<AppendPoint, QString> expected;
-    };
-    const milliseconds lastTime(
-        QDateTime::fromString("2026-12-08T09:00:01.500+01:00", Qt::ISODateWithMs).toMSecsSinceEpoch());
-    const AppendPoint crlfAt1500{"\r\n", 1500ms, lastTime};
-    const Case cases[] = {
-        {"CRLF", kHeader + row(0, 0.5) + lastRow, crlfAt1500},
-        {"LF and a byte order mark", bom + QByteArray(kHeader + lastRow).replace("\r\n", "\n"),
-         AppendPoint{"\n", 1500ms, lastTime}},
-        {"the header alone, LF", kHeader.chopped(2) + "\n", AppendPoint{"\n", 0ms, {}}},
-        {"a blank line after a device quoted over two lines",
-         kHeader + QByteArray(lastRow).replace("/dev/ttyACM0", "\"/tmp/a\r\nb\"") + "\r\n", crlfAt1500},
-        {"a time rewritten by a spreadsheet", kHeader + QByteArray(lastRow).replace('T', ' '),
-         AppendPoint{"\r\n", 1500ms, {}}},
-        {"rows beyond the longest row's length", manyRows + lastRow, crlfAt1500},
-        {"another program's CSV", "name,score\nbob,3\n",
-         "its first line is \"name,score\", not the header \"time,seconds,port,device,A0,A1,A2,A3,A4,A5\""},
-        {"a torn last row", kHeader + lastRow.chopped(5), "it ends inside a row"},
-        {"a quote left open", kHeader + QByteArray(lastRow).replace("/dev/ttyACM0", "\"/dev"), "it ends inside a row"},
-        {"too few fields", kHeader + lastRow + "1,2,3\r\n", "its last row has 3 fields, not 10"},
-        {"seconds that do not read", kHeader + QByteArray(lastRow).replace(",1.500,", ",1.5s,"),
+    while (manyRows.size() <= 2 * RecordingReader::kLongestRow)
+        manyRows += row(0, 0.1);
+    const AppendPoint at1500{"\r\n", 1500ms,
+                             milliseconds(QDateTime::fromString("2026-12-08T09:00:01.500+01:00", Qt::ISODateWithMs)
+                                              .toMSecsSinceEpoch())};
+    const std::pair<QByteArray, std::variant<AppendPoint, QString>> cases[] = {
+        {kHeader.chopped(2) + "\n", AppendPoint{"\n", 0ms, {}}},
+        {kHeader + QByteArray(lastRow).replace("/dev/ttyACM0", "\"/tmp/a\r\nb\"") + "\r\n", at1500},
+        {manyRows + lastRow, at1500},
+        {kHeader + QByteArray(lastRow).replace('T', ' '), AppendPoint{"\r\n", 1500ms, {}}},
+        {kHeader + QByteArray(lastRow).replace("/dev/ttyACM0", "\"/dev"), "it ends inside a row"},
+        {kHeader + lastRow + "1,2,3\r\n", "its last row has 3 fields, not 10"},
+        {kHeader + QByteArray(lastRow).replace(",1.500,", ",1.5s,"),
          "its last row: seconds is \"1.5s\", not a number of seconds"},
-        {"a last line longer than any row", kHeader + QByteArray(RecordingReader::kLongestRow + 1, 'x') + "\n",
+        {kHeader + QByteArray(RecordingReader::kLongestRow + 1, 'x') + "\n",
          "its last row is longer than any row, over 65536 bytes"},
     };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.name);
-        QByteArray content = c.content;
+    for (auto [content, expected] : cases) {
         QBuffer file(&content);
         file.open(QIODevice::ReadOnly);
-        EXPECT_EQ(appendPoint(file), c.expected);
+        EXPECT_EQ(appendPoint(file), expected) << content.left(200).toStdString();
     }
 }
 
+// A last row whose time did not read, or lies ahead, counts as just now.
 TEST(AppendPoint, SecondsGoOnByTheTimePassedSinceTheLastRowAndNeverBack)
 {
     const milliseconds lastTime(1'800'000'000'000);
-    const system_clock::time_point last(lastTime);
-    struct Case {
-        const char *name;
-        AppendPoint point;
-        system_clock::time_point now;
-        milliseconds seconds;
-    };
-    const Case cases[] = {
-        {"a new file", AppendPoint{}, last, 0ms},
-        {"a minute after the last row", {"\r\n", 1500ms, lastTime}, last + 60s, 61500ms},
-        {"a clock set back since", {"\r\n", 1500ms, lastTime}, last - 1h, 1500ms},
-        {"a last row whose time did not read", {"\r\n", 1500ms, std::nullopt}, last + 60s, 1500ms},
-    };
-    for (const Case &c : cases)
-        EXPECT_EQ(c.point.secondsAt(c.now), c.seconds) << c.name;
+    const AppendPoint point{"\r\n", 1500ms, lastTime};
+    EXPECT_EQ(point.secondsAt(system_clock::time_point(lastTime + 60s)), 61500ms);
+    EXPECT_EQ(point.secondsAt(system_clock::time_point(lastTime - 1h)), 1500ms);
+    EXPECT_EQ((AppendPoint{"\r\n", 1500ms, {}}.secondsAt(system_clock::time_point(lastTime))), 1500ms);
 }
