@@ -125,6 +125,7 @@ std::shared_ptr<ComPortMap> ComPortMap::named(const QStringList &devices)
         return resolved;
     });
     map->givenNames_ = devices;
+    map->portCount_ = int(devices.size());
     auto *watcher = new QFileSystemWatcher(foldersOf(devices), map.get());
     connect(watcher, &QFileSystemWatcher::directoryChanged, map.get(), &ComPortMap::devicesMayHaveChanged);
     return map;

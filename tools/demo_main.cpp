@@ -1,9 +1,12 @@
 #include "app/commandline.h"
 #include "app/desktopidentity.h"
+#include "app/display.h"
 #include "app/program.h"
+#include "app/terminationsignals.h"
 #include "tools/boardsim.h"
 
 #include <QApplication>
+#include <QSocketNotifier>
 #include <QTimer>
 
 #include <algorithm>
@@ -181,7 +184,10 @@ int main(int argc, char *argv[])
     if (const auto exitStatus = commandline::parseInto(program, demoRules(), arguments, settings))
         return *exitStatus;
 
-    const auto app = JoystickMonitor::openDisplay(argc, argv);
+    // SIGINT and SIGTERM close the window as its close box does, as the
+    // monitor's.
+    const int signalFd = terminationSignalFd();
+    const auto app = openDisplay(argc, argv);
     adoptDesktopIdentity();
     PluggableBoard board(settings.values);
     if (!board.isPresent()) {
@@ -192,6 +198,8 @@ int main(int argc, char *argv[])
     scheduleAt(settings.replugAt, [&board] { board.plugIn(); });
 
     JoystickMonitor monitor(board.ports());
+    QSocketNotifier signalNotifier(signalFd, QSocketNotifier::Read);
+    QObject::connect(&signalNotifier, &QSocketNotifier::activated, &monitor.window(), &ventana::close);
     monitor.start();
     return app->exec();
 }
