@@ -13,8 +13,8 @@
 // small shape many times a second stays cheap. At 20 reports a second a
 // report takes 233,000-237,000 instructions; 256,000-262,000 with the whole
 // box repainted, 293,000-301,000 with that and QPainter's circle as
-// well, its CPU then a median 17 % more and the X server's half as much
-// again (bench/RESULTS.md).
+// well, its CPU then a median 17 % more and the X server's a third to a
+// half more (bench/RESULTS.md).
 class PictureBox final : public QWidget {
     Q_OBJECT
 
