@@ -7,10 +7,8 @@
 
 #include <QCoreApplication>
 #include <QLoggingCategory>
-#include <QSocketNotifier>
 
 #include <cerrno>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 
@@ -20,18 +18,10 @@
 
 namespace {
 
+// A status text or why a port failed, on a line of its own.
 void printStatus(const QString &text)
 {
-    if (!text.isEmpty())
-        std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
-}
-
-// The status texts and why a port failed, each on a line of its own.
-void printStatusOf(const Link &link)
-{
-    QObject::connect(&link, &Link::infoChanged, &link, printStatus);
-    QObject::connect(&link, &Link::consoleChanged, &link, printStatus);
-    QObject::connect(&link, &Link::problemChanged, &link, printStatus);
+    std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
 }
 
 // A reader that went away ends the rows as asked; any other failure is one.
@@ -50,9 +40,7 @@ int main(int argc, char *argv[])
     LogOptions options;
     if (const auto exitStatus = parseLogOptions(commandline::arguments(argc, argv), options))
         return *exitStatus;
-    // A write to a pipe nobody reads fails with EPIPE instead of ending the process.
-    std::signal(SIGPIPE, SIG_IGN);
-    const int signalFd = terminationSignalFd();
+    holdTerminationRequests();
     QCoreApplication app(argc, argv);
     // The reasons a port failed are printed as the window shows them; the
     // link's own log of them would print them twice.
@@ -62,7 +50,7 @@ int main(int argc, char *argv[])
     if (!output->isOpen())
         return outputEnded(*output);
     BoardSession session(options.ports.isEmpty() ? ComPortMap::system() : ComPortMap::named(options.ports));
-    printStatusOf(session.link);
+    forEachStatusText(session.link, printStatus);
     Recording recording(session, std::move(output));
     int exitStatus = EXIT_SUCCESS;
     QObject::connect(&recording, &Recording::rowWritten, &app, [&] {
@@ -75,8 +63,7 @@ int main(int argc, char *argv[])
         exitStatus = outputEnded(recording.file());
         QCoreApplication::quit();
     });
-    QSocketNotifier signalNotifier(signalFd, QSocketNotifier::Read);
-    QObject::connect(&signalNotifier, &QSocketNotifier::activated, &app, &QCoreApplication::quit);
+    onTerminationRequest(&app, &QCoreApplication::quit);
 
     session.link.buscarPuerto();
     QCoreApplication::exec();

@@ -4,8 +4,6 @@
 #include "app/program.h"
 #include "app/terminationsignals.h"
 
-#include <QSocketNotifier>
-
 int main(int argc, char *argv[])
 {
     // Read before the application exists, which needs a display.
@@ -19,16 +17,16 @@ int main(int argc, char *argv[])
         if (!recording->isOpen())
             return commandline::refuse(QStringLiteral("cannot record to ") + recording->problem());
     }
-    // SIGINT and SIGTERM close the window as its close box does: the port
-    // is released and a recording synced before the program ends.
-    const int signalFd = terminationSignalFd();
+    // SIGINT and SIGTERM, or Ctrl-C, close the window as its close box
+    // does: the port is released and a recording synced before the program
+    // ends.
+    holdTerminationRequests();
     const auto app = JoystickMonitor::openDisplay(argc, argv);
     adoptDesktopIdentity();
     JoystickMonitor monitor(options.ports.isEmpty() ? ComPortMap::system() : ComPortMap::named(options.ports));
     if (recording)
         monitor.record(std::move(recording));
-    QSocketNotifier signalNotifier(signalFd, QSocketNotifier::Read);
-    QObject::connect(&signalNotifier, &QSocketNotifier::activated, &monitor.window, [&] { monitor.window.close(); });
+    onTerminationRequest(&monitor.window, [&] { monitor.window.close(); });
     monitor.start();
     return app->exec();
 }
