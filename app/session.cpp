@@ -19,3 +19,13 @@ BoardSession::BoardSession(std::shared_ptr<ComPortMap> ports, std::unique_ptr<Se
 {
     QObject::connect(&link, &Link::lineReceived, &model, &BoardModel::apply);
 }
+
+void forEachStatusText(const Link &link, const std::function<void(const QString &)> &show)
+{
+    const auto showText = [show](const QString &text) {
+        if (!text.isEmpty())
+            show(text);
+    };
+    for (const auto signal : {&Link::infoChanged, &Link::consoleChanged, &Link::problemChanged})
+        QObject::connect(&link, signal, &link, showText);
+}

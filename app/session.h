@@ -5,6 +5,7 @@
 #include "seriallink/serialcontrol.h"
 #include "stickdata/boardmodel.h"
 
+#include <functional>
 #include <memory>
 
 // The board's side of every program, without a window: the link over a
@@ -20,3 +21,7 @@ public:
     BoardLink link;
     BoardModel model;
 };
+
+// Calls `show` with each status text of `link` as the window shows it: the
+// connection and port console messages, and why a port failed.
+void forEachStatusText(const Link &link, const std::function<void(const QString &)> &show);
