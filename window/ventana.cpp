@@ -3,6 +3,7 @@
 #include "seriallink/link.h"
 #include "stickdata/boardmodel.h"
 #include "window/panelstyle.h"
+#include "window/shortenedtext.h"
 #include "window/vbcolor.h"
 
 #include <QCloseEvent>
@@ -244,9 +245,11 @@ void ventana::showButtons()
 
 // The status texts stay short; why a port failed goes in the console
 // box's tooltip.
+// The reason is logged whole elsewhere; a long device path in it is
+// shortened here, where it must fit on the screen.
 void ventana::showProblem(const QString &reason)
 {
-    Bconsola->setToolTip(reason);
+    Bconsola->setToolTip(shortenLongWords(reason));
 }
 
 void ventana::showRecording(bool active, const QString &state)

@@ -2,7 +2,8 @@
 # joystick-log against a simulated board on a pseudo-terminal: it needs no
 # Qt Gui, prints the header and whole rows, ends with status 0 after
 # --count rows, when its reader goes away (without a word about it), and on
-# SIGINT or SIGTERM, leaving only whole rows.
+# SIGINT or SIGTERM, leaving only whole rows; a second logger on the same
+# port names the first one as its holder.
 #
 #   log_test.sh LOG BOARD_SIM
 set -uo pipefail
@@ -53,6 +54,25 @@ code="${PIPESTATUS[0]}"
 [ "$code" -eq 0 ] || fail "| head -2: exit status $code"
 [ "$(wc -l < "$dir/head.csv")" -eq 2 ] || fail "| head -2: not two lines"
 grep -vxE "Conectado a COM 1|OK PUERTO 1" "$dir/head.err" && fail "| head -2: more than the status on standard error"
+
+# A second logger on the port the first one holds names the holder.
+# waits_for FILE TEXT: whether TEXT shows up in FILE within ten seconds.
+waits_for() {
+    for _ in $(seq 1 100); do
+        grep -qF "$2" "$1" && return 0
+        sleep 0.1
+    done
+    return 1
+}
+"$log" --port "$board" > /dev/null 2> "$dir/holder.err" &
+holder=$!
+waits_for "$dir/holder.err" "OK PUERTO 1" || fail "the first logger did not find the board"
+"$log" --port "$board" > /dev/null 2> "$dir/second.err" &
+second=$!
+waits_for "$dir/second.err" "COM1 ($board): busy, held by joystick-log (process $holder)" ||
+    fail "a port held by another logger: the holder not named:$(echo; cat "$dir/second.err")"
+kill "$holder" "$second"
+wait "$holder" "$second"
 
 kill %1
 wait %1 2> /dev/null

@@ -1,3 +1,4 @@
+#include "seriallink/portlock.h"
 #include "support/eventloop.h"
 #include "support/monitor.h"
 #include "support/qtprinters.h"
@@ -112,7 +113,11 @@ TEST(EndToEnd, APortHeldByAnotherProgramIsTriedAgainUntilItIsFree)
     Monitor monitor({board.slavePath()});
     monitor.program.start();
     ASSERT_TRUE(runUntil([&] { return monitor.link.state() == LinkState::Waiting; }));
-    EXPECT_TRUE(monitor.window.Bconsola->toolTip().contains("busy")) << monitor.window.Bconsola->toolTip().toStdString();
+    const QString heldBy = QStringLiteral("busy, held by %1 (process %2)")
+                               .arg(QCoreApplication::applicationName())
+                               .arg(QCoreApplication::applicationPid());
+    const QString reason = monitor.window.Bconsola->toolTip();
+    EXPECT_TRUE(reason.contains(heldBy)) << reason.toStdString();
 
     holder.close();
     ASSERT_TRUE(runUntil([&] { return monitor.link.boardFound(); }, 10s));
@@ -166,7 +171,7 @@ TEST(EndToEndDeathTest, ExitLeavesNoLockFileForItsPort)
     if (!qEnvironmentVariableIsSet(kPortVariable))
         qputenv(kPortVariable, board.slavePath().toLocal8Bit());
     const QString port = qEnvironmentVariable(kPortVariable);
-    const QString lockFile = "/run/lock/LCK.." + port.mid(QString("/dev/").size()).replace('/', '_');
+    const QString lockFile = PortLocks().lockFile(port);
     {
         QSerialPort probe(port);
         ASSERT_TRUE(probe.open(QIODevice::ReadWrite));

@@ -117,6 +117,9 @@ TEST_P(LinkView, ShowsTheLinkTextsAndThePortProblemAsTheConsoleTooltip)
     EXPECT_EQ(window.Bconsola->text(), "OK COM 3");
     EXPECT_EQ(window.Bconsola->toolTip(), "COM3 (/dev/ttyUSB0): busy");
 
+    emit link.problemChanged("COM3 (/dev/" + QString(600, 'x') + "): busy");
+    EXPECT_LT(window.Bconsola->toolTip().size(), 100) << "a long path is shortened to fit on the screen";
+
     emit link.problemChanged(QString());
     EXPECT_TRUE(window.Bconsola->toolTip().isEmpty());
     EXPECT_EQ(window.Bconsola->text(), "OK COM 3");
