@@ -41,14 +41,15 @@ HANDLE handleOf(qintptr handle)
 
 } // namespace
 
-// Opened to write anywhere, so that a failed write can be cut off again;
-// append() writes at the end only. Others may read, write and delete the
-// file meanwhile, as on Linux.
+// Opened to write anywhere, so that a failed write can be cut off again
+// (append() writes at the end only), and to read the file's size. Others
+// may read, write and delete the file meanwhile, as on Linux.
 AppendOnlyFile AppendOnlyFile::open(const QString &path)
 {
     const std::wstring name = QDir::toNativeSeparators(path).toStdWString();
-    const HANDLE handle = CreateFileW(name.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                      nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE handle = CreateFileW(name.c_str(), GENERIC_WRITE | FILE_READ_ATTRIBUTES,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         FileError error = systemError(GetLastError());
         // Windows refuses to open a folder as it refuses a file it may not write.

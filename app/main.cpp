@@ -1,11 +1,13 @@
 #include "app/commandline.h"
 #include "app/desktopidentity.h"
 #include "app/monitoroptions.h"
+#include "app/parentconsole.h"
 #include "app/program.h"
 #include "app/terminationsignals.h"
 
 int main(int argc, char *argv[])
 {
+    useParentConsole();
     // Read before the application exists, which needs a display.
     MonitorOptions options;
     if (const auto exitStatus = parseMonitorOptions(commandline::arguments(argc, argv), options))

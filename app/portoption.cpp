@@ -9,7 +9,7 @@ constexpr int kMostPorts = BoardLink::kLastPort - BoardLink::kFirstPort + 1;
 
 // What a device is on this system.
 #ifdef Q_OS_WIN
-constexpr auto kDeviceHelp = "a port such as COM12; ports past COM%1 are looked at only when named here.";
+constexpr auto kDeviceHelp = "DEVICE is a port such as COM12: ports past COM%1 are looked at only when named here.";
 #else
 constexpr auto kDeviceHelp = "a symlink such as /dev/serial/by-id/... counts as the device it points to.";
 #endif

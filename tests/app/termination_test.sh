@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The monitor recording a simulated board ends on SIGTERM and on SIGINT as
 # when its window is closed: exit status 0, the file ending on a whole row,
-# and the port's lock file gone with the port.
+# and the port's lock file gone with the port. A recording to a pipe whose
+# reader leaves stops, and the monitor goes on.
 #
 #   termination_test.sh MONITOR BOARD_SIM
 set -uo pipefail
@@ -34,3 +35,23 @@ for signal in TERM INT; do
     [ "$(tail -c 2 "$file" | od -An -c | tr -d ' ')" = '\r\n' ] || { echo "SIG$signal: the file ends inside a row"; exit 1; }
     [ ! -e "$lock" ] || { echo "SIG$signal: $lock left behind"; exit 1; }
 done
+
+# A recording to a pipe whose reader leaves stops with the reason logged;
+# the monitor goes on, and still ends with 0 when asked.
+fifo="$dir/pipe"
+mkfifo "$fifo"
+exec 3<> "$fifo"
+"$monitor" --port "$pty" --record "$fifo" 2> "$dir/pipe.log" 3<&- &
+pid=$!
+head -c 300 <&3 > /dev/null &
+exec 3<&-
+for _ in $(seq 1 200); do
+    grep -q 'Recording stopped' "$dir/pipe.log" || ! kill -0 "$pid" 2> /dev/null && break
+    sleep 0.1
+done
+kill -0 "$pid" 2> /dev/null || { echo "pipe: the monitor ended when the reader left"; exit 1; }
+grep -q 'Recording stopped after .* rows: .*pipe: ' "$dir/pipe.log" || { echo "pipe: no reason logged"; cat "$dir/pipe.log"; exit 1; }
+kill -s TERM "$pid"
+status=0
+wait "$pid" || status=$?
+[ "$status" -eq 0 ] || { echo "pipe: exit status $status"; exit 1; }
