@@ -24,12 +24,13 @@ void printStatus(const QString &text)
     std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
 }
 
-// A reader that went away ends the rows as asked; any other failure is one.
-int outputEnded(const RowFile &output)
+// A failure to write the rows, after the program's name; a reader that
+// went away ends the rows as asked, without a word.
+int outputFailed(const QString &why, const RowFile &output)
 {
     if (output.error() == EPIPE)
         return EXIT_SUCCESS;
-    std::fprintf(stderr, "%s: %s\n", qPrintable(QCoreApplication::applicationName()), qPrintable(output.problem()));
+    std::fprintf(stderr, "%s: %s\n", qPrintable(QCoreApplication::applicationName()), qPrintable(why));
     return EXIT_FAILURE;
 }
 
@@ -48,25 +49,25 @@ int main(int argc, char *argv[])
 
     std::unique_ptr<RowFile> output = RowFile::standardOutput();
     if (!output->isOpen())
-        return outputEnded(*output);
+        return outputFailed(Recording::refusal(*output), *output);
     BoardSession session(options.ports.isEmpty() ? ComPortMap::system() : ComPortMap::named(options.ports));
-    forEachStatusText(session.link, printStatus);
-    Recording recording(session, std::move(output));
-    int exitStatus = EXIT_SUCCESS;
+    forEachStatusText(session.link(), printStatus);
+    Recording recording(session.model(), [&session] { return session.origin(); }, std::move(output));
     QObject::connect(&recording, &Recording::rowWritten, &app, [&] {
         if (recording.rows() == options.count) {
             recording.stop();
             QCoreApplication::quit();
         }
     });
-    QObject::connect(&recording, &Recording::failed, &app, [&] {
-        exitStatus = outputEnded(recording.file());
-        QCoreApplication::quit();
-    });
+    QObject::connect(&recording, &Recording::failed, &app, &QCoreApplication::quit);
     onTerminationRequest(&app, &QCoreApplication::quit);
 
-    session.link.buscarPuerto();
+    session.link().buscarPuerto();
     QCoreApplication::exec();
-    session.link.close();
-    return exitStatus;
+    recording.stop();
+    session.link().close();
+    if (!recording.file().isOpen())
+        return outputFailed(recording.status(), recording.file());
+    printStatus(recording.status());
+    return EXIT_SUCCESS;
 }

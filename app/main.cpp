@@ -1,5 +1,6 @@
 #include "app/commandline.h"
 #include "app/desktopidentity.h"
+#include "app/display.h"
 #include "app/monitoroptions.h"
 #include "app/parentconsole.h"
 #include "app/program.h"
@@ -17,18 +18,18 @@ int main(int argc, char *argv[])
     if (!options.record.isEmpty()) {
         recording = RowFile::append(options.record);
         if (!recording->isOpen())
-            return commandline::refuse(QStringLiteral("cannot record to ") + recording->problem());
+            return commandline::refuse(cannotRecordTo(*recording));
     }
     // SIGINT and SIGTERM, or Ctrl-C, close the window as its close box
     // does: the port is released and a recording synced before the program
     // ends.
     holdTerminationRequests();
-    const auto app = JoystickMonitor::openDisplay(argc, argv);
+    const auto app = openDisplay(argc, argv);
     adoptDesktopIdentity();
     JoystickMonitor monitor(options.ports.isEmpty() ? ComPortMap::system() : ComPortMap::named(options.ports));
     if (recording)
         monitor.record(std::move(recording));
-    onTerminationRequest(&monitor.window, [&] { monitor.window.close(); });
+    onTerminationRequest(&monitor.window(), [&] { monitor.window().close(); });
     monitor.start();
     return app->exec();
 }

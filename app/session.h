@@ -4,6 +4,7 @@
 #include "seriallink/comportmap.h"
 #include "seriallink/serialcontrol.h"
 #include "stickdata/boardmodel.h"
+#include "stickdata/csvrow.h"
 
 #include <functional>
 #include <memory>
@@ -17,9 +18,16 @@ public:
     explicit BoardSession(std::shared_ptr<ComPortMap> ports, std::unique_ptr<SerialControl> control = nullptr,
                           LinkTiming timing = {});
 
-    const std::shared_ptr<ComPortMap> ports;
-    BoardLink link;
-    BoardModel model;
+    BoardLink &link() { return link_; }
+    const BoardLink &link() const { return link_; }
+    const BoardModel &model() const { return model_; }
+    // The port the link is on now, and its device.
+    ReportOrigin origin() const;
+
+private:
+    const std::shared_ptr<ComPortMap> ports_;
+    BoardLink link_;
+    BoardModel model_;
 };
 
 // Calls `show` with each status text of `link` as the window shows it: the

@@ -117,6 +117,7 @@ std::shared_ptr<ComPortMap> ComPortMap::named(const QStringList &devices)
         return listed;
     });
     map->givenNames_ = devices;
+    map->portCount_ = int(devices.size());
     map->pollDevices();
     return map;
 }
@@ -157,6 +158,7 @@ std::shared_ptr<ComPortMap> ComPortMap::named(const QStringList &devices)
         return resolved;
     });
     map->givenNames_ = devices;
+    map->portCount_ = int(devices.size());
     map->watchFolders(foldersOf(devices));
     return map;
 }

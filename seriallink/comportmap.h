@@ -5,6 +5,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <limits>
 #include <memory>
 
 // Maps the port numbers COM1, COM2, ... to device paths, as the list of
@@ -50,6 +51,9 @@ public:
     QString deviceName(int port) const;
     // COMn of `device` in the list as last read, or 0 when it is not there.
     int portOf(const QString &device) const;
+    // How many COM numbers the map can give out: one per device named, no
+    // fixed number for the system's devices.
+    int portCount() const { return portCount_; }
 
 signals:
     // A device may have come or gone: something changed where they live.
@@ -65,6 +69,7 @@ private:
     QStringList devices_;
     // The names given to named(), COM1 first.
     QStringList givenNames_;
+    int portCount_ = std::numeric_limits<int>::max();
 };
 
 // Orders serial device names (such as "ttyUSB1", "ttyS0") the way the

@@ -47,11 +47,31 @@ QByteArray field(const QString &text)
     return '"' + bytes.replace('"', "\"\"") + '"';
 }
 
+QByteArray columnNames()
+{
+    QByteArray names;
+    for (const char *column : kCsvColumns)
+        names.append(names.isEmpty() ? "" : ",").append(column);
+    return names;
+}
+
 } // namespace
 
 QByteArray csvHeader()
 {
-    return QByteArray("time,seconds,port,device,A0,A1,A2,A3,A4,A5") + kRowEnd;
+    return columnNames() + kRowEnd;
+}
+
+bool isCsvHeader(QByteArrayView line)
+{
+    static const QByteArray header = columnNames();
+    constexpr QByteArrayView byteOrderMark("\xEF\xBB\xBF");
+    if (line.startsWith(byteOrderMark))
+        line = line.sliced(byteOrderMark.size());
+    if (!line.endsWith('\n'))
+        return false;
+    line.chop(line.endsWith("\r\n") ? 2 : 1);
+    return line == header;
 }
 
 CsvRows::CsvRows(QTimeZone zone)

@@ -3,9 +3,11 @@
 #include "stickdata/boardmodel.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <QTimeZone>
 
+#include <array>
 #include <chrono>
 #include <limits>
 
@@ -19,8 +21,24 @@ struct ReportOrigin {
     QString device;
 };
 
+// The columns of a row, in order; a row has exactly these fields.
+inline constexpr std::array<const char *, 10> kCsvColumns{"time", "seconds", "port", "device", "A0",
+                                                          "A1",   "A2",      "A3",   "A4",     "A5"};
+// Where each kind of field stands among them.
+namespace csvcolumn {
+inline constexpr int kTime = 0;
+inline constexpr int kSeconds = 1;
+inline constexpr int kFirstAxis = 4;
+inline constexpr int kFirstButton = kFirstAxis + BoardModel::kAxisCount;
+} // namespace csvcolumn
+
 // The file's first line: the columns' names.
 QByteArray csvHeader();
+
+// Whether `line`, a file's first line with its line end, is the header as
+// this program writes it or as an editor may have saved it again: with or
+// without a UTF-8 byte order mark, ending in CRLF or LF.
+bool isCsvHeader(QByteArrayView line);
 
 // The rows of one recording, one a report: the local time the report
 // completed at (ISO 8601, milliseconds and UTC offset), the seconds since

@@ -8,8 +8,10 @@
 
 #include <QCloseEvent>
 #include <QContextMenuEvent>
+#include <QCursor>
 #include <QFileDialog>
 #include <QMenu>
+#include <QToolTip>
 
 #include <array>
 #include <chrono>
@@ -54,13 +56,6 @@ uint32_t stickColor(const QCheckBox &button)
 PresentSchedule::Time steadyNow()
 {
     return std::chrono::steady_clock::now().time_since_epoch();
-}
-
-// Ends the process at once; no close or unload handling runs.
-[[noreturn]] void endProgram()
-{
-    std::fflush(nullptr);
-    std::_Exit(EXIT_SUCCESS);
 }
 
 } // namespace
@@ -129,9 +124,13 @@ void ventana::Form_Unload(int16_t &)
 
 void ventana::Exit_Click()
 {
-    link_.releasePortLock();
-    emit stopRecordingRequested();
-    endProgram();
+    exitAction_();
+}
+
+void ventana::endProgram()
+{
+    std::fflush(nullptr);
+    std::_Exit(EXIT_SUCCESS);
 }
 
 // The sticks of a report not drawn yet are drawn first, so that the test
@@ -153,7 +152,6 @@ void ventana::closeEvent(QCloseEvent *event)
         event->ignore();
         return;
     }
-    unloaded_ = true;
     event->accept();
 }
 
@@ -244,12 +242,17 @@ void ventana::showButtons()
 }
 
 // The status texts stay short; why a port failed goes in the console
-// box's tooltip.
-// The reason is logged whole elsewhere; a long device path in it is
-// shortened here, where it must fit on the screen.
+// box's tooltip. The reason is logged whole elsewhere; a long device path
+// in it is shortened here, where it must fit on the screen. A tooltip on
+// screen that shows the reason before is brought up to date at once, and
+// hidden when all is well: Qt would leave the old reason in view until the
+// pointer moves.
 void ventana::showProblem(const QString &reason)
 {
-    Bconsola->setToolTip(shortenLongWords(reason));
+    const QString shown = shortenLongWords(reason);
+    if (QToolTip::isVisible() && QToolTip::text() == Bconsola->toolTip())
+        QToolTip::showText(QCursor::pos(), shown, Bconsola);
+    Bconsola->setToolTip(shown);
 }
 
 void ventana::showRecording(bool active, const QString &state)

@@ -38,27 +38,6 @@ TEST(EndToEnd, BoardOnPortFourAfterTwoAbsentPortsAndASilentOne)
     EXPECT_EQ(w.Picture2->drawing().pixelColor(14, 63), QColor(Qt::blue));
 }
 
-// Requests are not paced by answers: a board that never answers is still
-// asked five times a second, and only once it has announced itself.
-TEST(EndToEnd, PollsFiveTimesASecondOnlyOnceFoundWhetherAnsweredOrNot)
-{
-    BoardOptions mute;
-    mute.announceDelayMs = 300;
-    mute.noAnswer = true;
-    BoardSimulator board(mute);
-    LinkTiming timing = testTiming();
-    timing.portWait = 1s;
-    Monitor monitor({board.slavePath()}, timing);
-    monitor.program.start();
-    runFor(2500ms);
-
-    const QList<qint64> times = board.requestTimesMs();
-    ASSERT_FALSE(times.isEmpty());
-    EXPECT_GE(times.first(), 300) << "no request before the board announced itself";
-    EXPECT_GE(times.size(), 6) << "about 11 requests in 2.2 s";
-    EXPECT_LE(times.size(), 14);
-}
-
 TEST(EndToEnd, ALostBoardIsNoLongerPolledAndIsFoundAgainOnAnotherPort)
 {
     auto first = std::make_unique<BoardSimulator>();
@@ -120,7 +99,7 @@ TEST(EndToEnd, APortHeldByAnotherProgramIsTriedAgainUntilItIsFree)
     EXPECT_TRUE(reason.contains(heldBy)) << reason.toStdString();
 
     holder.close();
-    ASSERT_TRUE(runUntil([&] { return monitor.link.boardFound(); }, 10s));
+    ASSERT_TRUE(runUntil([&] { return monitor.link.state() == LinkState::Polling; }, 10s));
     EXPECT_EQ(monitor.window.Bconsola->text(), "OK PUERTO 1");
 }
 

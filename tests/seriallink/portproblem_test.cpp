@@ -5,6 +5,7 @@
 #include "support/qtprinters.h"
 #include "tools/boardsim.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QLockFile>
 #include <QStandardPaths>

@@ -1,4 +1,4 @@
-#include "app/displaydefaults.h"
+#include "app/display.h"
 
 #include <QByteArray>
 #include <QtGlobal>
@@ -32,7 +32,7 @@ void sendPixelsWithRequests()
 
 } // namespace
 
-void setDisplayDefaults()
+void prepareDisplay()
 {
     preferXServer();
     sendPixelsWithRequests();

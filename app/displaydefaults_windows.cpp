@@ -1,4 +1,0 @@
-#include "app/displaydefaults.h"
-
-// Windows has one platform, Qt's own default.
-void setDisplayDefaults() {}
