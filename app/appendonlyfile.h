@@ -21,7 +21,7 @@ struct FileError {
 class AppendOnlyFile {
 public:
     // `path` opened for appending, created when missing; see openError().
-    // A pipe nobody reads is refused rather than waited on.
+    // On Linux a pipe nobody reads is refused rather than waited on.
     static AppendOnlyFile open(const QString &path);
     // The process's standard output, left open when this goes.
     static AppendOnlyFile standardOutput();
