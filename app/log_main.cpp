@@ -7,10 +7,8 @@
 
 #include <QCoreApplication>
 #include <QLoggingCategory>
-#include <QSocketNotifier>
 
 #include <cerrno>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 
@@ -20,18 +18,10 @@
 
 namespace {
 
+// A status text or why a port failed, on a line of its own.
 void printStatus(const QString &text)
 {
-    if (!text.isEmpty())
-        std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
-}
-
-// The status texts and why a port failed, each on a line of its own.
-void printStatusOf(const Link &link)
-{
-    QObject::connect(&link, &Link::infoChanged, &link, printStatus);
-    QObject::connect(&link, &Link::consoleChanged, &link, printStatus);
-    QObject::connect(&link, &Link::problemChanged, &link, printStatus);
+    std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
 }
 
 // A failure to write the rows, after the program's name; a reader that
@@ -51,9 +41,7 @@ int main(int argc, char *argv[])
     LogOptions options;
     if (const auto exitStatus = parseLogOptions(commandline::arguments(argc, argv), options))
         return *exitStatus;
-    // A write to a pipe nobody reads fails with EPIPE instead of ending the process.
-    std::signal(SIGPIPE, SIG_IGN);
-    const int signalFd = terminationSignalFd();
+    holdTerminationRequests();
     QCoreApplication app(argc, argv);
     // The reasons a port failed are printed as the window shows them; the
     // link's own log of them would print them twice.
@@ -63,7 +51,7 @@ int main(int argc, char *argv[])
     if (!output->isOpen())
         return outputFailed(Recording::refusal(*output), *output);
     BoardSession session(options.ports.isEmpty() ? ComPortMap::system() : ComPortMap::named(options.ports));
-    printStatusOf(session.link());
+    forEachStatusText(session.link(), printStatus);
     Recording recording(session.model(), [&session] { return session.origin(); }, std::move(output));
     QObject::connect(&recording, &Recording::rowWritten, &app, [&] {
         if (recording.rows() == options.count) {
@@ -72,8 +60,7 @@ int main(int argc, char *argv[])
         }
     });
     QObject::connect(&recording, &Recording::failed, &app, &QCoreApplication::quit);
-    QSocketNotifier signalNotifier(signalFd, QSocketNotifier::Read);
-    QObject::connect(&signalNotifier, &QSocketNotifier::activated, &app, &QCoreApplication::quit);
+    onTerminationRequest(&app, &QCoreApplication::quit);
 
     session.link().buscarPuerto();
     QCoreApplication::exec();

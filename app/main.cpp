@@ -2,13 +2,13 @@
 #include "app/desktopidentity.h"
 #include "app/display.h"
 #include "app/monitoroptions.h"
+#include "app/parentconsole.h"
 #include "app/program.h"
 #include "app/terminationsignals.h"
 
-#include <QSocketNotifier>
-
 int main(int argc, char *argv[])
 {
+    useParentConsole();
     // Read before the application exists, which needs a display.
     MonitorOptions options;
     if (const auto exitStatus = parseMonitorOptions(commandline::arguments(argc, argv), options))
@@ -20,16 +20,16 @@ int main(int argc, char *argv[])
         if (!recording->isOpen())
             return commandline::refuse(cannotRecordTo(*recording));
     }
-    // SIGINT and SIGTERM close the window as its close box does: the port
-    // is released and a recording synced before the program ends.
-    const int signalFd = terminationSignalFd();
+    // SIGINT and SIGTERM, or Ctrl-C, close the window as its close box
+    // does: the port is released and a recording synced before the program
+    // ends.
+    holdTerminationRequests();
     const auto app = openDisplay(argc, argv);
     adoptDesktopIdentity();
     JoystickMonitor monitor(options.ports.isEmpty() ? ComPortMap::system() : ComPortMap::named(options.ports));
     if (recording)
         monitor.record(std::move(recording));
-    QSocketNotifier signalNotifier(signalFd, QSocketNotifier::Read);
-    QObject::connect(&signalNotifier, &QSocketNotifier::activated, &monitor.window(), &ventana::close);
+    onTerminationRequest(&monitor.window(), [&] { monitor.window().close(); });
     monitor.start();
     return app->exec();
 }

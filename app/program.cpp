@@ -5,6 +5,10 @@
 namespace {
 
 Q_LOGGING_CATEGORY(lcRecording, "joystick.recording")
+// The window's status texts as they change, off unless enabled with
+// QT_LOGGING_RULES="joystick.status.info=true": the search step by step in
+// a terminal, and the window's texts where a test cannot read the window.
+Q_LOGGING_CATEGORY(lcStatus, "joystick.status", QtWarningMsg)
 
 } // namespace
 
@@ -17,6 +21,7 @@ JoystickMonitor::JoystickMonitor(std::shared_ptr<ComPortMap> ports, std::unique_
                      [this](const QString &path) { record(RowFile::append(path)); });
     QObject::connect(&window_, &ventana::stopRecordingRequested, &window_, [this] { stopRecording(); });
     window_.setExitAction([this] { endNow(); });
+    forEachStatusText(session_.link(), [](const QString &text) { qCInfo(lcStatus).noquote() << text; });
 }
 
 void JoystickMonitor::start()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/appendonlyfile.h"
 #include "stickdata/recordingreader.h"
 
 #include <QByteArray>
@@ -7,9 +8,9 @@
 
 #include <memory>
 
-// A file of CSV rows written straight to its descriptor: every row in one
-// write() of its own, nothing held back in the program, so that a reader,
-// a crash or a kill never finds part of a row in it.
+// A file of CSV rows written straight to the system: every row in one
+// write of its own, nothing held back in the program, so that a reader, a
+// crash or a kill never finds part of a row in it.
 class RowFile {
 public:
     // `path` opened for appending, created when missing. A new or empty
@@ -30,8 +31,8 @@ public:
     bool isOpen() const { return problem_.isEmpty(); }
     // What failed, naming the file; empty while it is open.
     const QString &problem() const { return problem_; }
-    // The system's error number for that failure, 0 for a file refused for
-    // what it holds.
+    // That failure's errno number, on every system; 0 for a file refused
+    // for what it holds.
     int error() const { return error_; }
     const QString &name() const { return name_; }
     // Where the rows written go on from: the last row of a file appended
@@ -44,15 +45,12 @@ public:
     bool write(const QByteArray &row);
 
 private:
-    RowFile(QString name, int descriptor, bool owned);
+    RowFile(QString name, AppendOnlyFile file);
 
     void fail(int error, const QString &why);
-    void release();
 
     QString name_;
-    int descriptor_;
-    bool owned_;
-    bool regular_ = false;
+    AppendOnlyFile file_;
     QString problem_;
     int error_ = 0;
     AppendPoint appendPoint_;

@@ -25,3 +25,13 @@ ReportOrigin BoardSession::origin() const
     const int16_t port = link_.port();
     return {port, ports_->devicePath(port)};
 }
+
+void forEachStatusText(const Link &link, const std::function<void(const QString &)> &show)
+{
+    const auto showText = [show](const QString &text) {
+        if (!text.isEmpty())
+            show(text);
+    };
+    for (const auto signal : {&Link::infoChanged, &Link::consoleChanged, &Link::problemChanged})
+        QObject::connect(&link, signal, &link, showText);
+}

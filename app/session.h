@@ -6,6 +6,7 @@
 #include "stickdata/boardmodel.h"
 #include "stickdata/csvrow.h"
 
+#include <functional>
 #include <memory>
 
 // The board's side of every program, without a window: the link over a
@@ -28,3 +29,7 @@ private:
     BoardLink link_;
     BoardModel model_;
 };
+
+// Calls `show` with each status text of `link` as the window shows it: the
+// connection and port console messages, and why a port failed.
+void forEachStatusText(const Link &link, const std::function<void(const QString &)> &show);

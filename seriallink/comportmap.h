@@ -30,7 +30,9 @@ public:
     // The devices named, as COM1, COM2, ... in the order given. A symlink
     // (such as /dev/serial/by-id/...) counts as the device it points to, a
     // path that does not exist as an absent port. Changes are noticed
-    // through the folders the devices and their targets are in.
+    // through the folders the devices and their targets are in. On Windows
+    // the devices are ports such as "COM12", absent while the system does
+    // not list them.
     static std::shared_ptr<ComPortMap> named(const QStringList &devices);
 
     // Devices as `listDevices` reports them; none until the first read.
@@ -58,6 +60,11 @@ signals:
     void devicesMayHaveChanged();
 
 private:
+    // Tells of changes in `folders`, where devices come and go.
+    void watchFolders(const QStringList &folders);
+    // Tells of a possible change every few seconds.
+    void pollDevices();
+
     DeviceLister listDevices_;
     QStringList devices_;
     // The names given to named(), COM1 first.

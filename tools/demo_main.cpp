@@ -6,7 +6,6 @@
 #include "tools/boardsim.h"
 
 #include <QApplication>
-#include <QSocketNotifier>
 #include <QTimer>
 
 #include <algorithm>
@@ -186,7 +185,7 @@ int main(int argc, char *argv[])
 
     // SIGINT and SIGTERM close the window as its close box does, as the
     // monitor's.
-    const int signalFd = terminationSignalFd();
+    holdTerminationRequests();
     const auto app = openDisplay(argc, argv);
     adoptDesktopIdentity();
     PluggableBoard board(settings.values);
@@ -198,8 +197,7 @@ int main(int argc, char *argv[])
     scheduleAt(settings.replugAt, [&board] { board.plugIn(); });
 
     JoystickMonitor monitor(board.ports());
-    QSocketNotifier signalNotifier(signalFd, QSocketNotifier::Read);
-    QObject::connect(&signalNotifier, &QSocketNotifier::activated, &monitor.window(), &ventana::close);
+    onTerminationRequest(&monitor.window(), [&] { monitor.window().close(); });
     monitor.start();
     return app->exec();
 }

@@ -2,7 +2,6 @@
 
 #include "seriallink/link.h"
 #include "stickdata/boardmodel.h"
-#include "window/panelstyle.h"
 #include "window/shortenedtext.h"
 #include "window/vbcolor.h"
 
@@ -94,7 +93,6 @@ QLineEdit *ventana::textBox(const char *name)
 {
     auto *box = control<QLineEdit>(name);
     box->setReadOnly(true);
-    box->setStyle(&PanelStyle::shared());
     return box;
 }
 

@@ -2,7 +2,8 @@
 # The monitor recording a simulated board ends on SIGTERM and on SIGINT as
 # when its window is closed: exit status 0, the file ending on a whole row,
 # and the port's lock file gone with the port. The demo ends on them as
-# the monitor does.
+# the monitor does. A recording to a pipe whose reader leaves stops, and
+# the monitor goes on.
 #
 #   termination_test.sh MONITOR BOARD_SIM DEMO
 set -uo pipefail
@@ -53,3 +54,20 @@ for signal in TERM INT; do
     done
     ends_cleanly "$signal" "$pid" "the demo"
 done
+
+# A recording to a pipe whose reader leaves stops with the reason logged;
+# the monitor goes on, and still ends with 0 when asked.
+fifo="$dir/pipe"
+mkfifo "$fifo"
+exec 3<> "$fifo"
+"$monitor" --port "$pty" --record "$fifo" 2> "$dir/pipe.log" 3<&- &
+pid=$!
+head -c 300 <&3 > /dev/null &
+exec 3<&-
+for _ in $(seq 1 200); do
+    grep -q 'Recording stopped' "$dir/pipe.log" || ! kill -0 "$pid" 2> /dev/null && break
+    sleep 0.1
+done
+kill -0 "$pid" 2> /dev/null || { echo "pipe: the monitor ended when the reader left"; exit 1; }
+grep -q 'Recording stopped after .* rows: .*pipe: ' "$dir/pipe.log" || { echo "pipe: no reason logged"; cat "$dir/pipe.log"; exit 1; }
+ends_cleanly TERM "$pid" "the monitor recording to a pipe"
