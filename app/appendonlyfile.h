@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QFile>
 #include <QString>
 #include <QtGlobal>
 
@@ -42,6 +43,8 @@ public:
     bool isRegular() const { return regular_; }
     // The size of a regular file.
     qint64 size() const;
+    // Opens `reader` on the same regular file, to read back what it holds.
+    bool openToRead(QFile &reader) const;
 
     // Writes all of `data` at the end of the file. Should that fail, what
     // went in of it is cut off again from a regular file.

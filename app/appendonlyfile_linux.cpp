@@ -54,6 +54,14 @@ qint64 AppendOnlyFile::size() const
     return ::fstat(descriptorOf(handle_), &status) == 0 ? qint64(status.st_size) : 0;
 }
 
+// The descriptor may be open for writing only, as standard output is: the
+// file is opened anew through it.
+bool AppendOnlyFile::openToRead(QFile &reader) const
+{
+    reader.setFileName(QStringLiteral("/proc/self/fd/%1").arg(descriptorOf(handle_)));
+    return reader.open(QIODevice::ReadOnly);
+}
+
 // A write cut short is finished by the next.
 FileError AppendOnlyFile::append(const QByteArray &data)
 {

@@ -3,6 +3,8 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
 
 #include <array>
@@ -70,6 +72,22 @@ AppendOnlyFile::AppendOnlyFile(qintptr handle, bool owned)
     , owned_(owned)
     , regular_(GetFileType(handleOf(handle)) == FILE_TYPE_DISK)
 {
+}
+
+// The handle may be open for writing only, as standard output is: the file
+// is opened anew through it.
+bool AppendOnlyFile::openToRead(QFile &reader) const
+{
+    const HANDLE copy = ReOpenFile(handleOf(handle_), GENERIC_READ,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, 0);
+    if (copy == INVALID_HANDLE_VALUE)
+        return false;
+    const int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(copy), _O_RDONLY | _O_BINARY);
+    if (descriptor < 0) {
+        CloseHandle(copy);
+        return false;
+    }
+    return reader.open(descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);
 }
 
 qint64 AppendOnlyFile::size() const

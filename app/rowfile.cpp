@@ -33,16 +33,6 @@ QString openFailure(const QString &path, const FileError &error)
     return error.reason;
 }
 
-// Where rows go on in the regular file at `path`, which is not empty, or
-// why they cannot follow what it holds.
-std::variant<AppendPoint, QString> appendPointOf(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QStringLiteral("cannot be read to check its header: ") + file.errorString();
-    return appendPoint(file);
-}
-
 } // namespace
 
 RowFile::RowFile(QString name, AppendOnlyFile file)
@@ -58,24 +48,38 @@ std::unique_ptr<RowFile> RowFile::append(const QString &path)
         file->fail(error.number, openFailure(path, error));
         return file;
     }
-    const qint64 size = file->file_.isRegular() ? file->file_.size() : 0;
-    if (size == 0) {
-        file->write(csvHeader());
-        return file;
-    }
-    std::variant<AppendPoint, QString> point = appendPointOf(path);
-    if (const auto *problem = std::get_if<QString>(&point))
-        file->fail(0, *problem);
-    else
-        file->appendPoint_ = std::get<AppendPoint>(std::move(point));
+    file->startRows();
     return file;
 }
 
+// Standard output appended to a file (`>> board.csv`) goes on in it as a
+// file named does, rather than putting a second header in its middle.
 std::unique_ptr<RowFile> RowFile::standardOutput()
 {
     std::unique_ptr<RowFile> file(new RowFile(QStringLiteral("standard output"), AppendOnlyFile::standardOutput()));
-    file->write(csvHeader());
+    file->startRows();
     return file;
+}
+
+// A new or empty file, or one that is no regular file (a terminal, a pipe),
+// gets the header; a regular file that holds something must be a recording
+// that rows can follow.
+void RowFile::startRows()
+{
+    if (!file_.isRegular() || file_.size() == 0) {
+        write(csvHeader());
+        return;
+    }
+    QFile reader;
+    if (!file_.openToRead(reader)) {
+        fail(0, QStringLiteral("cannot be read to check its header: ") + reader.errorString());
+        return;
+    }
+    std::variant<AppendPoint, QString> point = ::appendPoint(reader);
+    if (const auto *problem = std::get_if<QString>(&point))
+        fail(0, *problem);
+    else
+        appendPoint_ = std::get<AppendPoint>(std::move(point));
 }
 
 RowFile::~RowFile()

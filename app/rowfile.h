@@ -19,7 +19,7 @@ public:
     // row is appended to, in its own line ends; any other file is refused,
     // and nothing is written to it.
     static std::unique_ptr<RowFile> append(const QString &path);
-    // Standard output, which gets the header.
+    // Standard output, taken as append() takes a file.
     static std::unique_ptr<RowFile> standardOutput();
 
     // Syncs a regular file to its disk, and closes the file if it was opened here.
@@ -47,6 +47,7 @@ public:
 private:
     RowFile(QString name, AppendOnlyFile file);
 
+    void startRows();
     void fail(int error, const QString &why);
 
     QString name_;

@@ -51,6 +51,17 @@ whole_rows "$dir/three.csv" || fail "--count 3: not whole rows:$(echo; cat -A "$
 grep -qx "OK PUERTO 1" "$dir/three.err" || fail "--count 3: no status on standard error:$(echo; cat "$dir/three.err")"
 grep -qx "Recorded 3 rows to standard output" "$dir/three.err" || fail "--count 3: no summary on standard error"
 
+# Appended to with >>, a recording goes on without a second header; another
+# program's file is refused and left as it was.
+timeout 30 "$log" --port "$board" --count 2 >> "$dir/three.csv" 2> /dev/null
+[ "$(wc -l < "$dir/three.csv")" -eq 6 ] && whole_rows "$dir/three.csv" ||
+    fail ">> a recording: not one header and 5 rows:$(echo; cat "$dir/three.csv")"
+echo "name,score" > "$dir/other.csv"
+timeout 30 "$log" --port "$board" --count 2 >> "$dir/other.csv" 2> "$dir/other.err"
+code=$?
+[ "$code" -eq 1 ] && [ "$(cat "$dir/other.csv")" = "name,score" ] ||
+    fail ">> another program's file: exit status $code, now:$(echo; cat "$dir/other.csv")"
+
 timeout 30 "$log" --port "$board" > /dev/full 2> "$dir/full.err"
 code=$?
 [ "$code" -eq 1 ] || fail "> /dev/full: exit status $code"
