@@ -54,7 +54,7 @@ std::optional<QString> positionalArgumentProblem(const Program &program, const Q
 {
     const QStringList given = parser.positionalArguments();
     const qsizetype expected = program.positionalArguments.size();
-    if (given.size() > expected)
+    if (given.size() > expected && !(expected > 0 && program.positionalArguments.constLast().repeats))
         return QStringLiteral("Unexpected argument '%1'.").arg(given[expected]);
     if (given.size() < expected)
         return QStringLiteral("Missing argument %1.").arg(program.positionalArguments[given.size()].name);
@@ -86,7 +86,8 @@ std::optional<int> parse(const Program &program, QCommandLineParser &parser, con
     parser.addOptions({help, version});
     parser.addOptions(program.options);
     for (const PositionalArgument &argument : program.positionalArguments)
-        parser.addPositionalArgument(argument.name, argument.description);
+        parser.addPositionalArgument(argument.name, argument.description,
+                                     argument.repeats ? argument.name + QStringLiteral("...") : argument.name);
     if (program.qtWindowOptions)
         addQtWindowOptions(parser);
 

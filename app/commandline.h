@@ -22,6 +22,8 @@ inline constexpr int kUsageError = 2;
 struct PositionalArgument {
     QString name;
     QString description;
+    // The last argument may be given more than once, as NAME...
+    bool repeats = false;
 };
 
 // What a program takes on its command line, and the name it goes by.
@@ -31,7 +33,7 @@ struct Program {
     QString name;
     QString description;
     QList<QCommandLineOption> options;
-    // Each required exactly once, in this order.
+    // Each required exactly once, in this order, but a last that repeats.
     QList<PositionalArgument> positionalArguments;
     // Accepts the options QGuiApplication and QApplication take themselves
     // (-platform, -style, -session, ...) and leaves them to the application.

@@ -7,10 +7,8 @@
 
 #include <QCoreApplication>
 #include <QLoggingCategory>
-#include <QSocketNotifier>
 
 #include <cerrno>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 
@@ -20,26 +18,19 @@
 
 namespace {
 
+// A status text or why a port failed, on a line of its own.
 void printStatus(const QString &text)
 {
-    if (!text.isEmpty())
-        std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+    std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
 }
 
-// The status texts and why a port failed, each on a line of its own.
-void printStatusOf(const Link &link)
-{
-    QObject::connect(&link, &Link::infoChanged, &link, printStatus);
-    QObject::connect(&link, &Link::consoleChanged, &link, printStatus);
-    QObject::connect(&link, &Link::problemChanged, &link, printStatus);
-}
-
-// A reader that went away ends the rows as asked; any other failure is one.
-int outputEnded(const RowFile &output)
+// A failure to write the rows, after the program's name; a reader that
+// went away ends the rows as asked, without a word.
+int outputFailed(const QString &why, const RowFile &output)
 {
     if (output.error() == EPIPE)
         return EXIT_SUCCESS;
-    std::fprintf(stderr, "%s: %s\n", qPrintable(QCoreApplication::applicationName()), qPrintable(output.problem()));
+    std::fprintf(stderr, "%s: %s\n", qPrintable(QCoreApplication::applicationName()), qPrintable(why));
     return EXIT_FAILURE;
 }
 
@@ -50,9 +41,7 @@ int main(int argc, char *argv[])
     LogOptions options;
     if (const auto exitStatus = parseLogOptions(commandline::arguments(argc, argv), options))
         return *exitStatus;
-    // A write to a pipe nobody reads fails with EPIPE instead of ending the process.
-    std::signal(SIGPIPE, SIG_IGN);
-    const int signalFd = terminationSignalFd();
+    holdTerminationRequests();
     QCoreApplication app(argc, argv);
     // The reasons a port failed are printed as the window shows them; the
     // link's own log of them would print them twice.
@@ -60,26 +49,25 @@ int main(int argc, char *argv[])
 
     std::unique_ptr<RowFile> output = RowFile::standardOutput();
     if (!output->isOpen())
-        return outputEnded(*output);
+        return outputFailed(Recording::refusal(*output), *output);
     BoardSession session(options.ports.isEmpty() ? ComPortMap::system() : ComPortMap::named(options.ports));
-    printStatusOf(session.link);
-    Recording recording(session, std::move(output));
-    int exitStatus = EXIT_SUCCESS;
+    forEachStatusText(session.link(), printStatus);
+    Recording recording(session.model(), [&session] { return session.origin(); }, std::move(output));
     QObject::connect(&recording, &Recording::rowWritten, &app, [&] {
         if (recording.rows() == options.count) {
             recording.stop();
             QCoreApplication::quit();
         }
     });
-    QObject::connect(&recording, &Recording::failed, &app, [&] {
-        exitStatus = outputEnded(recording.file());
-        QCoreApplication::quit();
-    });
-    QSocketNotifier signalNotifier(signalFd, QSocketNotifier::Read);
-    QObject::connect(&signalNotifier, &QSocketNotifier::activated, &app, &QCoreApplication::quit);
+    QObject::connect(&recording, &Recording::failed, &app, &QCoreApplication::quit);
+    onTerminationRequest(&app, &QCoreApplication::quit);
 
-    session.link.buscarPuerto();
+    session.link().buscarPuerto();
     QCoreApplication::exec();
-    session.link.close();
-    return exitStatus;
+    recording.stop();
+    session.link().close();
+    if (!recording.file().isOpen())
+        return outputFailed(recording.status(), recording.file());
+    printStatus(recording.status());
+    return EXIT_SUCCESS;
 }

@@ -1,13 +1,14 @@
 #include "app/commandline.h"
 #include "app/desktopidentity.h"
+#include "app/display.h"
 #include "app/monitoroptions.h"
+#include "app/parentconsole.h"
 #include "app/program.h"
 #include "app/terminationsignals.h"
 
-#include <QSocketNotifier>
-
 int main(int argc, char *argv[])
 {
+    useParentConsole();
     // Read before the application exists, which needs a display.
     MonitorOptions options;
     if (const auto exitStatus = parseMonitorOptions(commandline::arguments(argc, argv), options))
@@ -17,18 +18,18 @@ int main(int argc, char *argv[])
     if (!options.record.isEmpty()) {
         recording = RowFile::append(options.record);
         if (!recording->isOpen())
-            return commandline::refuse(QStringLiteral("cannot record to ") + recording->problem());
+            return commandline::refuse(cannotRecordTo(*recording));
     }
-    // SIGINT and SIGTERM close the window as its close box does: the port
-    // is released and a recording synced before the program ends.
-    const int signalFd = terminationSignalFd();
-    const auto app = JoystickMonitor::openDisplay(argc, argv);
+    // SIGINT and SIGTERM, or Ctrl-C, close the window as its close box
+    // does: the port is released and a recording synced before the program
+    // ends.
+    holdTerminationRequests();
+    const auto app = openDisplay(argc, argv);
     adoptDesktopIdentity();
     JoystickMonitor monitor(options.ports.isEmpty() ? ComPortMap::system() : ComPortMap::named(options.ports));
     if (recording)
         monitor.record(std::move(recording));
-    QSocketNotifier signalNotifier(signalFd, QSocketNotifier::Read);
-    QObject::connect(&signalNotifier, &QSocketNotifier::activated, &monitor.window, [&] { monitor.window.close(); });
+    onTerminationRequest(&monitor.window(), [&] { monitor.window().close(); });
     monitor.start();
     return app->exec();
 }

@@ -5,27 +5,18 @@
 #include "app/session.h"
 #include "window/ventana.h"
 
-#include <QApplication>
-
 #include <memory>
 
-// The monitor as one program: the board's session and the window that
-// presents it. The program itself, its tests, tools and benchmarks all
-// assemble it here.
-class JoystickMonitor : public BoardSession {
+// The monitor as one program: the board's session, the window that
+// presents it and the recording of its reports. The program itself, its
+// tests, tools and benchmarks all assemble it here.
+class JoystickMonitor {
 public:
     explicit JoystickMonitor(std::shared_ptr<ComPortMap> ports, std::unique_ptr<SerialControl> control = nullptr,
                              LinkTiming timing = {});
 
-    // Chooses the display the window goes to and how its pixels reach it;
-    // called before the application is made, which connects to the display.
-    static void prepareDisplay();
-
-    // The application, made as prepareDisplay() says, connected to the
-    // display. Without a display it does not return: it prints one line
-    // naming the program and what is missing, and the process ends with
-    // status 1, where Qt would abort with its advice to reinstall.
-    static std::unique_ptr<QApplication> openDisplay(int &argc, char *argv[]);
+    BoardSession &session() { return session_; }
+    ventana &window() { return window_; }
 
     // Shows the window and starts looking for the board.
     void start();
@@ -39,10 +30,15 @@ public:
     // The recording going on or stopped last; null before the first.
     const Recording *recording() const { return recording_.get(); }
 
-    ventana window;
+    // What Exit does: syncs and closes the recording, removes the port's
+    // lock file, and ends the process at once, without the window's unload
+    // handling.
+    [[noreturn]] void endNow();
 
 private:
     void recordingFailed();
 
+    BoardSession session_;
+    ventana window_;
     std::unique_ptr<Recording> recording_;
 };

@@ -6,129 +6,96 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <array>
 #include <cerrno>
-#include <cstring>
 #include <utility>
 
 namespace {
 
 // Open failures said more plainly than the system says them for a file
 // opened to be written.
-constexpr std::array<std::pair<int, const char *>, 3> kOpenFailures{{
+constexpr std::array<std::pair<int, const char *>, 4> kOpenFailures{{
     {ENOTDIR, "a part of the path is no folder"},
     {EISDIR, "it is a folder"},
     {EACCES, "permission denied"},
+    {EBUSY, "another program holds it open"},
 }};
 
-QString systemReason(int error)
-{
-    return QString::fromLocal8Bit(std::strerror(error));
-}
-
 // A file that cannot be created is mostly one whose folder is missing.
-QString openFailure(const QString &path, int error)
+QString openFailure(const QString &path, const FileError &error)
 {
     const QDir folder = QFileInfo(path).absoluteDir();
-    if (error == ENOENT && !folder.exists())
+    if (error.number == ENOENT && !folder.exists())
         return QStringLiteral("no such folder %1").arg(folder.path());
     for (const auto &[number, text] : kOpenFailures)
-        if (number == error)
+        if (number == error.number)
             return QString::fromLatin1(text);
-    return systemReason(error);
-}
-
-// Why rows cannot follow what the regular file at `path` holds, `size`
-// bytes of it; empty when they can.
-QString contentProblem(const QString &path, qint64 size)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QStringLiteral("cannot be read to check its header: ") + file.errorString();
-    const QByteArray header = csvHeader();
-    if (file.read(header.size()) != header)
-        return QStringLiteral("its first line is not the header \"%1\"").arg(QString::fromLatin1(header.trimmed()));
-    if (!file.seek(size - 1) || file.read(1) != "\n")
-        return QStringLiteral("it ends inside a row");
-    return {};
+    return error.reason;
 }
 
 } // namespace
 
-RowFile::RowFile(QString name, int descriptor, bool owned)
+RowFile::RowFile(QString name, AppendOnlyFile file)
     : name_(std::move(name))
-    , descriptor_(descriptor)
-    , owned_(owned)
+    , file_(std::move(file))
 {
 }
 
-// Opened without waiting, so that a pipe nobody reads is refused rather
-// than waited on, then made to wait again for writes.
 std::unique_ptr<RowFile> RowFile::append(const QString &path)
 {
-    const int descriptor =
-        ::open(QFile::encodeName(path).constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0666);
-    std::unique_ptr<RowFile> file(new RowFile(path, descriptor, true));
-    if (descriptor < 0) {
-        const int error = errno;
-        file->fail(error, openFailure(path, error));
+    std::unique_ptr<RowFile> file(new RowFile(path, AppendOnlyFile::open(path)));
+    if (const FileError &error = file->file_.openError()) {
+        file->fail(error.number, openFailure(path, error));
         return file;
     }
-    ::fcntl(descriptor, F_SETFL, ::fcntl(descriptor, F_GETFL) & ~O_NONBLOCK);
-    struct stat status {};
-    ::fstat(descriptor, &status);
-    file->regular_ = S_ISREG(status.st_mode);
-    if (!file->regular_ || status.st_size == 0) {
-        file->write(csvHeader());
-        return file;
-    }
-    if (const QString problem = contentProblem(path, status.st_size); !problem.isEmpty())
-        file->fail(0, problem);
+    file->startRows();
     return file;
 }
 
+// Standard output appended to a file (`>> board.csv`) goes on in it as a
+// file named does, rather than putting a second header in its middle.
 std::unique_ptr<RowFile> RowFile::standardOutput()
 {
-    std::unique_ptr<RowFile> file(new RowFile(QStringLiteral("standard output"), STDOUT_FILENO, false));
-    struct stat status {};
-    file->regular_ = ::fstat(STDOUT_FILENO, &status) == 0 && S_ISREG(status.st_mode);
-    file->write(csvHeader());
+    std::unique_ptr<RowFile> file(new RowFile(QStringLiteral("standard output"), AppendOnlyFile::standardOutput()));
+    file->startRows();
     return file;
+}
+
+// A new or empty file, or one that is no regular file (a terminal, a pipe),
+// gets the header; a regular file that holds something must be a recording
+// that rows can follow.
+void RowFile::startRows()
+{
+    if (!file_.isRegular() || file_.size() == 0) {
+        write(csvHeader());
+        return;
+    }
+    QFile reader;
+    if (!file_.openToRead(reader)) {
+        fail(0, QStringLiteral("cannot be read to check its header: ") + reader.errorString());
+        return;
+    }
+    std::variant<AppendPoint, QString> point = ::appendPoint(reader);
+    if (const auto *problem = std::get_if<QString>(&point))
+        fail(0, *problem);
+    else
+        appendPoint_ = std::get<AppendPoint>(std::move(point));
 }
 
 RowFile::~RowFile()
 {
-    if (isOpen() && regular_)
-        ::fsync(descriptor_);
-    release();
+    if (isOpen())
+        file_.sync();
 }
 
-// A write cut short is finished by the next; a write that fails takes back
-// what went in of the row, so that the file ends with a whole row. Should
-// even that fail, the file is refused for appending later.
+// A write that fails leaves no part of the row in the file. Should even
+// taking it back fail, the file is refused for appending later.
 bool RowFile::write(const QByteArray &row)
 {
     if (!isOpen())
         return false;
-    qsizetype written = 0;
-    while (written < row.size()) {
-        const ssize_t count = ::write(descriptor_, row.constData() + written, size_t(row.size() - written));
-        if (count > 0) {
-            written += count;
-            continue;
-        }
-        if (count < 0 && errno == EINTR)
-            continue;
-        const int error = count < 0 ? errno : EIO;
-        if (written > 0 && regular_) {
-            const off_t end = ::lseek(descriptor_, 0, SEEK_END);
-            [[maybe_unused]] const int truncated = ::ftruncate(descriptor_, end - written);
-        }
-        fail(error, systemReason(error));
+    if (const FileError error = file_.append(row)) {
+        fail(error.number, error.reason);
         return false;
     }
     return true;
@@ -138,12 +105,5 @@ void RowFile::fail(int error, const QString &why)
 {
     error_ = error;
     problem_ = name_ + QStringLiteral(": ") + why;
-    release();
-}
-
-void RowFile::release()
-{
-    if (owned_ && descriptor_ >= 0)
-        ::close(descriptor_);
-    descriptor_ = -1;
+    file_.close();
 }

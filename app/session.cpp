@@ -14,8 +14,24 @@ std::unique_ptr<SerialControl> orRealPorts(std::unique_ptr<SerialControl> contro
 
 BoardSession::BoardSession(std::shared_ptr<ComPortMap> ports, std::unique_ptr<SerialControl> control,
                            LinkTiming timing)
-    : ports(std::move(ports))
-    , link(orRealPorts(std::move(control), this->ports), this->ports, timing)
+    : ports_(std::move(ports))
+    , link_(orRealPorts(std::move(control), ports_), ports_, timing)
 {
-    QObject::connect(&link, &Link::lineReceived, &model, &BoardModel::apply);
+    QObject::connect(&link_, &Link::lineReceived, &model_, &BoardModel::apply);
+}
+
+ReportOrigin BoardSession::origin() const
+{
+    const int16_t port = link_.port();
+    return {port, ports_->devicePath(port)};
+}
+
+void forEachStatusText(const Link &link, const std::function<void(const QString &)> &show)
+{
+    const auto showText = [show](const QString &text) {
+        if (!text.isEmpty())
+            show(text);
+    };
+    for (const auto signal : {&Link::infoChanged, &Link::consoleChanged, &Link::problemChanged})
+        QObject::connect(&link, signal, &link, showText);
 }

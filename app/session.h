@@ -4,7 +4,9 @@
 #include "seriallink/comportmap.h"
 #include "seriallink/serialcontrol.h"
 #include "stickdata/boardmodel.h"
+#include "stickdata/csvrow.h"
 
+#include <functional>
 #include <memory>
 
 // The board's side of every program, without a window: the link over a
@@ -16,7 +18,18 @@ public:
     explicit BoardSession(std::shared_ptr<ComPortMap> ports, std::unique_ptr<SerialControl> control = nullptr,
                           LinkTiming timing = {});
 
-    const std::shared_ptr<ComPortMap> ports;
-    BoardLink link;
-    BoardModel model;
+    BoardLink &link() { return link_; }
+    const BoardLink &link() const { return link_; }
+    const BoardModel &model() const { return model_; }
+    // The port the link is on now, and its device.
+    ReportOrigin origin() const;
+
+private:
+    const std::shared_ptr<ComPortMap> ports_;
+    BoardLink link_;
+    BoardModel model_;
 };
+
+// Calls `show` with each status text of `link` as the window shows it: the
+// connection and port console messages, and why a port failed.
+void forEachStatusText(const Link &link, const std::function<void(const QString &)> &show);

@@ -1,7 +1,19 @@
 #pragma once
 
-// SIGINT and SIGTERM blocked and delivered through the descriptor returned,
-// to be watched with a QSocketNotifier: the event loop then ends normally,
-// between two events, and the program cleans up. Called before any thread
-// starts, so that every thread inherits the blocked signals.
-int terminationSignalFd();
+#include <QObject>
+
+#include <functional>
+
+// The requests to end the program, handed to the event loop, which then
+// ends normally, between two events, so that the program cleans up:
+// SIGINT and SIGTERM on Linux; Ctrl-C, Ctrl-Break, the console window
+// closed, logging off and shutting down on Windows.
+//
+// Called before any thread starts, so that every thread leaves the
+// requests to the event loop. A write to a pipe nobody reads then fails
+// with EPIPE instead of ending the program.
+void holdTerminationRequests();
+
+// From now on, and for a request held before, calls `end` in `context`'s
+// thread at each request; once the application exists.
+void onTerminationRequest(QObject *context, std::function<void()> end);

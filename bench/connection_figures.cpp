@@ -1,4 +1,4 @@
-#include "bench/figures.h"
+#include "figures.h"
 
 #include "support/eventloop.h"
 #include "support/monitor.h"
@@ -81,21 +81,22 @@ int discoveryFigures(const QStringList &arguments)
     FigureTable table;
     LinkTiming timing;
     timing.portWait = std::chrono::milliseconds(portWaitMs);
-    JoystickMonitor program(ComPortMap::system(), nullptr, timing);
+    const std::shared_ptr<ComPortMap> ports = ComPortMap::system();
+    JoystickMonitor program(ports, nullptr, timing);
     const auto cpuOfSearch = [&](auto begin) {
         const double before = cpuSeconds();
         begin();
-        return waitForState(program.link, LinkState::Waiting, 60s) ? cpuSeconds() - before : -1;
+        return waitForState(program.session().link(), LinkState::Waiting, 60s) ? cpuSeconds() - before : -1;
     };
     const double withStartUp = cpuOfSearch([&] { program.start(); });
     std::vector<double> searchCpu;
     for (int i = 0; i < searches; ++i)
-        searchCpu.push_back(cpuOfSearch([&] { program.link.buscarPuerto(); }));
+        searchCpu.push_back(cpuOfSearch([&] { program.session().link().buscarPuerto(); }));
     const Spread spread(searchCpu);
     if (withStartUp < 0 || spread.at(0) < 0)
         return failed("a search did not end");
     table.row(QStringLiteral("CPU of a search of COM 1-7 on this system's devices (%1), %2 ms a port that opens, %3 searches")
-                  .arg(program.ports->devices().join(QStringLiteral(", ")))
+                  .arg(ports->devices().join(QStringLiteral(", ")))
                   .arg(portWaitMs)
                   .arg(searches),
               QStringLiteral("median %1 s, worst %2 s; the first, with start-up and first paint: %3 s")

@@ -1,4 +1,4 @@
-#include "bench/figures.h"
+#include "figures.h"
 
 #include "support/eventloop.h"
 #include "support/fakeserial.h"
@@ -44,7 +44,7 @@ QList<QByteArray> movingReports()
 bool startPolling(Monitor &monitor)
 {
     monitor.program.start();
-    return runUntil([&] { return monitor.link.boardFound(); }, 10s);
+    return runUntil([&] { return monitor.link.state() == LinkState::Polling; }, 10s);
 }
 
 } // namespace
@@ -60,7 +60,7 @@ int receiveFigures(const QStringList &arguments)
     Monitor monitor({QStringLiteral("memory")}, testTiming(), std::move(serial));
     monitor.program.start();
     port.receive("JOYSTICK\r\n");
-    if (!monitor.link.boardFound())
+    if (monitor.link.state() != LinkState::Polling)
         return failed("the board was not found on the in-memory port");
     const QList<QByteArray> reports = movingReports();
     long long characters = 0;

@@ -1,4 +1,4 @@
-#include "bench/figures.h"
+#include "figures.h"
 
 #include "support/eventloop.h"
 

@@ -99,3 +99,5 @@ int watchDevice(const QStringList &arguments);
 int replugFigures(const QStringList &arguments);
 int discoveryFigures(const QStringList &arguments);
 int idleFigures(const QStringList &arguments);
+int statsCostFigures(const QStringList &arguments);
+int restBandFigures(const QStringList &arguments);

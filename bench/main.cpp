@@ -1,5 +1,5 @@
-#include "app/program.h"
-#include "bench/figures.h"
+#include "app/display.h"
+#include "figures.h"
 
 #include <QApplication>
 
@@ -30,6 +30,8 @@ constexpr std::array kCommands{
     Command{"replug", "[CYCLES=100]", "the board replugged on COM 3 to its first report drawn", replugFigures},
     Command{"discovery", "[PORT_WAIT_MS=100] [SEARCHES=5]", "CPU of a search on this system's devices", discoveryFigures},
     Command{"idle", "[SECONDS=30]", "wake-ups of joystick-monitor waiting for a board", idleFigures},
+    Command{"stats", "[REPORTS=20000000]", "CPU of the board's statistics a report", statsCostFigures},
+    Command{"restband", "[TRIALS=100]", "rests and slow sweeps taken as a rest, per band width", restBandFigures},
     Command{"watch", "DEVICE", "no figure: the monitor on DEVICE until ended, for compare-cutecom", watchDevice},
 };
 
@@ -54,7 +56,7 @@ int main(int argc, char *argv[])
         return usage(stdout, 0);
     if (command == kCommands.end())
         return usage(stderr, 2);
-    JoystickMonitor::prepareDisplay();
+    prepareDisplay();
     QApplication app(argc, argv);
     return command->run(QCoreApplication::arguments().mid(2));
 }

@@ -1,4 +1,4 @@
-#include "bench/figures.h"
+#include "figures.h"
 
 #include "stickdata/interpreter.h"
 #include "support/eventloop.h"
@@ -72,7 +72,7 @@ int viewFigures(const QStringList &arguments)
             if (views)
                 watch.emplace(views->plot, [&] { ++paints; });
             monitor.program.start();
-            if (!runUntil([&] { return monitor.link.boardFound(); }, 10s))
+            if (!runUntil([&] { return monitor.link.state() == LinkState::Polling; }, 10s))
                 return failed("the board was not found");
             runFor(2s);
             paints = 0;

@@ -21,19 +21,22 @@ namespace {
 // The board's session over an in-memory port, its search started: its
 // link has opened the one port there is and waits there for the board. No
 // event loop runs, so it waits for the whole run; it is never destroyed,
-// like the application. Every line the link delivers is kept in `lines`.
+// like the application. Every line the link delivers is kept in `lines`,
+// every line it drops counted in `dropped`.
 struct Receiver {
     Receiver()
     {
-        QObject::connect(&session.link, &Link::lineReceived, &session.link,
+        QObject::connect(&session.link(), &Link::lineReceived, &session.link(),
                          [this](const QString &line) { lines.append(line); });
-        session.link.buscarPuerto();
+        QObject::connect(&session.link(), &Link::lineDropped, &session.link(), [this] { ++dropped; });
+        session.link().buscarPuerto();
     }
 
     FakeSerial *const port = new FakeSerial;
     BoardSession session{std::make_shared<ComPortMap>([] { return QStringList{"/dev/ttyUSB0"}; }),
                          std::unique_ptr<SerialControl>(port)};
     QStringList lines;
+    qsizetype dropped = 0;
 };
 
 Receiver &receiver()
@@ -47,15 +50,26 @@ bool isDropped(QChar character)
     return character.unicode() < LineAssembler::kLowestLineCharacter;
 }
 
-// The lines `bytes` finish, without their control characters, and without
-// those that are then over the limit.
-QStringList completeLines(const QByteArray &bytes)
+// The lines of `bytes` without their control characters, the last one
+// unfinished.
+QStringList linesOf(const QByteArray &bytes)
 {
     QStringList lines = QString::fromLatin1(bytes).split(u'\n');
-    lines.removeLast();
     for (QString &line : lines)
         line.removeIf(isDropped);
-    lines.removeIf([](const QString &line) { return line.size() > LineAssembler::kMaxLineLength; });
+    return lines;
+}
+
+bool isOverLong(const QString &line)
+{
+    return line.size() > LineAssembler::kMaxLineLength;
+}
+
+// The lines `bytes` finish, without those over the limit.
+QStringList completeLines(QStringList lines)
+{
+    lines.removeLast();
+    lines.removeIf(isOverLong);
     return lines;
 }
 
@@ -90,18 +104,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     // each input starts on a fresh line.
     target.port->receive(QByteArray(1, '\n'));
     target.lines.clear();
-    const ModelSnapshot before = takeSnapshot(target.session.model);
+    target.dropped = 0;
+    const ModelSnapshot before = takeSnapshot(target.session.model());
 
     const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
     target.port->receive(bytes);
 
     for (const QString &line : std::as_const(target.lines))
         checkLine(line);
-    fuzzCheck(target.lines == completeLines(bytes),
+    const QStringList sent = linesOf(bytes);
+    fuzzCheck(target.lines == completeLines(sent),
               "the lines that arrive are the input's, control characters left out, those over the limit dropped");
-    fuzzCheck(target.session.link.linea().size() <= LineAssembler::kMaxLineLength,
-              "the line being received stays within its limit");
+    fuzzCheck(target.dropped == std::count_if(sent.begin(), sent.end(), isOverLong),
+              "every line over the limit is told dropped once, the unfinished one as soon as it passes the limit");
     fuzzCheck(target.port->written.isEmpty(), "receiving sends nothing");
-    checkModelState(target.session.model, before, LineAssembler::kMaxLineLength, reportsClosedBy(target.lines));
+    checkModelState(target.session.model(), before, LineAssembler::kMaxLineLength, reportsClosedBy(target.lines));
     return 0;
 }

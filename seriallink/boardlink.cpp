@@ -24,36 +24,56 @@ int wholeSeconds(std::chrono::milliseconds span)
     return int(std::chrono::round<std::chrono::seconds>(span).count());
 }
 
+enum Timer : unsigned { kPortWait = 1, kPoll = 2, kSettle = 4, kRetry = 8 };
+
+// What each state of the link shows and runs, in the order of BoardLink::Step.
+struct StepTraits {
+    LinkState phase;
+    unsigned timers;
+};
+
+constexpr std::array<StepTraits, 10> kSteps{{
+    {LinkState::Idle, 0},                     // Idle
+    {LinkState::Scanning, kPortWait},         // Scanning
+    {LinkState::Polling, kPortWait | kPoll},  // IdentifiedInPortWait
+    {LinkState::Polling, kPoll},              // Polling
+    {LinkState::Polling, kPoll},              // PollingSilent
+    {LinkState::Waiting, 0},                  // Waiting
+    {LinkState::Waiting, kSettle},            // Settling
+    {LinkState::Waiting, kRetry},             // RetryPending
+    {LinkState::Waiting, kSettle | kRetry},   // SettlingBeforeRetry
+    {LinkState::Closed, 0},                   // Closed
+}};
+
+constexpr const StepTraits &traitsOf(auto step)
+{
+    return kSteps[size_t(step)];
+}
+
 } // namespace
 
 BoardLink::BoardLink(std::unique_ptr<SerialControl> control, std::shared_ptr<ComPortMap> ports, LinkTiming timing,
-                     QObject *parent)
+                     std::shared_ptr<LinkClock> clock, QObject *parent)
     : Link(parent)
     , MSComm1(std::move(control))
     , ports_(std::move(ports))
     , timing_(timing)
+    , clock_(std::move(clock))
+    , lastPort_(int16_t(qMin<int>(kLastPort, ports_->portCount())))
+    , Timer1(clock_->makeTimer(LinkClock::Repeat::Periodic, [this] { Timer1_Timer(); }))
+    , portWait_(clock_->makeTimer(LinkClock::Repeat::Once, [this] { portWaitOver(); }))
+    , settle_(clock_->makeTimer(LinkClock::Repeat::Once, [this] { settled(); }))
+    , retry_(clock_->makeTimer(LinkClock::Repeat::Once, [this] { retryBusyPorts(); }))
 {
-    Timer1.setTimerType(Qt::PreciseTimer);
-    Timer1.setInterval(timing_.pollInterval);
-    portWait_.setSingleShot(true);
-    portWait_.setTimerType(Qt::PreciseTimer);
-    settle_.setSingleShot(true);
-    settle_.setInterval(timing_.settle);
-    retry_.setSingleShot(true);
-
     connect(MSComm1.get(), &SerialControl::OnComm, this, &BoardLink::MSComm1_OnComm);
-    connect(&Timer1, &QTimer::timeout, this, &BoardLink::Timer1_Timer);
-    connect(&portWait_, &QTimer::timeout, this, &BoardLink::portWaitOver);
-    connect(&settle_, &QTimer::timeout, this, &BoardLink::searchAppearedDevices);
-    connect(&retry_, &QTimer::timeout, this, &BoardLink::retryBusyPorts);
     connect(ports_.get(), &ComPortMap::devicesMayHaveChanged, this, &BoardLink::devicesMayHaveChanged);
 }
 
 void BoardLink::buscarPuerto()
 {
-    if (state_ == LinkState::Closed)
+    if (step_ == Step::Closed)
         return;
-    forgetBoard();
+    assembler_.clear();
     known_ = ports_->readDevices();
     startSearch(portsInOrder());
 }
@@ -64,6 +84,7 @@ void BoardLink::sendRequest()
 {
     try {
         MSComm1->setOutput(QString::fromLatin1(protocol::kRequestLine));
+        emit requestSent();
     } catch (const SerialError &error) {
         emit consoleChanged(statustext::portMessage(statustext::kFailurePrefix, puerto));
         showProblem(QString::fromStdString(error.what()));
@@ -74,13 +95,18 @@ void BoardLink::sendRequest()
 
 void BoardLink::close()
 {
-    enter(LinkState::Closed);
+    enter(Step::Closed);
     releasePort();
 }
 
 void BoardLink::releasePortLock()
 {
     MSComm1->releasePortLock();
+}
+
+LinkState BoardLink::state() const
+{
+    return traitsOf(step_).phase;
 }
 
 // Sets up port `puerto`: closes the port open, configures and opens the new
@@ -117,18 +143,68 @@ void BoardLink::MSComm1_OnComm()
     // Held const: iterating a string that is not would detach it from the
     // serial control's shared one-character strings, a copy per character.
     const QString received = MSComm1->Input();
-    for (const QChar character : received)
-        if (const auto line = assembler_.take(character))
-            boardAnswered(*line);
+    for (const QChar character : received) {
+        const LineAssembler::Taken taken = assembler_.take(character);
+        if (taken.dropped)
+            emit lineDropped();
+        if (taken.line)
+            boardAnswered(*taken.line);
+    }
 }
 
+// A request that finds the board gone leaves nothing to watch for silence.
 void BoardLink::Timer1_Timer()
 {
     emit polled();
     if (portok != 1)
         return;
     sendRequest();
-    checkSilence();
+    if (portok == 1)
+        checkSilence();
+}
+
+// Leaves the state the link is in for `step`: the timers of the state left
+// that `step` does not run stop, those of `step` that were not running
+// start (all of them when entered afresh).
+void BoardLink::enter(Step step, Entry entry)
+{
+    static_assert(kSteps.size() == size_t(Step::Closed) + 1, "one row for each state");
+    const LinkState phaseBefore = state();
+    const unsigned running = traitsOf(step_).timers;
+    const unsigned wanted = traitsOf(step).timers;
+    const unsigned kept = entry == Entry::Afresh ? 0 : running & wanted;
+    stopTimers(running & ~kept);
+    step_ = step;
+    portok = state() == LinkState::Polling ? 1 : 0;
+    startTimers(wanted & ~kept);
+    if (state() != phaseBefore)
+        emit stateChanged(state());
+}
+
+// The one place timers start: each with its interval, a retry with the
+// next of its growing gaps.
+void BoardLink::startTimers(unsigned timers)
+{
+    if (timers & kPortWait)
+        portWait_->start(timing_.portWait);
+    if (timers & kPoll)
+        Timer1->start(timing_.pollInterval);
+    if (timers & kSettle)
+        settle_->start(timing_.settle);
+    if (timers & kRetry)
+        retry_->start(timing_.retryGaps[size_t(retriesDone_++)]);
+}
+
+void BoardLink::stopTimers(unsigned timers)
+{
+    if (timers & kPortWait)
+        portWait_->stop();
+    if (timers & kPoll)
+        Timer1->stop();
+    if (timers & kSettle)
+        settle_->stop();
+    if (timers & kRetry)
+        retry_->stop();
 }
 
 // A new search: the reasons of the last one and its retries are forgotten.
@@ -144,10 +220,10 @@ void BoardLink::startScan(const PortOrder &order)
 {
     scanOrder_ = order;
     nextInScan_ = 0;
-    enter(LinkState::Scanning);
     tryNextPort();
 }
 
+// Each port is set up, then waited on for the whole port wait.
 void BoardLink::tryNextPort()
 {
     if (nextInScan_ >= scanOrder_.size()) {
@@ -157,15 +233,15 @@ void BoardLink::tryNextPort()
     puerto = scanOrder_[nextInScan_++];
     assembler_.portChanged();
     serial();
-    portWait_.start(timing_.portWait);
+    enter(Step::Scanning, Entry::Afresh);
 }
 
 // The search ends at the first port after whose wait the board has been
 // identified; polling started as soon as it was.
 void BoardLink::portWaitOver()
 {
-    if (portok == 1)
-        enter(LinkState::Polling);
+    if (step_ == Step::IdentifiedInPortWait)
+        enter(Step::Polling);
     else
         tryNextPort();
 }
@@ -180,50 +256,28 @@ void BoardLink::scanEnded()
     logOnce(QStringLiteral("no board found: ") + summary);
     if (searchAppearedDevices())
         return;
-    enter(LinkState::Waiting);
-    scheduleRetry();
-}
-
-// Leaves the state of the last step for `state`, stopping the timers that
-// only that step uses.
-void BoardLink::enter(LinkState state)
-{
-    if (state != LinkState::Scanning)
-        portWait_.stop();
-    if (state != LinkState::Waiting) {
-        settle_.stop();
-        retry_.stop();
-    }
-    if (state == LinkState::Waiting || state == LinkState::Closed)
-        Timer1.stop();
-    if (state == state_)
-        return;
-    state_ = state;
-    emit stateChanged(state);
+    enter(isRetryDue() ? Step::RetryPending : Step::Waiting);
 }
 
 // Any line is an answer; the keyword line identifies the board.
 void BoardLink::boardAnswered(const QString &line)
 {
-    sinceAnswer_.start();
-    if (silenceReported_) {
-        silenceReported_ = false;
+    lastAnswer_ = clock_->now();
+    if (step_ == Step::PollingSilent) {
+        enter(Step::Polling);
         showProblem(QString());
-    }
-    if (isKeywordLine(line, CLAVE))
+    } else if (step_ == Step::Scanning && isKeywordLine(line, CLAVE)) {
         boardIdentified();
+    }
     emit lineReceived(line);
 }
 
 // Polling starts with the first keyword line, the first request one poll
-// interval later. A keyword line while polling changes nothing.
+// interval later; the wait on the port runs to its end meanwhile.
 void BoardLink::boardIdentified()
 {
-    if (portok == 1)
-        return;
-    portok = 1;
+    enter(Step::IdentifiedInPortWait);
     showProblem(QString());
-    Timer1.start();
 }
 
 // The port went away under the board (cable pulled, USB reset): its
@@ -234,19 +288,20 @@ void BoardLink::boardLost(const SerialError &error)
     const int lostAt = int(known_.indexOf(ports_->devicePath(puerto)));
     if (lostAt >= 0)
         known_[lostAt].clear();
-    forgetBoard();
+    assembler_.clear();
     releasePort();
-    enter(LinkState::Waiting);
-    settle_.start();
+    enter(Step::Settling);
 }
 
+// A silence reported during the wait on the board's port ends that wait,
+// whose end would only have moved the link on to Polling.
 void BoardLink::checkSilence()
 {
-    const auto silent = std::chrono::milliseconds(sinceAnswer_.elapsed());
+    const auto silent = clock_->now() - lastAnswer_;
     if (silent >= timing_.silenceLimit) {
         recoverSilentBoard();
-    } else if (silent >= timing_.silenceWarning && !silenceReported_) {
-        silenceReported_ = true;
+    } else if (silent >= timing_.silenceWarning && step_ != Step::PollingSilent) {
+        enter(Step::PollingSilent);
         const QString reason =
             statustext::silentBoard(puerto, ports_->devicePath(puerto), wholeSeconds(timing_.silenceWarning));
         showProblem(reason);
@@ -261,25 +316,26 @@ void BoardLink::recoverSilentBoard()
     logOnce(statustext::silentBoard(puerto, ports_->devicePath(puerto), wholeSeconds(timing_.silenceLimit))
             + QStringLiteral(": opening its port again"));
     const int16_t boardPort = puerto;
-    forgetBoard();
+    assembler_.clear();
     releasePort();
     startSearch(withFirst({boardPort}));
 }
 
-void BoardLink::forgetBoard()
-{
-    portok = 0;
-    Timer1.stop();
-    assembler_.clear();
-    silenceReported_ = false;
-}
-
 // While there is no board, a change is looked at once it has settled;
-// notices that come meanwhile are covered by the same look.
+// notices that come meanwhile are covered by the same look. A pending
+// retry keeps its time.
 void BoardLink::devicesMayHaveChanged()
 {
-    if (state_ == LinkState::Waiting && !settle_.isActive())
-        settle_.start();
+    if (step_ == Step::Waiting)
+        enter(Step::Settling);
+    else if (step_ == Step::RetryPending)
+        enter(Step::SettlingBeforeRetry);
+}
+
+void BoardLink::settled()
+{
+    if (!searchAppearedDevices())
+        enter(step_ == Step::SettlingBeforeRetry ? Step::RetryPending : Step::Waiting);
 }
 
 // Reads the devices; when some have appeared since the last look, starts a
@@ -297,21 +353,21 @@ bool BoardLink::searchAppearedDevices()
 QStringList BoardLink::appearedDevices(const QStringList &devices) const
 {
     QStringList appeared;
-    for (const QString &device : devices.first(qMin<qsizetype>(devices.size(), kLastPort)))
+    for (const QString &device : devices.first(qMin<qsizetype>(devices.size(), lastPort_)))
         if (!device.isEmpty() && !known_.contains(device))
             appeared.append(device);
     return appeared;
 }
 
-void BoardLink::scheduleRetry()
+// Whether the last search left busy or forbidden ports to try again, with
+// tries left; notes their devices.
+bool BoardLink::isRetryDue()
 {
     retryDevices_.clear();
     for (const statustext::PortOutcome &outcome : std::as_const(outcomes_))
         if (isWorthRetrying(outcome.problem) && !outcome.device.isEmpty())
             retryDevices_.append(outcome.device);
-    if (retryDevices_.isEmpty() || retriesDone_ >= qsizetype(timing_.retryGaps.size()))
-        return;
-    retry_.start(timing_.retryGaps[size_t(retriesDone_++)]);
+    return !retryDevices_.isEmpty() && retriesDone_ < qsizetype(timing_.retryGaps.size());
 }
 
 // A busy port is tried again only while its device is still there.
@@ -320,12 +376,14 @@ void BoardLink::retryBusyPorts()
     const PortOrder ports = portsOf(retryDevices_);
     if (!ports.isEmpty())
         startScan(ports);
+    else
+        enter(step_ == Step::SettlingBeforeRetry ? Step::Settling : Step::Waiting);
 }
 
 BoardLink::PortOrder BoardLink::portsInOrder() const
 {
     PortOrder ports;
-    for (int16_t p = kFirstPort; p <= kLastPort; ++p)
+    for (int16_t p = kFirstPort; p <= lastPort_; ++p)
         ports.append(p);
     return ports;
 }
@@ -335,7 +393,7 @@ BoardLink::PortOrder BoardLink::portsOf(const QStringList &devices) const
     PortOrder ports;
     for (const QString &device : devices) {
         const int port = ports_->portOf(device);
-        if (port >= kFirstPort && port <= kLastPort)
+        if (port >= kFirstPort && port <= lastPort_)
             ports.append(int16_t(port));
     }
     return ports;

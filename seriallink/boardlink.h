@@ -2,15 +2,14 @@
 
 #include "seriallink/comportmap.h"
 #include "seriallink/link.h"
+#include "seriallink/linkclock.h"
 #include "seriallink/serialcontrol.h"
 #include "seriallink/statustext.h"
 #include "stickdata/lineassembler.h"
 #include "stickdata/protocol.h"
 
-#include <QElapsedTimer>
 #include <QList>
 #include <QStringList>
-#include <QTimer>
 
 #include <array>
 #include <chrono>
@@ -40,23 +39,30 @@ struct LinkTiming {
     std::span<const std::chrono::milliseconds> retryGaps{kRetryGaps};
 };
 
-// Where the link stands in the board's life.
-enum class LinkState {
-    // Not started yet.
-    Idle,
-    // Trying the ports in turn, waiting on each for the keyword line.
-    Scanning,
-    // The board was found and is asked for a report every poll interval.
-    Polling,
-    // No board: waiting for devices to change, or for a busy port's next try.
-    Waiting,
-    // Closed for good.
-    Closed,
-};
-
-// The board's connection: finds the board on COM 1 to COM 7, polls it,
-// turns what it sends into lines, and follows it when it goes away, comes
-// back, or falls silent. Driven by timers and signals alone.
+// The board's connection: finds the board on COM 1 to COM 7 (or on as many
+// ports as the map has, when fewer), polls it, turns what it sends into
+// lines, and follows it when it goes away, comes back, or falls silent.
+// Driven by its timers and the serial control's signals alone.
+//
+// It is a state machine. Each state says which of its four timers run (the
+// wait on a port during a search, the poll, the settle delay after a device
+// notice, the next try of busy ports) and what a line or a notice means:
+//
+//   state                 timers           phase     a line, a device notice
+//   Idle                  -                Idle
+//   Scanning              port wait        Scanning  the keyword line identifies the board
+//   IdentifiedInPortWait  port wait, poll  Polling   (the wait on the board's port runs out)
+//   Polling               poll             Polling   any line is an answer; each poll checks the silence
+//   PollingSilent         poll             Polling   any line ends the reported silence
+//   Waiting               -                Waiting   a notice starts the settle delay
+//   Settling              settle           Waiting   (one look covers every notice)
+//   RetryPending          retry            Waiting   a notice starts the settle delay
+//   SettlingBeforeRetry   settle, retry    Waiting
+//   Closed                -                Closed
+//
+// enter() alone starts and stops the timers: a move between two states keeps
+// running the timers both have, stops the others of the state left, and
+// starts the others of the state entered.
 class BoardLink final : public Link {
     Q_OBJECT
 
@@ -68,49 +74,61 @@ public:
     static constexpr int16_t kReadLength = 1;
 
     BoardLink(std::unique_ptr<SerialControl> control, std::shared_ptr<ComPortMap> ports, LinkTiming timing = {},
-              QObject *parent = nullptr);
+              std::shared_ptr<LinkClock> clock = LinkClock::eventLoop(), QObject *parent = nullptr);
 
     void buscarPuerto() override;
     void sendRequest() override;
     void close() override;
     void releasePortLock() override;
+    LinkState state() const override;
 
-    LinkState state() const { return state_; }
     // The port tried last, or the board's.
     int16_t port() const { return puerto; }
-    // Whether the board has been identified on that port.
-    bool boardFound() const { return portok == 1; }
-    // The line being assembled.
-    const QString &linea() const { return assembler_.linea(); }
-
-signals:
-    void stateChanged(LinkState state);
 
 private:
+    // The states in the table above.
+    enum class Step {
+        Idle,
+        Scanning,
+        IdentifiedInPortWait,
+        Polling,
+        PollingSilent,
+        Waiting,
+        Settling,
+        RetryPending,
+        SettlingBeforeRetry,
+        Closed,
+    };
     using PortOrder = QList<int16_t>;
+    // A move into the state a link is in restarts that state's timers only
+    // when asked to: the next port of a search gets a wait of its own.
+    enum class Entry { KeepTimers, Afresh };
 
     void serial();
     void MSComm1_OnComm();
     void Timer1_Timer();
+
+    void enter(Step step, Entry entry = Entry::KeepTimers);
+    void startTimers(unsigned timers);
+    void stopTimers(unsigned timers);
 
     void startSearch(const PortOrder &order);
     void startScan(const PortOrder &order);
     void tryNextPort();
     void portWaitOver();
     void scanEnded();
-    void enter(LinkState state);
 
     void boardAnswered(const QString &line);
     void boardIdentified();
     void boardLost(const SerialError &error);
     void checkSilence();
     void recoverSilentBoard();
-    void forgetBoard();
 
     void devicesMayHaveChanged();
+    void settled();
     bool searchAppearedDevices();
     QStringList appearedDevices(const QStringList &devices) const;
-    void scheduleRetry();
+    bool isRetryDue();
     void retryBusyPorts();
 
     PortOrder portsInOrder() const;
@@ -124,18 +142,22 @@ private:
     const std::unique_ptr<SerialControl> MSComm1;
     const std::shared_ptr<ComPortMap> ports_;
     const LinkTiming timing_;
+    const std::shared_ptr<LinkClock> clock_;
     const QLatin1StringView CLAVE{protocol::kKeyword};
+    // The last COM number tried: kLastPort, or fewer where the map has fewer.
+    const int16_t lastPort_;
 
-    LinkState state_ = LinkState::Idle;
+    Step step_ = Step::Idle;
     int16_t puerto = 0;
+    // 1 while the board is identified: in the states of the Polling phase.
     uint8_t portok = 0;
     LineAssembler assembler_;
 
-    QTimer Timer1;
+    const std::unique_ptr<LinkTimer> Timer1;
     // Replaces the wait on each port during a search: one step of it.
-    QTimer portWait_;
-    QTimer settle_;
-    QTimer retry_;
+    const std::unique_ptr<LinkTimer> portWait_;
+    const std::unique_ptr<LinkTimer> settle_;
+    const std::unique_ptr<LinkTimer> retry_;
 
     PortOrder scanOrder_;
     qsizetype nextInScan_ = 0;
@@ -147,8 +169,7 @@ private:
     QStringList retryDevices_;
     qsizetype retriesDone_ = 0;
 
-    QElapsedTimer sinceAnswer_;
-    bool silenceReported_ = false;
+    std::chrono::milliseconds lastAnswer_{0};
     QString problem_;
     QString logged_;
 };

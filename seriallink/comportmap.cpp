@@ -14,9 +14,8 @@ namespace {
 // Families of devices in the order their ports are numbered.
 const QStringList kFamilyOrder{QStringLiteral("ttyACM"), QStringLiteral("ttyUSB")};
 
-#ifndef Q_OS_LINUX
+// Where no notice tells that devices came or went, how often to look.
 constexpr int kDeviceListPollMs = 2000;
-#endif
 
 struct DeviceName {
     int family;        // position in kFamilyOrder, or past it for the others
@@ -69,6 +68,62 @@ QStringList presentDevices()
 #endif
 }
 
+} // namespace
+
+QStringList orderedSerialDevices(QStringList names)
+{
+    std::sort(names.begin(), names.end(), comesBefore);
+    return names;
+}
+
+void ComPortMap::watchFolders(const QStringList &folders)
+{
+    auto *watcher = new QFileSystemWatcher(folders, this);
+    connect(watcher, &QFileSystemWatcher::directoryChanged, this, &ComPortMap::devicesMayHaveChanged);
+}
+
+void ComPortMap::pollDevices()
+{
+    auto *poll = new QTimer(this);
+    connect(poll, &QTimer::timeout, this, &ComPortMap::devicesMayHaveChanged);
+    poll->start(kDeviceListPollMs);
+}
+
+std::shared_ptr<ComPortMap> ComPortMap::system()
+{
+    auto map = std::make_shared<ComPortMap>(presentDevices);
+#ifdef Q_OS_LINUX
+    // Device nodes are created and removed in /dev itself; inotify tells at
+    // once and costs nothing while nothing happens.
+    map->watchFolders({QStringLiteral("/dev")});
+#else
+    map->pollDevices();
+#endif
+    return map;
+}
+
+#ifdef Q_OS_WIN
+// A port is named as Windows names it ("COM12", or "\\.\COM12"), and is
+// there while the system lists it.
+std::shared_ptr<ComPortMap> ComPortMap::named(const QStringList &devices)
+{
+    auto map = std::make_shared<ComPortMap>([devices] {
+        const QStringList present = presentDevices();
+        QStringList listed;
+        for (const QString &device : devices) {
+            const qsizetype at = present.indexOf(device.section(u'\\', -1).toUpper());
+            listed.append(at < 0 ? QString() : present[at]);
+        }
+        return listed;
+    });
+    map->givenNames_ = devices;
+    map->portCount_ = int(devices.size());
+    map->pollDevices();
+    return map;
+}
+#else
+namespace {
+
 // What a named device stands for: the device a symlink points to, nothing
 // when it does not exist.
 QString resolvedDevice(const QString &path)
@@ -94,28 +149,6 @@ QStringList foldersOf(const QStringList &devices)
 
 } // namespace
 
-QStringList orderedSerialDevices(QStringList names)
-{
-    std::sort(names.begin(), names.end(), comesBefore);
-    return names;
-}
-
-std::shared_ptr<ComPortMap> ComPortMap::system()
-{
-    auto map = std::make_shared<ComPortMap>(presentDevices);
-#ifdef Q_OS_LINUX
-    // Device nodes are created and removed in /dev itself; inotify tells at
-    // once and costs nothing while nothing happens.
-    auto *watcher = new QFileSystemWatcher({QStringLiteral("/dev")}, map.get());
-    connect(watcher, &QFileSystemWatcher::directoryChanged, map.get(), &ComPortMap::devicesMayHaveChanged);
-#else
-    auto *poll = new QTimer(map.get());
-    connect(poll, &QTimer::timeout, map.get(), &ComPortMap::devicesMayHaveChanged);
-    poll->start(kDeviceListPollMs);
-#endif
-    return map;
-}
-
 std::shared_ptr<ComPortMap> ComPortMap::named(const QStringList &devices)
 {
     auto map = std::make_shared<ComPortMap>([devices] {
@@ -125,10 +158,11 @@ std::shared_ptr<ComPortMap> ComPortMap::named(const QStringList &devices)
         return resolved;
     });
     map->givenNames_ = devices;
-    auto *watcher = new QFileSystemWatcher(foldersOf(devices), map.get());
-    connect(watcher, &QFileSystemWatcher::directoryChanged, map.get(), &ComPortMap::devicesMayHaveChanged);
+    map->portCount_ = int(devices.size());
+    map->watchFolders(foldersOf(devices));
     return map;
 }
+#endif
 
 ComPortMap::ComPortMap(DeviceLister listDevices)
     : listDevices_(std::move(listDevices))

@@ -5,6 +5,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <limits>
 #include <memory>
 
 // Maps the port numbers COM1, COM2, ... to device paths, as the list of
@@ -29,7 +30,9 @@ public:
     // The devices named, as COM1, COM2, ... in the order given. A symlink
     // (such as /dev/serial/by-id/...) counts as the device it points to, a
     // path that does not exist as an absent port. Changes are noticed
-    // through the folders the devices and their targets are in.
+    // through the folders the devices and their targets are in. On Windows
+    // the devices are ports such as "COM12", absent while the system does
+    // not list them.
     static std::shared_ptr<ComPortMap> named(const QStringList &devices);
 
     // Devices as `listDevices` reports them; none until the first read.
@@ -48,16 +51,25 @@ public:
     QString deviceName(int port) const;
     // COMn of `device` in the list as last read, or 0 when it is not there.
     int portOf(const QString &device) const;
+    // How many COM numbers the map can give out: one per device named, no
+    // fixed number for the system's devices.
+    int portCount() const { return portCount_; }
 
 signals:
     // A device may have come or gone: something changed where they live.
     void devicesMayHaveChanged();
 
 private:
+    // Tells of changes in `folders`, where devices come and go.
+    void watchFolders(const QStringList &folders);
+    // Tells of a possible change every few seconds.
+    void pollDevices();
+
     DeviceLister listDevices_;
     QStringList devices_;
     // The names given to named(), COM1 first.
     QStringList givenNames_;
+    int portCount_ = std::numeric_limits<int>::max();
 };
 
 // Orders serial device names (such as "ttyUSB1", "ttyS0") the way the

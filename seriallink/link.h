@@ -3,6 +3,26 @@
 #include <QObject>
 #include <QString>
 
+// Where the link stands in the board's life, as a view tells it: looking
+// for the board, polling it, or waiting for it to (re)appear. Each phase
+// covers a few finer states of the link that differ only in what it waits
+// for next (see BoardLink); a view that wants to say since when the board
+// is lost notes the time of the change to Waiting.
+enum class LinkState {
+    // Not started yet.
+    Idle,
+    // Trying the ports in turn, waiting on each for the keyword line.
+    Scanning,
+    // The board has been identified and is asked for a report every poll
+    // interval, from its keyword line on (the wait on its port may still be
+    // running out), whether it answers or not.
+    Polling,
+    // No board: waiting for devices to change, or for a busy port's next try.
+    Waiting,
+    // Closed for good.
+    Closed,
+};
+
 // The board's connection as the window sees it: three commands, and
 // signals that tell what happened.
 class Link : public QObject {
@@ -22,6 +42,8 @@ public:
     // for the process's end to release.
     virtual void releasePortLock() = 0;
 
+    virtual LinkState state() const = 0;
+
 signals:
     // The connection message.
     void infoChanged(const QString &text);
@@ -32,6 +54,13 @@ signals:
     void problemChanged(const QString &reason);
     // Every device line received, in order.
     void lineReceived(const QString &line);
+    // A line too long to be a device line is being dropped whole; told once
+    // per line, as soon as it passes the limit.
+    void lineDropped();
     // A poll tick: a request goes out now if there is a board.
     void polled();
+    // A request line was written to the port, by a poll or by hand.
+    void requestSent();
+    // The phase changed; told once per change.
+    void stateChanged(LinkState state);
 };

@@ -1,39 +1,27 @@
 #include "seriallink/serialportcontrol.h"
 
 #include "seriallink/portproblem.h"
+#include "seriallink/statustext.h"
 
-#include <QCoreApplication>
 #include <QFile>
+#include <QSignalBlocker>
 
 #include <utility>
 
 namespace {
-
-// The folders QSerialPort may keep a port's lock file in: the first of them
-// it may write to.
-const QStringList kLockFolders{QStringLiteral("/var/lock"),       QStringLiteral("/etc/locks"),
-                               QStringLiteral("/var/spool/locks"), QStringLiteral("/var/spool/uucp"),
-                               QStringLiteral("/tmp"),            QStringLiteral("/var/tmp"),
-                               QStringLiteral("/var/lock/lockdev"), QStringLiteral("/run/lock")};
 
 [[noreturn]] void fail(const QString &message, PortProblem problem = PortProblem::Other)
 {
     throw SerialError(message.toStdString(), problem);
 }
 
-// The lock file of the port `port` has open: "LCK.." and the device's name
-// under /dev, slashes as underscores, in a lock folder, with this process's
-// id on its first line. Empty when there is none.
-QString ownLockFile(const QSerialPort &port)
+// What takes a port away while it is open: the device gone (cable pulled,
+// pty hung up) reads as a read or resource error on Linux, and as an error
+// Qt cannot name on Windows.
+bool losesThePort(QSerialPort::SerialPortError error)
 {
-    const QString name = QStringLiteral("/LCK..") + QString(port.portName()).replace(u'/', u'_');
-    const QByteArray pid = QByteArray::number(QCoreApplication::applicationPid());
-    for (const QString &folder : kLockFolders) {
-        QFile lock(folder + name);
-        if (lock.open(QIODevice::ReadOnly) && lock.readLine().trimmed() == pid)
-            return lock.fileName();
-    }
-    return QString();
+    return error == QSerialPort::ReadError || error == QSerialPort::ResourceError
+           || error == QSerialPort::UnknownError;
 }
 
 } // namespace
@@ -140,13 +128,25 @@ void SerialPortControl::open()
     port_.setPortName(device);
     applySettings();
     if (!port_.open(QIODevice::ReadWrite)) {
-        const PortProblem problem = classifyOpenFailure(device, port_.error());
-        fail(describeOpenFailure(commPort_, device, problem, port_.errorString()), problem);
+        const OpenFailure failure = explainOpenFailure(commPort_, device, port_.error(), port_.errorString(), locks_);
+        fail(failure.reason, failure.problem);
     }
+    raiseDataTerminalReady();
     received_.clear();
     device_ = device;
     deviceLost_ = false;
-    lockFile_ = ownLockFile(port_);
+    lockFile_ = locks_.ownLockFile(device);
+}
+
+// A board with native USB sends nothing until the terminal says it is
+// ready, which Windows does not do by itself. A port that cannot say so (a
+// pty refuses with ENOTTY) works as well without: its refusal is neither
+// reported nor kept as the port's error.
+void SerialPortControl::raiseDataTerminalReady()
+{
+    const QSignalBlocker quiet(port_);
+    port_.setDataTerminalReady(true);
+    port_.clearError();
 }
 
 void SerialPortControl::close()
@@ -183,7 +183,7 @@ void SerialPortControl::deliverReceived()
 // the event loop while the port stays open; closing it stops that.
 void SerialPortControl::handleError(QSerialPort::SerialPortError error)
 {
-    if (error != QSerialPort::ReadError && error != QSerialPort::ResourceError)
+    if (!port_.isOpen() || !losesThePort(error))
         return;
     close();
     deviceLost_ = true;
@@ -195,13 +195,13 @@ void SerialPortControl::failAbsent() const
     const QString name = ports_->deviceName(commPort_);
     if (name.isEmpty())
         fail(QStringLiteral("COM%1: no such port").arg(commPort_), PortProblem::NoSuchDevice);
-    fail(describeOpenFailure(commPort_, name, PortProblem::NoSuchDevice, QString()), PortProblem::NoSuchDevice);
+    fail(explainAbsentDevice(commPort_, name), PortProblem::NoSuchDevice);
 }
 
 void SerialPortControl::failNotOpen() const
 {
     if (deviceLost_)
-        fail(QStringLiteral("COM%1 (%2): the device went away").arg(commPort_).arg(device_),
+        fail(statustext::portName(commPort_, device_) + QStringLiteral(": the device went away"),
              PortProblem::DeviceGone);
     fail(QStringLiteral("cannot write: no port is open"), PortProblem::NotOpen);
 }

@@ -2,6 +2,7 @@
 
 #include "seriallink/comportmap.h"
 #include "seriallink/linesettings.h"
+#include "seriallink/portlock.h"
 #include "seriallink/receivequeue.h"
 #include "seriallink/serialcontrol.h"
 
@@ -13,9 +14,9 @@
 //
 // Every byte read from the device is queued and delivered one receive
 // event per read (see ReceiveQueue). A device that goes away while open
-// (cable pulled) closes the port. While a device is open QSerialPort holds
-// a UUCP-style lock file for it (LCK..ttyACM0 in /run/lock), which it
-// removes when it closes the port.
+// (cable pulled) closes the port. While a device is open on Unix,
+// QSerialPort holds a lock file for it (see PortLocks), which it removes
+// when it closes the port.
 class SerialPortControl final : public SerialControl {
     Q_OBJECT
 
@@ -42,6 +43,7 @@ public:
 private:
     void open();
     void close();
+    void raiseDataTerminalReady();
     void applySettings();
     void takeArrivedBytes();
     void deliverReceived();
@@ -51,6 +53,7 @@ private:
 
     std::shared_ptr<const ComPortMap> ports_;
     QSerialPort port_;
+    const PortLocks locks_;
     ReceiveQueue received_;
     QString device_;
     // The lock file made for the open port, if it could be found.

@@ -20,11 +20,6 @@ qsizetype rank(PortProblem problem)
     return std::find(kProblemOrder.begin(), kProblemOrder.end(), problem) - kProblemOrder.begin();
 }
 
-QString where(int16_t port, const QString &device)
-{
-    return device.isEmpty() ? QStringLiteral("COM%1").arg(port) : QStringLiteral("COM%1 (%2)").arg(port).arg(device);
-}
-
 // A port without a device can join the run of such ports before it.
 bool isPortWithoutDevice(const PortOutcome &outcome)
 {
@@ -45,14 +40,22 @@ QString portMessage(const char *prefix, int16_t port)
     return QString::fromLatin1(prefix) + sign + QString::number(std::abs(int(port)));
 }
 
+QString portName(int port, const QString &device)
+{
+    const QString com = QStringLiteral("COM%1").arg(port);
+    const bool sameName = device.isEmpty() || device.compare(com, Qt::CaseInsensitive) == 0;
+    return sameName ? com : QStringLiteral("%1 (%2)").arg(com, device);
+}
+
 PortOutcome noBoardAnswered(int16_t port, const QString &device)
 {
-    return {port, device, PortProblem::NoAnswer, where(port, device) + QStringLiteral(": opened, but no board answered")};
+    return {port, device, PortProblem::NoAnswer,
+            portName(port, device) + QStringLiteral(": opened, but no board answered")};
 }
 
 QString silentBoard(int16_t port, const QString &device, int seconds)
 {
-    return where(port, device) + QStringLiteral(": the board has not answered for %1 s").arg(seconds);
+    return portName(port, device) + QStringLiteral(": the board has not answered for %1 s").arg(seconds);
 }
 
 QString summary(QList<PortOutcome> outcomes)

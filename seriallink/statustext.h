@@ -18,6 +18,11 @@ constexpr auto kFailurePrefix = "Error COM";
 // number that is not negative, a minus sign otherwise, then the digits.
 QString portMessage(const char *prefix, int16_t port);
 
+// COMn for n = `port` and the device it stands for: "COM3 (/dev/ttyUSB0)",
+// or just "COM3" when there is no device or the device is "COM3" itself,
+// as on Windows.
+QString portName(int port, const QString &device);
+
 // How one port fared in a search for the board.
 struct PortOutcome {
     int16_t port;

@@ -13,6 +13,8 @@ bool BoardModel::apply(QStringView line)
             completeReport();
             return true;
         }
+    } else if (std::holds_alternative<std::monostate>(meaning)) {
+        emit lineIgnored(line.toString());
     }
     return false;
 }

@@ -36,7 +36,8 @@ public:
     using QObject::QObject;
 
     // Interprets one device line; true when it completed a report. A line
-    // with the keyword, and a line that is no channel's, change nothing.
+    // with the keyword, and a line that is no channel's, change nothing;
+    // the latter is told as ignored.
     bool apply(QStringView line);
 
     // An axis's value text as last received; empty before any.
@@ -53,6 +54,8 @@ signals:
     void channelSet(int channel);
     // An "A5" line completed `report`.
     void reportCompleted(const Report &report);
+    // A line that was neither the keyword's nor any channel's.
+    void lineIgnored(const QString &line);
 
 private:
     void setAxis(int channel, QStringView text, int16_t value);

@@ -47,15 +47,36 @@ QByteArray field(const QString &text)
     return '"' + bytes.replace('"', "\"\"") + '"';
 }
 
+QByteArray columnNames()
+{
+    QByteArray names;
+    for (const char *column : kCsvColumns)
+        names.append(names.isEmpty() ? "" : ",").append(column);
+    return names;
+}
+
 } // namespace
 
 QByteArray csvHeader()
 {
-    return QByteArray("time,seconds,port,device,A0,A1,A2,A3,A4,A5") + kRowEnd;
+    return columnNames() + kRowEnd;
 }
 
-CsvRows::CsvRows(QTimeZone zone)
+bool isCsvHeader(QByteArrayView line)
+{
+    static const QByteArray header = columnNames();
+    constexpr QByteArrayView byteOrderMark("\xEF\xBB\xBF");
+    if (line.startsWith(byteOrderMark))
+        line = line.sliced(byteOrderMark.size());
+    if (!line.endsWith('\n'))
+        return false;
+    line.chop(line.endsWith("\r\n") ? 2 : 1);
+    return line == header;
+}
+
+CsvRows::CsvRows(QTimeZone zone, QByteArray lineEnd)
     : zone_(std::move(zone))
+    , lineEnd_(std::move(lineEnd))
 {
 }
 
@@ -84,7 +105,7 @@ QByteArray CsvRows::row(std::chrono::system_clock::time_point time, std::chrono:
     }
     for (const bool pressed : report.pressed)
         row.append(pressed ? ",1" : ",0");
-    return row.append(kRowEnd);
+    return row.append(lineEnd_);
 }
 
 // The offset is taken anew with each second, so a change of summer time

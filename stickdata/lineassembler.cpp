@@ -13,28 +13,28 @@ void LineAssembler::clear()
     skippingLongLine_ = false;
 }
 
-std::optional<QString> LineAssembler::take(QChar character)
+LineAssembler::Taken LineAssembler::take(QChar character)
 {
+    Taken taken;
     if (character == QLatin1Char(protocol::kLineFeed)) {
-        std::optional<QString> line;
         if (!skippingLongLine_)
-            line = linea_;
+            taken.line = linea_;
         clear();
-        return line;
+    } else if (character.unicode() >= kLowestLineCharacter) {
+        taken.dropped = !append(character);
     }
-    if (character.unicode() >= kLowestLineCharacter)
-        append(character);
-    return std::nullopt;
+    return taken;
 }
 
-void LineAssembler::append(QChar character)
+bool LineAssembler::append(QChar character)
 {
     if (skippingLongLine_)
-        return;
+        return true;
     if (linea_.size() >= kMaxLineLength) {
         linea_.resize(0);
         skippingLongLine_ = true;
-        return;
+        return false;
     }
     linea_ += character;
+    return true;
 }

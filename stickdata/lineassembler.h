@@ -15,8 +15,17 @@ public:
     // Received characters from this code up are part of a line.
     static constexpr char16_t kLowestLineCharacter = 31;
 
-    // Takes one received character; gives the finished line when it ends one.
-    std::optional<QString> take(QChar character);
+    // What one received character did.
+    struct Taken {
+        // The line that a line feed ended.
+        std::optional<QString> line;
+        // The character made the line under way too long: that line is
+        // dropped whole, and this is said once for it.
+        bool dropped = false;
+    };
+
+    // Takes one received character.
+    Taken take(QChar character);
 
     // The port changed: a line being dropped for its length ends with the
     // port it came from, so the next port's first line is not dropped as its
@@ -27,11 +36,9 @@ public:
     // of it is put in front of the next connection's first line.
     void clear();
 
-    // The line being assembled.
-    const QString &linea() const { return linea_; }
-
 private:
-    void append(QChar character);
+    // Appends `character`; false when that drops the line.
+    bool append(QChar character);
 
     QString linea_;
     bool skippingLongLine_ = false;

@@ -5,7 +5,6 @@
 #include <QCommandLineOption>
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QSocketNotifier>
 #include <QTextStream>
 
 #include <cmath>
@@ -85,7 +84,7 @@ int main(int argc, char *argv[])
     BoardOptions options;
     if (const auto exitStatus = parseOptions(commandline::arguments(argc, argv), options))
         return *exitStatus;
-    const int signalFd = terminationSignalFd();
+    holdTerminationRequests();
     QCoreApplication app(argc, argv);
 
     BoardSimulator board(options);
@@ -95,7 +94,6 @@ int main(int argc, char *argv[])
     }
     QTextStream(stdout) << board.slavePath() << Qt::endl;
 
-    QSocketNotifier signalNotifier(signalFd, QSocketNotifier::Read);
-    QObject::connect(&signalNotifier, &QSocketNotifier::activated, &app, &QCoreApplication::quit);
+    onTerminationRequest(&app, &QCoreApplication::quit);
     return app.exec();
 }

@@ -1,6 +1,8 @@
 #include "app/commandline.h"
 #include "app/desktopidentity.h"
+#include "app/display.h"
 #include "app/program.h"
+#include "app/terminationsignals.h"
 #include "tools/boardsim.h"
 
 #include <QApplication>
@@ -181,7 +183,10 @@ int main(int argc, char *argv[])
     if (const auto exitStatus = commandline::parseInto(program, demoRules(), arguments, settings))
         return *exitStatus;
 
-    const auto app = JoystickMonitor::openDisplay(argc, argv);
+    // SIGINT and SIGTERM close the window as its close box does, as the
+    // monitor's.
+    holdTerminationRequests();
+    const auto app = openDisplay(argc, argv);
     adoptDesktopIdentity();
     PluggableBoard board(settings.values);
     if (!board.isPresent()) {
@@ -192,6 +197,7 @@ int main(int argc, char *argv[])
     scheduleAt(settings.replugAt, [&board] { board.plugIn(); });
 
     JoystickMonitor monitor(board.ports());
+    onTerminationRequest(&monitor.window(), [&] { monitor.window().close(); });
     monitor.start();
     return app->exec();
 }

@@ -2,13 +2,15 @@
 
 #include "seriallink/link.h"
 #include "stickdata/boardmodel.h"
-#include "window/panelstyle.h"
+#include "window/shortenedtext.h"
 #include "window/vbcolor.h"
 
 #include <QCloseEvent>
 #include <QContextMenuEvent>
+#include <QCursor>
 #include <QFileDialog>
 #include <QMenu>
+#include <QToolTip>
 
 #include <array>
 #include <chrono>
@@ -55,13 +57,6 @@ PresentSchedule::Time steadyNow()
     return std::chrono::steady_clock::now().time_since_epoch();
 }
 
-// Ends the process at once; no close or unload handling runs.
-[[noreturn]] void endProgram()
-{
-    std::fflush(nullptr);
-    std::_Exit(EXIT_SUCCESS);
-}
-
 } // namespace
 
 ventana::ventana(Link &link, const BoardModel &model, QWidget *parent)
@@ -98,7 +93,6 @@ QLineEdit *ventana::textBox(const char *name)
 {
     auto *box = control<QLineEdit>(name);
     box->setReadOnly(true);
-    box->setStyle(&PanelStyle::shared());
     return box;
 }
 
@@ -128,9 +122,13 @@ void ventana::Form_Unload(int16_t &)
 
 void ventana::Exit_Click()
 {
-    link_.releasePortLock();
-    emit stopRecordingRequested();
-    endProgram();
+    exitAction_();
+}
+
+void ventana::endProgram()
+{
+    std::fflush(nullptr);
+    std::_Exit(EXIT_SUCCESS);
 }
 
 // The sticks of a report not drawn yet are drawn first, so that the test
@@ -152,7 +150,6 @@ void ventana::closeEvent(QCloseEvent *event)
         event->ignore();
         return;
     }
-    unloaded_ = true;
     event->accept();
 }
 
@@ -243,10 +240,17 @@ void ventana::showButtons()
 }
 
 // The status texts stay short; why a port failed goes in the console
-// box's tooltip.
+// box's tooltip. The reason is logged whole elsewhere; a long device path
+// in it is shortened here, where it must fit on the screen. A tooltip on
+// screen that shows the reason before is brought up to date at once, and
+// hidden when all is well: Qt would leave the old reason in view until the
+// pointer moves.
 void ventana::showProblem(const QString &reason)
 {
-    Bconsola->setToolTip(reason);
+    const QString shown = shortenLongWords(reason);
+    if (QToolTip::isVisible() && QToolTip::text() == Bconsola->toolTip())
+        QToolTip::showText(QCursor::pos(), shown, Bconsola);
+    Bconsola->setToolTip(shown);
 }
 
 void ventana::showRecording(bool active, const QString &state)

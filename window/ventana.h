@@ -14,6 +14,7 @@
 
 #include <bitset>
 #include <cstdint>
+#include <functional>
 
 class BoardModel;
 class Link;
@@ -32,12 +33,10 @@ public:
     void Exit_Click();
     void Command1_Click();
 
-    // Whether the model holds something the window has not shown yet; it
-    // is shown within a text refresh.
-    bool hasUnshownChanges() const { return presentTimer_.isActive(); }
-
-    // True once the window has been closed through its frame.
-    bool isUnloaded() const { return unloaded_; }
+    // What Exit does, in place of ending the process at once.
+    void setExitAction(std::function<void()> action) { exitAction_ = std::move(action); }
+    // Ends the process at once; no close or unload handling runs.
+    [[noreturn]] static void endProgram();
 
     // Whether a recording is going on, and what the window's own tooltip
     // tells about it: where it goes, or why it stopped or could not start.
@@ -61,8 +60,7 @@ public:
 
 signals:
     // The user asked, through the window's context menu, for every report
-    // to be recorded to `path`, or for the recording to stop. Exit asks
-    // for it to stop too, before the program ends.
+    // to be recorded to `path`, or for the recording to stop.
     void recordRequested(const QString &path);
     void stopRecordingRequested();
 
@@ -101,6 +99,6 @@ private:
     PresentSchedule schedule_;
     QTimer presentTimer_;
     PresentSchedule::Time presentTimerDue_{};
-    bool unloaded_ = false;
+    std::function<void()> exitAction_ = endProgram;
     bool recording_ = false;
 };

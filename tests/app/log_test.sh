@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # joystick-log against a simulated board on a pseudo-terminal: it needs no
 # Qt Gui, prints the header and whole rows, ends with status 0 after
-# --count rows, when its reader goes away (without a word about it), and on
-# SIGINT or SIGTERM, leaving only whole rows.
+# --count rows (saying how many), when its reader goes away (without a word
+# about it), and on SIGINT or SIGTERM, leaving only whole rows; an output
+# that takes nothing is refused in one line; a second logger on the same
+# port names the first one as its holder, and no port but the one given.
 #
 #   log_test.sh LOG BOARD_SIM
 set -uo pipefail
@@ -47,12 +49,54 @@ code=$?
 [ "$(wc -l < "$dir/three.csv")" -eq 4 ] || fail "--count 3: not the header and 3 rows:$(echo; cat "$dir/three.csv")"
 whole_rows "$dir/three.csv" || fail "--count 3: not whole rows:$(echo; cat -A "$dir/three.csv")"
 grep -qx "OK PUERTO 1" "$dir/three.err" || fail "--count 3: no status on standard error:$(echo; cat "$dir/three.err")"
+grep -qx "Recorded 3 rows to standard output" "$dir/three.err" || fail "--count 3: no summary on standard error"
+
+# Appended to with >>, a recording goes on without a second header; another
+# program's file is refused and left as it was.
+timeout 30 "$log" --port "$board" --count 2 >> "$dir/three.csv" 2> /dev/null
+[ "$(wc -l < "$dir/three.csv")" -eq 6 ] && whole_rows "$dir/three.csv" ||
+    fail ">> a recording: not one header and 5 rows:$(echo; cat "$dir/three.csv")"
+echo "name,score" > "$dir/other.csv"
+timeout 30 "$log" --port "$board" --count 2 >> "$dir/other.csv" 2> "$dir/other.err"
+code=$?
+[ "$code" -eq 1 ] && [ "$(cat "$dir/other.csv")" = "name,score" ] ||
+    fail ">> another program's file: exit status $code, now:$(echo; cat "$dir/other.csv")"
+
+timeout 30 "$log" --port "$board" > /dev/full 2> "$dir/full.err"
+code=$?
+[ "$code" -eq 1 ] || fail "> /dev/full: exit status $code"
+[ "$(wc -l < "$dir/full.err")" -eq 1 ] &&
+    grep -qx "joystick-log: Not recording: cannot record to standard output: .\+" "$dir/full.err" ||
+    fail "> /dev/full: not one line saying why:$(echo; cat "$dir/full.err")"
 
 timeout 30 "$log" --port "$board" 2> "$dir/head.err" | head -n 2 > "$dir/head.csv"
 code="${PIPESTATUS[0]}"
 [ "$code" -eq 0 ] || fail "| head -2: exit status $code"
 [ "$(wc -l < "$dir/head.csv")" -eq 2 ] || fail "| head -2: not two lines"
 grep -vxE "Conectado a COM 1|OK PUERTO 1" "$dir/head.err" && fail "| head -2: more than the status on standard error"
+
+# A second logger on the port the first one holds names the holder.
+# waits_for FILE TEXT: whether TEXT shows up in FILE within ten seconds.
+waits_for() {
+    for _ in $(seq 1 100); do
+        grep -qF "$2" "$1" && return 0
+        sleep 0.1
+    done
+    return 1
+}
+"$log" --port "$board" > /dev/null 2> "$dir/holder.err" &
+holder=$!
+waits_for "$dir/holder.err" "OK PUERTO 1" || fail "the first logger did not find the board"
+"$log" --port "$board" > /dev/null 2> "$dir/second.err" &
+second=$!
+waits_for "$dir/second.err" "COM1 ($board): busy, held by joystick-log (process $holder)" ||
+    fail "a port held by another logger: the holder not named:$(echo; cat "$dir/second.err")"
+# Past the wait on COM1, where a search of COM 1 to 7 would go on: with one
+# --port there is no other port to try or to report.
+sleep 2.5
+grep -E 'COM ?[2-7]' "$dir/second.err" && fail "one --port: ports past COM1 reported"
+kill "$holder" "$second"
+wait "$holder" "$second"
 
 kill %1
 wait %1 2> /dev/null

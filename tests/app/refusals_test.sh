@@ -59,7 +59,7 @@ columns="time,seconds,port,device,A0,A1,A2,A3,A4,A5"
 refused 2 "joystick-monitor: cannot record to $dir/none/board.csv: no such folder $dir/none" \
     "${headless[@]}" "$monitor" --record "$dir/none/board.csv"
 refused 2 "joystick-monitor: cannot record to $dir: it is a folder" "${headless[@]}" "$monitor" --record "$dir"
-refused 2 "joystick-monitor: cannot record to $dir/other.csv: its first line is not the header \"$columns\"" \
+refused 2 "joystick-monitor: cannot record to $dir/other.csv: its first line is \"a,b\", not the header \"$columns\"" \
     "${headless[@]}" "$monitor" --record "$dir/other.csv"
 [ "$(cat "$dir/other.csv")" = $'a,b\r\n1,2\r' ] || fail "the refused file was changed"
 

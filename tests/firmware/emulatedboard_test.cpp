@@ -193,7 +193,7 @@ TEST_F(EmulatedBoardTest, ResettingTheBoardWhilePollingDoesNotDisturbTheMonitor)
     runFor(1s);
 
     EXPECT_EQ(monitor->status, statusBefore);
-    EXPECT_TRUE(monitor->link.boardFound());
+    EXPECT_EQ(monitor->link.state(), LinkState::Polling);
     EXPECT_EQ(monitor->link.port(), 2);
     EXPECT_EQ(w.vA0->text(), "512");
     EXPECT_TRUE(w.vA4->isChecked());
@@ -205,11 +205,11 @@ TEST_F(EmulatedBoardTest, ABoardPluggedInAgainAfterItsPortWasLostIsFoundAgain)
     const auto monitor = monitorWithBoardOnComTwo(board->port());
     ventana &w = monitor->window;
     monitor->program.start();
-    ASSERT_TRUE(runUntil([&] { return monitor->link.boardFound(); }, kLimit));
+    ASSERT_TRUE(runUntil([&] { return monitor->link.state() == LinkState::Polling; }, kLimit));
 
     board.reset();
     monitor->setDevices({});
-    ASSERT_TRUE(runUntil([&] { return !monitor->link.boardFound(); }, kLimit));
+    ASSERT_TRUE(runUntil([&] { return monitor->link.state() != LinkState::Polling; }, kLimit));
 
     board.emplace();
     board->command("A0 900");

@@ -16,6 +16,7 @@ cmake --install "$build" --prefix "$prefix" > /dev/null
 expected=(
     bin/joystick-monitor
     bin/joystick-log
+    bin/joystick-stats
     bin/joystick-monitor-demo
     bin/joystick-board-sim
     "share/applications/$app_id.desktop"
@@ -30,7 +31,7 @@ for path in "${expected[@]}"; do
         status=1
     fi
 done
-for program in joystick-monitor joystick-log joystick-monitor-demo joystick-board-sim; do
+for program in joystick-monitor joystick-log joystick-stats joystick-monitor-demo joystick-board-sim; do
     [ -x "$prefix/bin/$program" ] || { echo "not executable: bin/$program"; status=1; }
     man -l "$prefix/share/man/man1/$program.1.gz" > /dev/null || { echo "no man page for $program"; status=1; }
 done

@@ -39,10 +39,11 @@ expect_control '^ Recommends: fonts-liberation$'
 expect_control '^ Suggests: qt6-wayland$'
 expect_content ./usr/bin/joystick-monitor
 expect_content ./usr/bin/joystick-log
+expect_content ./usr/bin/joystick-stats
 expect_content ./usr/share/applications/io.github.torvenk.JoystickMonitor.desktop
 expect_content ./usr/share/icons/hicolor/scalable/apps/io.github.torvenk.JoystickMonitor.svg
 expect_content ./usr/share/metainfo/io.github.torvenk.JoystickMonitor.metainfo.xml
-for program in joystick-monitor joystick-log joystick-monitor-demo joystick-board-sim; do
+for program in joystick-monitor joystick-log joystick-stats joystick-monitor-demo joystick-board-sim; do
     expect_content "./usr/share/man/man1/$program.1.gz"
 done
 expect_content ./usr/share/doc/joystick-monitor/copyright

@@ -1,15 +1,17 @@
 #include "seriallink/boardlink.h"
-#include "support/eventloop.h"
 #include "support/fakeserial.h"
 #include "support/qtprinters.h"
+#include "support/virtualclock.h"
+
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 using namespace std::chrono_literals;
 
-// The link alone: a fake serial control over a device list the test sets,
-// and everything the link tells recorded. Waits are short, the poll
-// interval is the real one.
+// The link alone, in virtual time: a fake serial control over a device
+// list the test sets, and everything the link tells recorded. Waits are
+// short, the poll interval is the real one.
 
 namespace {
 
@@ -37,17 +39,26 @@ protected:
                          [this](const QString &text) { texts.append("Bconsola: " + text); });
         QObject::connect(&link, &Link::problemChanged, [this](const QString &reason) { problem = reason; });
         QObject::connect(&link, &Link::lineReceived, [this](const QString &line) { lines.append(line); });
-        QObject::connect(&link, &BoardLink::stateChanged, [this](LinkState state) { states.append(state); });
+        QObject::connect(&link, &Link::stateChanged, [this](LinkState state) { states.append(state); });
+        QObject::connect(&link, &Link::requestSent, [this] { ++requestsSent; });
+        QObject::connect(&link, &Link::lineDropped, [this] { ++linesDropped; });
         // The board announces itself once its port is opened and answers
         // every request, each a moment later, as a real one does.
         QObject::connect(serial, &FakeSerial::portOpened, serial, [this](int16_t port) {
             if (port == boardPort)
-                QTimer::singleShot(20ms, serial, [this] { serial->receive("JOYSTICK\n"); });
-        }, Qt::QueuedConnection);
+                clock->after(20ms, [this] { serial->receive("JOYSTICK\n"); });
+        });
         QObject::connect(serial, &FakeSerial::textWritten, serial, [this] {
             if (serial->commPort() == boardPort && answering)
-                serial->receive(kReport);
-        }, Qt::QueuedConnection);
+                clock->after(0ms, [this] { serial->receive(kReport); });
+        });
+    }
+
+    void runFor(std::chrono::milliseconds span) { clock->advance(span); }
+
+    bool runUntil(const std::function<bool()> &done, std::chrono::milliseconds limit = 5s)
+    {
+        return clock->advanceUntil(done, limit);
     }
 
     void setDevices(const QStringList &present)
@@ -78,8 +89,9 @@ protected:
         ++looks;
         return devices;
     });
+    const std::shared_ptr<VirtualClock> clock = std::make_shared<VirtualClock>();
     FakeSerial *const serial = new FakeSerial(ports);
-    BoardLink link{std::unique_ptr<SerialControl>(serial), ports, fastTiming()};
+    BoardLink link{std::unique_ptr<SerialControl>(serial), ports, fastTiming(), clock};
     int16_t boardPort = 0;
     bool answering = true;
 
@@ -87,24 +99,22 @@ protected:
     QString problem;
     QStringList lines;
     QList<LinkState> states;
+    qsizetype requestsSent = 0;
+    int linesDropped = 0;
 };
 
 } // namespace
-
-TEST(PortMessage, AppendsThePortAfterASignPosition)
-{
-    EXPECT_EQ(statustext::portMessage(statustext::kConnectedPrefix, 3), "Conectado a COM 3");
-    EXPECT_EQ(statustext::portMessage(statustext::kFailurePrefix, -2), "Error COM-2");
-}
 
 TEST_F(LinkTest, TriesThePortsInOrderAndStopsAfterTheWaitOnTheBoardsPort)
 {
     devices = {"", "/dev/ttyUSB0", "/dev/ttyUSB1", "/dev/ttyS0"};
     boardPort = 3;
     link.buscarPuerto();
-    ASSERT_TRUE(runUntil([&] { return link.boardFound(); }));
-    EXPECT_EQ(link.state(), LinkState::Scanning) << "the wait on the board's port runs to its end";
-    ASSERT_TRUE(runUntilState(LinkState::Polling));
+    ASSERT_TRUE(runUntil([&] { return lines.contains("JOYSTICK"); }));
+    EXPECT_EQ(link.state(), LinkState::Polling) << "polled from the keyword line on";
+    runFor(fastTiming().portWait);
+    EXPECT_EQ(states, QList<LinkState>({LinkState::Scanning, LinkState::Polling}))
+        << "the wait on the board's port runs to its end, and the search with it";
 
     EXPECT_EQ(texts, QStringList({"Bconsola: Error COM 1", "Info: Conectado a COM 2", "Bconsola: OK PUERTO 2",
                                   "Info: Conectado a COM 3", "Bconsola: OK PUERTO 3"}));
@@ -123,7 +133,7 @@ TEST_F(LinkTest, PollsOnlyOnceTheBoardIsFoundAndWhetherItAnswersOrNot)
     boardPort = 1;
     answering = false;
     link.buscarPuerto();
-    ASSERT_TRUE(runUntil([&] { return link.boardFound(); }));
+    ASSERT_TRUE(runUntilState(LinkState::Polling));
     runFor(1200ms);
     const qsizetype requests = serial->written.count("DATA\n");
     EXPECT_GE(requests, 3) << "requests are not paced by answers";
@@ -221,7 +231,6 @@ TEST_F(LinkTest, ALostBoardStopsPollingStartsCleanAndIsFoundAgainOnALowerPort)
     ASSERT_TRUE(runUntilState(LinkState::Waiting));
     EXPECT_EQ(texts.constLast(), "Bconsola: Error COM 3");
     EXPECT_TRUE(problem.contains("went away")) << problem.toStdString();
-    EXPECT_TRUE(link.linea().isEmpty()) << "the half line of a lost connection is forgotten";
     const QByteArray written = serial->written;
     setDevices({"/dev/ttyS0"});
     runFor(600ms);
@@ -231,10 +240,10 @@ TEST_F(LinkTest, ALostBoardStopsPollingStartsCleanAndIsFoundAgainOnALowerPort)
     serial->failing = {};
     lines.clear();
     setDevices({"/dev/ttyUSB0", "", "/dev/ttyS0"});
-    ASSERT_TRUE(runUntil([&] { return link.boardFound(); }));
+    ASSERT_TRUE(runUntilState(LinkState::Polling));
     serial->receive("A0 512\n");
     EXPECT_EQ(link.port(), 1);
-    EXPECT_EQ(lines, QStringList({"JOYSTICK", "A0 512"}));
+    EXPECT_EQ(lines, QStringList({"JOYSTICK", "A0 512"})) << "the half line of a lost connection is forgotten";
 }
 
 TEST_F(LinkTest, ABoardWhoseDeviceStaysIsTriedAgainAtOnceAfterALoss)
@@ -277,12 +286,62 @@ TEST_F(LinkTest, ABoardThatAnswersAgainBeforeTheLimitIsSimplyPolledOn)
     EXPECT_EQ(link.state(), LinkState::Polling);
 }
 
+// The loss is the news: the silence before it is not reported again over it.
+TEST_F(LinkTest, ASilentBoardThatGoesAwayIsReportedGone)
+{
+    devices = {"/dev/ttyACM0"};
+    boardPort = 1;
+    link.buscarPuerto();
+    ASSERT_TRUE(runUntilState(LinkState::Polling));
+    answering = false;
+    ASSERT_TRUE(runUntil([&] { return problem.contains("has not answered"); }));
+    serial->loseDevice();
+    ASSERT_TRUE(runUntilState(LinkState::Waiting));
+    EXPECT_TRUE(problem.contains("went away")) << problem.toStdString();
+}
+
 TEST_F(LinkTest, ARequestWithNoPortOpenIsShownAndChangesNothingElse)
 {
     link.sendRequest();
     EXPECT_EQ(texts, QStringList({"Bconsola: Error COM 0"}));
     EXPECT_TRUE(problem.contains("no port is open"));
     EXPECT_EQ(link.state(), LinkState::Idle);
+    EXPECT_EQ(requestsSent, 0);
+}
+
+// What statistics count: every request written, by a poll or by hand, and
+// every over-long line once, the one still under way included.
+TEST_F(LinkTest, TellsEveryRequestWrittenAndEveryLineDropped)
+{
+    devices = {"/dev/ttyACM0"};
+    boardPort = 1;
+    link.buscarPuerto();
+    ASSERT_TRUE(runUntilState(LinkState::Polling));
+    runFor(1s);
+    link.sendRequest();
+    EXPECT_EQ(requestsSent, serial->written.count("DATA\n"));
+    EXPECT_GE(requestsSent, 5);
+
+    serial->receive(QByteArray(5000, '7') + "\nA0 1\n" + QByteArray(5000, '7'));
+    EXPECT_EQ(linesDropped, 2);
+    EXPECT_EQ(lines.constLast(), "A0 1");
+}
+
+// With the devices named, only their ports exist: COM 2 to 7 are neither
+// tried nor reported.
+TEST(NamedPorts, OnlyTheirPortsAreTriedAndSummedUp)
+{
+    const QTemporaryDir dir;
+    const auto ports = ComPortMap::named({dir.filePath("ttyGone")});
+    auto *serial = new FakeSerial(ports);
+    const auto clock = std::make_shared<VirtualClock>();
+    BoardLink link(std::unique_ptr<SerialControl>(serial), ports, fastTiming(), clock);
+    QString problem;
+    QObject::connect(&link, &Link::problemChanged, [&](const QString &reason) { problem = reason; });
+    link.buscarPuerto();
+    clock->advance(10s);
+    EXPECT_EQ(serial->attempts, QList<int16_t>({1}));
+    EXPECT_EQ(problem, "COM1: no such port");
 }
 
 TEST_F(LinkTest, ClosingEndsEveryStateAndReleasesThePort)

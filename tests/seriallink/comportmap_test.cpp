@@ -1,6 +1,5 @@
 #include "seriallink/comportmap.h"
 #include "support/eventloop.h"
-#include "support/monitor.h"
 #include "support/qtprinters.h"
 
 #include <QFile>
@@ -15,17 +14,6 @@ TEST(ComPortMap, NumbersUsbModemsFirstThenUsbSerialThenTheRestByNumber)
     const QStringList present{"ttyS10", "ttyUSB1", "ttyS2", "ttyACM10", "ttyUSB0", "ttyAMA0", "ttyACM2", "ttyS1"};
     const QStringList expected{"ttyACM2", "ttyACM10", "ttyUSB0", "ttyUSB1", "ttyAMA0", "ttyS1", "ttyS2", "ttyS10"};
     EXPECT_EQ(orderedSerialDevices(present), expected);
-}
-
-TEST(ComPortMap, GivesEmptyPathsForAbsentPortsAndNumbersPastTheEnd)
-{
-    const auto ports = fixedPorts({"", "/dev/pts/7"});
-    EXPECT_EQ(ports->devicePath(1), QString());
-    EXPECT_EQ(ports->devicePath(2), "/dev/pts/7");
-    EXPECT_EQ(ports->devicePath(3), QString());
-    EXPECT_EQ(ports->devicePath(0), QString());
-    EXPECT_EQ(ports->portOf("/dev/pts/7"), 2);
-    EXPECT_EQ(ports->portOf(""), 0);
 }
 
 // Named devices: a symlink stands for its target, read anew each time, and

@@ -103,7 +103,7 @@ TEST(Flood, NoReportIsMisreadAndPollingGoesOn)
         }
     });
     monitor.program.start();
-    ASSERT_TRUE(runUntil([&] { return monitor.link.boardFound(); }));
+    ASSERT_TRUE(runUntil([&] { return monitor.link.state() == LinkState::Polling; }));
     runFor(500ms);
 
     const int requestsBefore = board.requestCount();
@@ -138,7 +138,7 @@ TEST(Flood, EveryReportReachesTheRecordingWhileTheWindowSkipsFrames)
     qint64 frames = 0;
     const PaintWatch watch(monitor.window.Picture1, [&] { ++frames; });
     monitor.program.start();
-    ASSERT_TRUE(runUntil([&] { return monitor.link.boardFound(); }));
+    ASSERT_TRUE(runUntil([&] { return monitor.link.state() == LinkState::Polling; }));
     runFor(3s);
     board.stopReports();
     const Recording &recording = *monitor.program.recording();

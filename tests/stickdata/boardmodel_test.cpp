@@ -71,11 +71,13 @@ TEST(BoardModel, LinesLeaveTheStateTheInterpreterGives)
     }
 }
 
-TEST(BoardModel, SaysWhichChannelEachLineSetAndWhenAReportCompletes)
+TEST(BoardModel, SaysWhichChannelEachLineSetWhenAReportCompletesAndWhatItIgnored)
 {
     BoardModel model;
     std::vector<int> set;
     std::vector<Report> completed;
+    QStringList ignored;
+    QObject::connect(&model, &BoardModel::lineIgnored, [&](const QString &line) { ignored.append(line); });
     QObject::connect(&model, &BoardModel::channelSet, [&](int channel) { set.push_back(channel); });
     QObject::connect(&model, &BoardModel::reportCompleted, [&](const Report &report) { completed.push_back(report); });
 
@@ -85,6 +87,7 @@ TEST(BoardModel, SaysWhichChannelEachLineSetAndWhenAReportCompletes)
 
     EXPECT_EQ(completes, (std::vector<bool>{false, false, false, false, true, false, true, false}));
     EXPECT_EQ(set, (std::vector<int>{3, 4, 5, 0, 5}));
+    EXPECT_EQ(ignored, (QStringList{"A6 1", "A5"}));
     ASSERT_EQ(completed.size(), 2u);
     EXPECT_EQ(completed[0], (Report{1, {0, 0, 0, 7}, {true, false}}));
     EXPECT_EQ(completed[1], (Report{2, {2, 0, 0, 7}, {true, true}}));

@@ -8,13 +8,20 @@
 
 namespace {
 
-// Hands `received` over one character at a time; gives the lines finished.
+constexpr auto kDropped = "(dropped)";
+
+// Hands `received` over one character at a time; gives the lines finished,
+// and kDropped where a line was dropped.
 QStringList take(LineAssembler &assembler, const QString &received)
 {
     QStringList lines;
-    for (QChar character : received)
-        if (const auto line = assembler.take(character))
-            lines.append(*line);
+    for (QChar character : received) {
+        const LineAssembler::Taken taken = assembler.take(character);
+        if (taken.dropped)
+            lines.append(kDropped);
+        if (taken.line)
+            lines.append(*taken.line);
+    }
     return lines;
 }
 
@@ -38,10 +45,10 @@ TEST(LineAssembler, DropsALineOverTheLimitUpToItsLineFeedAndKeepsTheNextWhole)
     LineAssembler assembler;
     const QString longest(LineAssembler::kMaxLineLength, u'2');
     const QString tooLong(LineAssembler::kMaxLineLength + 1, u'3');
-    EXPECT_EQ(take(assembler, longest + "\n" + tooLong + "\nA0 7\n"), (QStringList{longest, "A0 7"}));
+    EXPECT_EQ(take(assembler, longest + "\n" + tooLong + "\nA0 7\n"), (QStringList{longest, kDropped, "A0 7"}));
 
-    EXPECT_EQ(take(assembler, "A0 " + QString(5000, u'1') + "JOYSTICK\nA1 8\n"), QStringList{"A1 8"})
-        << "nothing of a cut-off line comes through";
+    EXPECT_EQ(take(assembler, "A0 " + QString(5000, u'1') + "JOYSTICK\nA1 8\n"), (QStringList{kDropped, "A1 8"}))
+        << "nothing of a cut-off line comes through, and its drop is told once";
 }
 
 TEST(LineAssembler, APortChangeEndsADropButKeepsTheLineUnderWay)

@@ -19,7 +19,8 @@ LinkTiming testTiming()
 
 Monitor::Monitor(const QStringList &devices, LinkTiming timing, std::unique_ptr<SerialControl> control)
     : devices(devices)
-    , program(std::make_shared<ComPortMap>([this] { return this->devices; }), std::move(control), timing)
+    , ports(std::make_shared<ComPortMap>([this] { return this->devices; }))
+    , program(ports, std::move(control), timing)
 {
     QObject::connect(window.Info, &QLineEdit::textChanged, window.Info,
                      [this](const QString &text) { status.append("Info: " + text); });
@@ -30,5 +31,5 @@ Monitor::Monitor(const QStringList &devices, LinkTiming timing, std::unique_ptr<
 void Monitor::setDevices(const QStringList &devices)
 {
     this->devices = devices;
-    emit program.ports->devicesMayHaveChanged();
+    emit ports->devicesMayHaveChanged();
 }

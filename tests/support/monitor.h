@@ -28,9 +28,10 @@ public:
     void setDevices(const QStringList &devices);
 
     QStringList devices;
+    const std::shared_ptr<ComPortMap> ports;
     JoystickMonitor program;
-    BoardLink &link = program.link;
-    const BoardModel &model = program.model;
-    ventana &window = program.window;
+    BoardLink &link = program.session().link();
+    const BoardModel &model = program.session().model();
+    ventana &window = program.window();
     QStringList status;
 };

@@ -9,6 +9,7 @@
 #include <QElapsedTimer>
 #include <QImage>
 #include <QRect>
+#include <QToolTip>
 #include <QWindow>
 
 #include <gtest/gtest.h>
@@ -69,11 +70,12 @@ protected:
         }
     }
 
-    // Applies `lines` and waits until the window shows them.
+    // Applies `lines` and waits until the window shows them: a change is
+    // shown within a text refresh, waited here twice over.
     void receive(const QStringList &lines)
     {
         apply(lines);
-        ASSERT_TRUE(runUntil([&] { return !window.hasUnshownChanges(); }));
+        runFor(std::chrono::duration_cast<std::chrono::milliseconds>(2 * PresentTiming().textRefresh));
     }
 
     void apply(const QStringList &lines)
@@ -117,6 +119,9 @@ TEST_P(LinkView, ShowsTheLinkTextsAndThePortProblemAsTheConsoleTooltip)
     EXPECT_EQ(window.Bconsola->text(), "OK COM 3");
     EXPECT_EQ(window.Bconsola->toolTip(), "COM3 (/dev/ttyUSB0): busy");
 
+    emit link.problemChanged("COM3 (/dev/" + QString(600, 'x') + "): busy");
+    EXPECT_LT(window.Bconsola->toolTip().size(), 100) << "a long path is shortened to fit on the screen";
+
     emit link.problemChanged(QString());
     EXPECT_TRUE(window.Bconsola->toolTip().isEmpty());
     EXPECT_EQ(window.Bconsola->text(), "OK COM 3");
@@ -124,6 +129,26 @@ TEST_P(LinkView, ShowsTheLinkTextsAndThePortProblemAsTheConsoleTooltip)
     window.bResultado->setText("old");
     emit link.polled();
     EXPECT_TRUE(window.bResultado->text().isEmpty()) << "every poll clears the result";
+}
+
+// A reason in view in the tooltip follows the link at once: a connection
+// that succeeds leaves no failure on screen.
+TEST(ConsoleTooltip, InViewFollowsTheReasonAtOnce)
+{
+    FakeLink link;
+    BoardModel model;
+    ventana window(link, model);
+    window.show();
+    emit link.problemChanged("COM2: no such port");
+    QToolTip::showText(window.Bconsola->mapToGlobal(QPoint(4, 4)), window.Bconsola->toolTip(), window.Bconsola);
+    if (!QToolTip::isVisible())
+        GTEST_SKIP() << "no tooltip is shown on this platform";
+
+    emit link.problemChanged("COM1 (/dev/ttyACM0): busy");
+    EXPECT_TRUE(QToolTip::isVisible());
+    EXPECT_EQ(QToolTip::text(), "COM1 (/dev/ttyACM0): busy");
+    emit link.problemChanged(QString());
+    EXPECT_TRUE(runUntil([] { return !QToolTip::isVisible(); }, std::chrono::seconds(2)));
 }
 
 // The test line stays however the report before it was shown: drawn at

@@ -1,0 +1,4 @@
+#include "app/parentconsole.h"
+
+// A program started from a terminal writes to it already.
+void useParentConsole() {}

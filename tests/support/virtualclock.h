@@ -1,0 +1,33 @@
+#pragma once
+
+#include "seriallink/linkclock.h"
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+// A clock that stands still until the test moves it on. Moving it fires every
+// timer that falls due on the way, each at its own moment, in order of due
+// time (timers due together in the order they were started).
+class VirtualClock final : public LinkClock {
+public:
+    std::chrono::milliseconds now() const override { return now_; }
+    std::unique_ptr<LinkTimer> makeTimer(Repeat repeat, std::function<void()> action) override;
+
+    // Calls `action` once, `delay` from now: "a moment later" with 0.
+    void after(std::chrono::milliseconds delay, std::function<void()> action);
+    // Moves time on, one due timer at a time, until `done()` holds or `limit`
+    // has passed; returns done().
+    bool advanceUntil(const std::function<bool()> &done, std::chrono::milliseconds limit);
+    void advance(std::chrono::milliseconds span) { advanceUntil([] { return false; }, span); }
+
+private:
+    class Timer;
+
+    std::chrono::milliseconds now_{0};
+    std::uint64_t starts_ = 0;
+    std::vector<Timer *> timers_;
+    std::vector<std::unique_ptr<LinkTimer>> oneOffs_;
+};
