@@ -21,7 +21,7 @@ constexpr double kUnits = 1024;
 // the frame before.
 constexpr StickView::Time kTrailResolution = 10ms;
 // Four shades rather than eight halve the steps a frame paints again as
-// they cross into the next shade, and take about a fifth off what the
+// they cross into the next shade, and take about a quarter off what the
 // details views cost at 20 reports a second (figures in bench/RESULTS.md).
 constexpr size_t kTrailShades = 4;
 constexpr QRgb kOutlineColour = 0x2e7d32;
