@@ -24,7 +24,7 @@ constexpr std::array kCommands{
     Command{"receive", "[SECONDS=5]", "receive throughput in this process (no board, no pty)", receiveFigures},
     Command{"latency", "[REPORTS=300]", "an \"A5\" line on the pty to the frame showing it, at 5 reports/s", latencyFigures},
     Command{"frames", "[SECONDS=10] [RATE...=100 1000]", "reports read and frames painted at each rate", frameFigures},
-    Command{"views", "[SECONDS=20] [RATE...=20 1000]", "CPU of the monitor alone and with the details views", viewFigures},
+    Command{"views", "[SECONDS=20] [RATE...=20 1000]", "CPU without and with the details views", viewFigures},
     Command{"recording", "[SECONDS=30] [RATE...=5 1000]", "two monitors at once, one recording: CPU of each, row size", recordingFigures},
     Command{"memory", "[SECONDS=600] [GAP=30]", "CPU and resident memory while polling", memoryFigures},
     Command{"replug", "[CYCLES=100]", "the board replugged on COM 3 to its first report drawn", replugFigures},

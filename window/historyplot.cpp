@@ -80,7 +80,8 @@ void drawButton(QPainter &painter, const std::vector<PlotColumn> &columns, size_
     size_t pressedFrom = 0;
     size_t lastSeen = 0;
     const auto fillTo = [&](size_t to) {
-        painter.fillRect(QRectF(left + double(pressedFrom), lane.top(), double(to - pressedFrom), lane.height()), colour);
+        const QRectF pressedPart(left + double(pressedFrom), lane.top(), double(to - pressedFrom), lane.height());
+        painter.fillRect(pressedPart, colour);
         pressed = false;
     };
     for (size_t index = 0; index < columns.size(); ++index) {
@@ -171,11 +172,10 @@ void HistoryPlot::setLive(bool live)
 // sample moved on, and only the columns from the newest sample shown
 // before are painted again. Painting and sending the whole plot each frame
 // triples what the details views cost at 20 reports a second (figures in
-// bench/RESULTS.md). The pointer's
-// line and values do not scroll: while they show, the plot is painted
-// whole. At pixel densities other than 1, a scrolled plot was found to
-// differ from one painted whole by a row of device pixels along a line:
-// there the traces are painted whole.
+// bench/RESULTS.md). The pointer's line and values do not scroll: while
+// they show, the plot is painted whole. At pixel densities other than 1, a
+// scrolled plot was found to differ from one painted whole by a row of
+// device pixels along a line: there the traces are painted whole.
 void HistoryPlot::showNewSamples()
 {
     if (isPaused() || history_.samples().empty())

@@ -54,7 +54,8 @@ QString shownLine(const ReceivedLine &line)
 {
     const QString time = QDateTime::fromMSecsSinceEpoch(line.receivedAt).time().toString(Qt::ISODateWithMs);
     const QChar mark = line.ignored ? QChar(kIgnoredMark) : QChar(u' ');
-    QString text = time + QLatin1Char(' ') + mark + QLatin1Char(' ') + visible(QStringView(line.text).left(kShownCharacters));
+    const QString shown = visible(QStringView(line.text).left(kShownCharacters));
+    QString text = time + QLatin1Char(' ') + mark + QLatin1Char(' ') + shown;
     if (line.text.size() > kShownCharacters)
         text += QStringLiteral("… (%1 characters)").arg(line.text.size());
     return text;
@@ -176,10 +177,14 @@ void RawLinesView::paintEvent(QPaintEvent *event)
     }
 }
 
+// A view at the newest line stays there as it grows or shrinks.
 void RawLinesView::resizeEvent(QResizeEvent *event)
 {
     QAbstractScrollArea::resizeEvent(event);
-    placeScrollBar();
+    if (paused_)
+        placeScrollBar();
+    else
+        showKept();
 }
 
 int RawLinesView::lineHeight() const

@@ -203,7 +203,8 @@ QRectF StickView::square() const
 QTransform StickView::toPixels() const
 {
     const QRectF square = this->square();
-    return QTransform::fromTranslate(square.left(), square.top()).scale(square.width() / kUnits, square.height() / kUnits);
+    return QTransform::fromTranslate(square.left(), square.top())
+        .scale(square.width() / kUnits, square.height() / kUnits);
 }
 
 QRect StickView::pixelsAround(const QRectF &units) const
