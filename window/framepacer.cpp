@@ -11,9 +11,8 @@ PresentSchedule::Time steadyNow()
 
 } // namespace
 
-FramePacer::FramePacer(PresentSchedule::Part part, std::function<void()> show, QObject *parent)
+FramePacer::FramePacer(Show show, QObject *parent)
     : QObject(parent)
-    , part_(part)
     , show_(std::move(show))
 {
     timer_.setSingleShot(true);
@@ -21,9 +20,9 @@ FramePacer::FramePacer(PresentSchedule::Part part, std::function<void()> show, Q
     connect(&timer_, &QTimer::timeout, this, &FramePacer::frameDue);
 }
 
-void FramePacer::changed()
+void FramePacer::changed(PresentSchedule::Part part)
 {
-    schedule_.changed(part_, steadyNow());
+    schedule_.changed(part, steadyNow());
     armTimer();
 }
 
@@ -47,6 +46,6 @@ void FramePacer::frameDue()
 {
     const PresentSchedule::Parts parts = schedule_.take(steadyNow());
     if (parts.sticks || parts.texts)
-        show_();
+        show_(parts);
     armTimer();
 }

@@ -127,7 +127,7 @@ struct HistoryPlot::Areas {
 HistoryPlot::HistoryPlot(QWidget *parent)
     : QWidget(parent)
     , history_(kSpan, kResolution)
-    , pacer_(PresentSchedule::Part::Sticks, [this] { showNewSamples(); })
+    , pacer_([this](PresentSchedule::Parts) { showNewSamples(); })
 {
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -137,7 +137,7 @@ void HistoryPlot::add(Time at, const Report &report)
 {
     history_.add(at, report);
     if (!isPaused())
-        pacer_.changed();
+        pacer_.changed(PresentSchedule::Part::Sticks);
 }
 
 void HistoryPlot::clear()

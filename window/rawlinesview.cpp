@@ -65,7 +65,7 @@ QString shownLine(const ReceivedLine &line)
 
 RawLinesView::RawLinesView(QWidget *parent)
     : QAbstractScrollArea(parent)
-    , pacer_(PresentSchedule::Part::Texts, [this] { showKept(); })
+    , pacer_([this](PresentSchedule::Parts) { showKept(); })
 {
     setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     viewport()->setBackgroundRole(QPalette::Base);
@@ -83,7 +83,7 @@ void RawLinesView::append(ReceivedLine line)
     kept_.push(std::move(line));
     ++received_;
     if (!paused_)
-        pacer_.changed();
+        pacer_.changed(PresentSchedule::Part::Texts);
 }
 
 void RawLinesView::setPaused(bool paused)

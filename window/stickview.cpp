@@ -60,7 +60,7 @@ StickView::StickView(StickChannels channels, QWidget *parent)
     : QWidget(parent)
     , channels_(channels)
     , trail_(2 * kTrailSpan, kTrailResolution)
-    , pacer_(PresentSchedule::Part::Sticks, [this] { showChanges(); })
+    , pacer_([this](PresentSchedule::Parts) { showChanges(); })
 {
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -73,7 +73,7 @@ void StickView::add(Time at, const Report &report)
     outlineUndrawn_ += outline_.add(QPoint((*now_)[channels_.x], (*now_)[channels_.y]));
     if (outlineUndrawn_ * square().width() / kUnits >= kOutlineStep)
         outlineMovedAt_ = outlineMovedAt_.value_or(at);
-    pacer_.changed();
+    pacer_.changed(PresentSchedule::Part::Sticks);
 }
 
 void StickView::setCalibration(const std::optional<StickCalibration> &calibration)

@@ -13,7 +13,6 @@
 #include <QToolTip>
 
 #include <array>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 
@@ -52,11 +51,6 @@ uint32_t stickColor(const QCheckBox &button)
     return button.isChecked() ? kButtonActiveColor : kButtonIdleColor;
 }
 
-PresentSchedule::Time steadyNow()
-{
-    return std::chrono::steady_clock::now().time_since_epoch();
-}
-
 } // namespace
 
 ventana::ventana(Link &link, const BoardModel &model, QWidget *parent)
@@ -70,10 +64,6 @@ ventana::ventana(Link &link, const BoardModel &model, QWidget *parent)
     setWindowTitle(QString::fromLatin1(kCaption));
     setFixedSize(layout::toPixels(layout::kClientWidth), layout::toPixels(layout::kClientHeight));
     layout::applyTabOrder(*this);
-
-    presentTimer_.setSingleShot(true);
-    presentTimer_.setTimerType(Qt::PreciseTimer);
-    connect(&presentTimer_, &QTimer::timeout, this, &ventana::presentDue);
 
     connect(Exit, &QPushButton::clicked, this, &ventana::Exit_Click);
     connect(Command1, &QPushButton::clicked, this, &ventana::Command1_Click);
@@ -156,46 +146,21 @@ void ventana::closeEvent(QCloseEvent *event)
 void ventana::channelSet(int channel)
 {
     unshownChannels_.set(size_t(channel));
-    waitToShow(channel < BoardModel::kAxisCount ? PresentSchedule::Part::Texts : PresentSchedule::Part::Sticks);
+    pacer_.changed(channel < BoardModel::kAxisCount ? PresentSchedule::Part::Texts : PresentSchedule::Part::Sticks);
 }
 
 void ventana::reportCompleted()
 {
     reportUnshown_ = true;
-    waitToShow(PresentSchedule::Part::Sticks);
+    pacer_.changed(PresentSchedule::Part::Sticks);
 }
 
-void ventana::waitToShow(PresentSchedule::Part part)
+void ventana::present(PresentSchedule::Parts parts)
 {
-    schedule_.changed(part, steadyNow());
-    armPresentTimer();
-}
-
-// The timer is started again only when the due time moves: a fast board
-// changes the model many times a frame.
-void ventana::armPresentTimer()
-{
-    const std::optional<PresentSchedule::Time> due = schedule_.due();
-    if (!due) {
-        presentTimer_.stop();
-        return;
-    }
-    if (presentTimer_.isActive() && *due == presentTimerDue_)
-        return;
-    presentTimerDue_ = *due;
-    const PresentSchedule::Time now = steadyNow();
-    presentTimer_.start(*due <= now ? std::chrono::milliseconds(0)
-                                    : std::chrono::ceil<std::chrono::milliseconds>(*due - now));
-}
-
-void ventana::presentDue()
-{
-    const PresentSchedule::Parts parts = schedule_.take(steadyNow());
     if (parts.texts)
         showAxisTexts();
     if (parts.sticks)
         showSticks();
-    armPresentTimer();
 }
 
 // A box that already shows its text is left alone: setting it again would

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "window/controllayout.h"
+#include "window/framepacer.h"
 #include "window/picturebox.h"
 #include "window/presentschedule.h"
 
@@ -9,7 +10,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QString>
-#include <QTimer>
 #include <QWidget>
 
 #include <bitset>
@@ -81,9 +81,7 @@ private:
 
     void channelSet(int channel);
     void reportCompleted();
-    void waitToShow(PresentSchedule::Part part);
-    void armPresentTimer();
-    void presentDue();
+    void present(PresentSchedule::Parts parts);
     void showAxisTexts();
     void showSticks();
     void showButtons();
@@ -96,9 +94,7 @@ private:
     std::bitset<6> unshownChannels_;
     // Whether the last completed report is not drawn yet.
     bool reportUnshown_ = false;
-    PresentSchedule schedule_;
-    QTimer presentTimer_;
-    PresentSchedule::Time presentTimerDue_{};
+    FramePacer pacer_{[this](PresentSchedule::Parts parts) { present(parts); }};
     std::function<void()> exitAction_ = endProgram;
     bool recording_ = false;
 };
