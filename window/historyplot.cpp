@@ -136,7 +136,7 @@ HistoryPlot::HistoryPlot(QWidget *parent)
 void HistoryPlot::add(Time at, const Report &report)
 {
     history_.add(at, report);
-    if (!isPaused())
+    if (!isPaused() && isVisible())
         pacer_.changed(PresentSchedule::Part::Sticks);
 }
 
@@ -244,6 +244,11 @@ void HistoryPlot::paintEvent(QPaintEvent *event)
         painter.drawText(areas.axes.adjusted(kGap, kGap, -kGap, 0), Qt::AlignRight | Qt::AlignTop, tr("Paused"));
     }
     drawPointer(painter, areas);
+}
+
+void HistoryPlot::showEvent(QShowEvent *)
+{
+    showAnew();
 }
 
 void HistoryPlot::changeEvent(QEvent *event)

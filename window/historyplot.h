@@ -15,7 +15,8 @@
 // Where there are more samples than pixels, each pixel column shows the
 // extremes of its samples. The time and the values under the pointer are
 // shown. A pause freezes the view while reports still come in; the view
-// is greyed while the board is lost.
+// is greyed while the board is lost. Hidden, it keeps its history and
+// paints nothing.
 class HistoryPlot final : public QWidget {
     Q_OBJECT
 
@@ -37,6 +38,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void showEvent(QShowEvent *event) override;
     void changeEvent(QEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void leaveEvent(QEvent *event) override;

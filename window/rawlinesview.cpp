@@ -82,7 +82,7 @@ void RawLinesView::append(ReceivedLine line)
 {
     kept_.push(std::move(line));
     ++received_;
-    if (!paused_)
+    if (!paused_ && isVisible())
         pacer_.changed(PresentSchedule::Part::Texts);
 }
 
@@ -185,6 +185,12 @@ void RawLinesView::resizeEvent(QResizeEvent *event)
         placeScrollBar();
     else
         showKept();
+}
+
+void RawLinesView::showEvent(QShowEvent *event)
+{
+    QAbstractScrollArea::showEvent(event);
+    showKept();
 }
 
 int RawLinesView::lineHeight() const

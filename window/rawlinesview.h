@@ -22,7 +22,7 @@ struct ReceivedLine {
 // the newest line, taking in those received within a text refresh
 // together, unless the user scrolled away from it or paused it: a pause
 // freezes it while lines are still kept. "Copy" puts the lines shown on
-// the clipboard.
+// the clipboard. Hidden, it keeps its lines and paints nothing.
 class RawLinesView final : public QAbstractScrollArea {
     Q_OBJECT
 
@@ -44,6 +44,7 @@ public:
 protected:
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    void showEvent(QShowEvent *event) override;
     void scrollContentsBy(int dx, int dy) override;
 
 private:

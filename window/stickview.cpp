@@ -24,9 +24,6 @@ constexpr StickView::Time kTrailResolution = 10ms;
 // they cross into the next shade, and take about a quarter off what the
 // details views cost at 20 reports a second (figures in bench/RESULTS.md).
 constexpr size_t kTrailShades = 4;
-constexpr QRgb kOutlineColour = 0x2e7d32;
-constexpr QRgb kTrailColour = 0x1565c0;
-constexpr QRgb kCalibrationColour = 0xef6c00;
 // The position's dot, in units, and never smaller than a few pixels.
 constexpr double kDotRadius = 20;
 constexpr double kSmallestDotPixels = 4;
@@ -73,7 +70,8 @@ void StickView::add(Time at, const Report &report)
     outlineUndrawn_ += outline_.add(QPoint((*now_)[channels_.x], (*now_)[channels_.y]));
     if (outlineUndrawn_ * square().width() / kUnits >= kOutlineStep)
         outlineMovedAt_ = outlineMovedAt_.value_or(at);
-    pacer_.changed(PresentSchedule::Part::Sticks);
+    if (isVisible())
+        pacer_.changed(PresentSchedule::Part::Sticks);
 }
 
 void StickView::setCalibration(const std::optional<StickCalibration> &calibration)
@@ -187,6 +185,13 @@ void StickView::paintEvent(QPaintEvent *event)
     drawPosition(painter);
 }
 
+// The outline may have moved out while hidden.
+void StickView::showEvent(QShowEvent *)
+{
+    background_ = QPixmap();
+    showAnew();
+}
+
 void StickView::changeEvent(QEvent *event)
 {
     if (event->type() == QEvent::PaletteChange || event->type() == QEvent::StyleChange)
@@ -254,7 +259,7 @@ void StickView::drawOutline(QPainter &painter) const
     QPolygonF outline;
     for (const QPoint &point : outline_.outline())
         outline << QPointF(point);
-    painter.setPen(cosmeticPen(shown(QColor(kOutlineColour)), 1));
+    painter.setPen(cosmeticPen(shown(QColor(tracestyle::kOutline)), 1));
     painter.setBrush(Qt::NoBrush);
     painter.drawPolygon(outline);
 }
@@ -271,7 +276,7 @@ void StickView::drawTrail(QPainter &painter) const
     for (size_t i = std::max<size_t>(1, trail_.firstFrom(newest - kTrailSpan)); i < samples.size(); ++i)
         if (const std::optional<size_t> shade = shadeOfStep(i, newest))
             shades[*shade] << QLineF(pointOf(i - 1), pointOf(i));
-    QColor colour = shown(QColor(kTrailColour));
+    QColor colour = shown(QColor(tracestyle::kTrail));
     for (size_t shade = 0; shade < kTrailShades; ++shade) {
         colour.setAlphaF(float(1 - double(shade) / kTrailShades));
         painter.setPen(cosmeticPen(colour, 1));
@@ -283,7 +288,7 @@ void StickView::drawCalibration(QPainter &painter) const
 {
     if (!calibration_)
         return;
-    const QColor colour = shown(QColor(kCalibrationColour));
+    const QColor colour = shown(QColor(tracestyle::kCalibration));
     const QPointF centre = calibration_->centre;
     const QSizeF zone = calibration_->deadZone;
     QColor fill = colour;

@@ -27,6 +27,8 @@ constexpr StickChannels kRightStick{2, 3, 4};
 struct StickCalibration {
     QPointF centre;
     QSizeF deadZone;
+
+    bool operator==(const StickCalibration &) const = default;
 };
 
 // One stick, large, in the largest square the widget holds, on the
@@ -34,7 +36,8 @@ struct StickCalibration {
 // position now, red or blue as its button is up or pressed; a trail of the
 // last two seconds, fading with age; the outline of every position reached
 // since the last reset; and the centre and dead zone, once known. Greyed
-// while the board is lost.
+// while the board is lost. Hidden, it keeps its trail and outline and
+// paints nothing.
 class StickView final : public QWidget {
     Q_OBJECT
 
@@ -57,6 +60,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void showEvent(QShowEvent *event) override;
     void changeEvent(QEvent *event) override;
 
 private:

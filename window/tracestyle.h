@@ -24,6 +24,12 @@ constexpr std::array<ChannelStyle, 6> kChannels{{
     {"A5 left button", 0x8c564b},
 }};
 
+// What a stick view draws besides its position: the outline of its
+// reach, its trail, and its centre and dead zone.
+constexpr QRgb kOutline = 0x2e7d32;
+constexpr QRgb kTrail = 0x1565c0;
+constexpr QRgb kCalibration = 0xef6c00;
+
 // `colour` as it is drawn: itself while the board is live, a light grey of
 // the same lightness order while it is lost.
 QColor shown(const QColor &colour, bool live);

@@ -2,6 +2,7 @@
 #include "app/rowfile.h"
 #include "support/eventloop.h"
 #include "support/fakeserial.h"
+#include "support/filesizelimit.h"
 #include "support/monitor.h"
 #include "support/qtprinters.h"
 #include "support/recordedfile.h"
@@ -13,10 +14,7 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
-
 #include <cerrno>
-#include <csignal>
 #include <cstring>
 
 namespace {
@@ -49,28 +47,6 @@ struct BoardOnComOne {
     std::shared_ptr<ComPortMap> ports = fixedPorts({"/dev/ttyACM0"});
     FakeSerial *serial = new FakeSerial(ports);
     BoardSession session{ports, std::unique_ptr<SerialControl>(serial), testTiming()};
-};
-
-// While it stands, a write that would make a file larger than `bytes`
-// writes what fits and then fails, as on a full disk (with EFBIG).
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(qint64 bytes)
-        : previousHandler_(std::signal(SIGXFSZ, SIG_IGN))
-    {
-        getrlimit(RLIMIT_FSIZE, &saved_);
-        const rlimit limit{rlim_t(bytes), saved_.rlim_max};
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &saved_);
-        std::signal(SIGXFSZ, previousHandler_);
-    }
-
-private:
-    rlimit saved_{};
-    void (*previousHandler_)(int);
 };
 
 // The messages logged under the recording's category while it stands.

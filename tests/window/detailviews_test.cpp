@@ -1,4 +1,5 @@
 #include "support/eventloop.h"
+#include "support/pixels.h"
 #include "window/historyplot.h"
 #include "window/rawlinesview.h"
 #include "window/stickview.h"
@@ -79,24 +80,6 @@ struct Shown : QObject {
         return image;
     }
 };
-
-bool saturated(QColor colour)
-{
-    return colour.hsvSaturation() > 60 && colour.value() > 60;
-}
-
-// The pixels of `image` in `area`, given in the widget's own pixels,
-// whatever the pixel density, that are `wanted`.
-int countIn(const QImage &image, const QRect &area, bool (*wanted)(QColor))
-{
-    const qreal ratio = image.devicePixelRatio();
-    const QRect pixels(QPoint(int(area.left() * ratio), int(area.top() * ratio)), area.size() * ratio);
-    int count = 0;
-    for (int y = pixels.top(); y <= pixels.bottom(); ++y)
-        for (int x = pixels.left(); x <= pixels.right(); ++x)
-            count += image.valid(x, y) && wanted(image.pixelColor(x, y));
-    return count;
-}
 
 bool bluish(QColor c)
 {

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QColor>
+#include <QImage>
+#include <QRect>
+
+// What a view drew, told from a picture of it.
+
+// A colour a trace or a stick is drawn in, not a grey.
+inline bool saturated(QColor colour)
+{
+    return colour.hsvSaturation() > 60 && colour.value() > 60;
+}
+
+// The pixels of `image` in `area`, given in the widget's own pixels,
+// whatever the pixel density, that are `wanted`.
+inline int countIn(const QImage &image, const QRect &area, bool (*wanted)(QColor))
+{
+    const qreal ratio = image.devicePixelRatio();
+    const QRect pixels(QPoint(int(area.left() * ratio), int(area.top() * ratio)), area.size() * ratio);
+    int count = 0;
+    for (int y = pixels.top(); y <= pixels.bottom(); ++y)
+        for (int x = pixels.left(); x <= pixels.right(); ++x)
+            count += image.valid(x, y) && wanted(image.pixelColor(x, y));
+    return count;
+}
