@@ -60,7 +60,8 @@ template <typename Settings>
 struct OptionRule {
     QCommandLineOption option;
     // Stores the values given for the option (in order; none when it is
-    // absent) in `settings`, or says why the program cannot use them. The
+    // absent; for an option that takes no value, one empty value when it
+    // is given) in `settings`, or says why the program cannot use them. The
     // rules are taken in the order of their table, so a rule can look at
     // what the rules before it stored.
     std::function<std::optional<QString>(const QStringList &values, Settings &settings)> take;
@@ -78,9 +79,13 @@ std::optional<int> parseInto(Program program, const QList<OptionRule<Settings>> 
     QCommandLineParser parser;
     if (const auto exitStatus = parse(program, parser, arguments))
         return exitStatus;
-    for (const OptionRule<Settings> &rule : rules)
-        if (const auto problem = rule.take(parser.values(rule.option), settings))
+    for (const OptionRule<Settings> &rule : rules) {
+        const bool flag = rule.option.valueName().isEmpty();
+        const QStringList values = flag ? QStringList(parser.isSet(rule.option) ? 1 : 0, QString())
+                                        : parser.values(rule.option);
+        if (const auto problem = rule.take(values, settings))
             return refuse(*problem);
+    }
     return std::nullopt;
 }
 

@@ -31,5 +31,7 @@ int main(int argc, char *argv[])
         monitor.record(std::move(recording));
     onTerminationRequest(&monitor.window(), [&] { monitor.window().close(); });
     monitor.start();
+    if (options.details)
+        monitor.showDetails();
     return app->exec();
 }

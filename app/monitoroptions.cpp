@@ -25,6 +25,14 @@ QList<commandline::OptionRule<MonitorOptions>> monitorRules()
                                            "recorded to before; any other file is refused."),
                             QStringLiteral("FILE")),
          takeRecording},
+        {QCommandLineOption(QStringLiteral("details"),
+                            QStringLiteral("Open the board's details window at start as well: the sticks over "
+                                           "time, their calibration, the link's health, the board's lines and the "
+                                           "recording.")),
+         [](const QStringList &given, MonitorOptions &options) {
+             options.details = !given.isEmpty();
+             return std::optional<QString>();
+         }},
     };
 }
 

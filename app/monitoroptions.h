@@ -10,6 +10,8 @@ struct MonitorOptions {
     QStringList ports;
     // The file given with --record; empty for no recording.
     QString record;
+    // Whether the board's details window opens at start (--details).
+    bool details = false;
 };
 
 // Reads joystick-monitor's command line into `options`. Returns the status

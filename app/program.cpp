@@ -10,6 +10,15 @@ Q_LOGGING_CATEGORY(lcRecording, "joystick.recording")
 // a terminal, and the window's texts where a test cannot read the window.
 Q_LOGGING_CATEGORY(lcStatus, "joystick.status", QtWarningMsg)
 
+RecordingShown shownOf(const Recording &recording)
+{
+    return {.active = recording.isRecording(),
+            .file = recording.file().name(),
+            .rows = recording.rows(),
+            .status = recording.status(),
+            .failed = !recording.file().isOpen()};
+}
+
 } // namespace
 
 JoystickMonitor::JoystickMonitor(std::shared_ptr<ComPortMap> ports, std::unique_ptr<SerialControl> control,
@@ -20,6 +29,10 @@ JoystickMonitor::JoystickMonitor(std::shared_ptr<ComPortMap> ports, std::unique_
     QObject::connect(&window_, &ventana::recordRequested, &window_,
                      [this](const QString &path) { record(RowFile::append(path)); });
     QObject::connect(&window_, &ventana::stopRecordingRequested, &window_, [this] { stopRecording(); });
+    QObject::connect(&window_, &ventana::detailsRequested, &window_, [this] { showDetails(); });
+    QObject::connect(&details(), &DetailsWindow::recordRequested, &details(),
+                     [this](const QString &path) { record(RowFile::append(path)); });
+    QObject::connect(&details(), &DetailsWindow::stopRecordingRequested, &details(), [this] { stopRecording(); });
     window_.setExitAction([this] { endNow(); });
     forEachStatusText(session_.link(), [](const QString &text) { qCInfo(lcStatus).noquote() << text; });
 }
@@ -35,13 +48,15 @@ bool JoystickMonitor::record(std::unique_ptr<RowFile> file)
     if (!file->isOpen()) {
         const QString reason = Recording::refusal(*file);
         qCWarning(lcRecording).noquote() << reason;
-        window_.showRecording(false, reason);
+        showRecording({.active = false, .file = file->name(), .rows = 0, .status = reason, .failed = true});
         return false;
     }
     recording_ = std::make_unique<Recording>(
         session_.model(), [this] { return session_.origin(); }, std::move(file));
     QObject::connect(recording_.get(), &Recording::failed, &window_, [this] { recordingFailed(); });
-    window_.showRecording(true, recording_->status());
+    QObject::connect(recording_.get(), &Recording::rowWritten, &window_,
+                     [this] { details().showRowsWritten(recording_->rows()); });
+    showRecording(shownOf(*recording_));
     return true;
 }
 
@@ -50,17 +65,25 @@ void JoystickMonitor::stopRecording()
     if (!recording_ || !recording_->isRecording())
         return;
     recording_->stop();
-    const QString summary = recording_->status();
+    const RecordingShown summary = shownOf(*recording_);
     recording_.reset();
-    window_.showRecording(false, summary);
+    showRecording(summary);
 }
 
 // The failed recording stays, its file closed, for what it tells.
 void JoystickMonitor::recordingFailed()
 {
-    const QString reason = recording_->status();
-    qCWarning(lcRecording).noquote() << reason;
-    window_.showRecording(false, reason);
+    qCWarning(lcRecording).noquote() << recording_->status();
+    showRecording(shownOf(*recording_));
+}
+
+// The main window's tooltip and the details window tell the same.
+void JoystickMonitor::showRecording(const RecordingShown &shown)
+{
+    window_.showRecording(shown.active, shown.status);
+    details().showRecording(shown);
+    if (shown.failed)
+        showDetails();
 }
 
 void JoystickMonitor::endNow()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/boarddetails.h"
 #include "app/recording.h"
 #include "app/rowfile.h"
 #include "app/session.h"
@@ -8,8 +9,9 @@
 #include <memory>
 
 // The monitor as one program: the board's session, the window that
-// presents it and the recording of its reports. The program itself, its
-// tests, tools and benchmarks all assemble it here.
+// presents it, the board's details in a second window, and the recording
+// of its reports, which either window starts and stops. The program
+// itself, its tests, tools and benchmarks all assemble it here.
 class JoystickMonitor {
 public:
     explicit JoystickMonitor(std::shared_ptr<ComPortMap> ports, std::unique_ptr<SerialControl> control = nullptr,
@@ -17,13 +19,17 @@ public:
 
     BoardSession &session() { return session_; }
     ventana &window() { return window_; }
+    DetailsWindow &details() { return details_.window(); }
 
     // Shows the window and starts looking for the board.
     void start();
+    // Shows the details window, or brings it up if shown.
+    void showDetails() { details_.window().bringUp(); }
 
     // Records every report to `file` from now on, in place of the recording
-    // before; false, with the reason logged and in the window, when `file`
-    // is not open.
+    // before; false, with the reason logged and in both windows, when
+    // `file` is not open: a refusal, like a failure later, brings the
+    // details window up, so that no one misses it.
     bool record(std::unique_ptr<RowFile> file);
     // Ends the recording, if any, its file synced and closed.
     void stopRecording();
@@ -37,8 +43,10 @@ public:
 
 private:
     void recordingFailed();
+    void showRecording(const RecordingShown &shown);
 
     BoardSession session_;
     ventana window_;
+    BoardDetails details_{session_};
     std::unique_ptr<Recording> recording_;
 };

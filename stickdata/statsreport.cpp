@@ -31,35 +31,6 @@ QJsonValue json(std::optional<double> value, int decimals)
     return value ? QJsonValue(std::round(*value * scale) / scale) : QJsonValue(QJsonValue::Null);
 }
 
-// The figures of an axis, in the table's order; the last two only in the
-// table.
-struct AxisColumn {
-    const char *heading;
-    const char *key;
-    int decimals;
-};
-constexpr AxisColumn kAxisColumns[] = {
-    {"min", "min", 0},           {"max", "max", 0},           {"centre", "centre", 2},
-    {"noise sd", "noise_sd", 3}, {"noise pp", "noise_pp", 0}, {"dead zone", "dead_zone", 0},
-    {"span below", nullptr, 2},  {"span above", nullptr, 2},
-};
-using AxisValues = std::array<std::optional<double>, std::size(kAxisColumns)>;
-
-AxisValues axisValues(const AxisFigures &axis, bool reported)
-{
-    AxisValues values{};
-    if (reported) {
-        values[0] = axis.min;
-        values[1] = axis.max;
-    }
-    if (const auto &rest = axis.rest) {
-        const std::array<double, 6> known{rest->centre,          rest->noiseSd,   double(rest->noisePp),
-                                          double(rest->deadZone), rest->spanBelow, rest->spanAbove};
-        std::copy(known.begin(), known.end(), values.begin() + 2);
-    }
-    return values;
-}
-
 constexpr int kColumnWidth = 11;
 
 QString intervalText(const LinkFigures &link)
@@ -80,6 +51,22 @@ QString axisRow(const QString &first, const std::function<QString(size_t column)
 
 } // namespace
 
+AxisValues axisValues(const BoardStats &stats, int channel)
+{
+    const AxisFigures axis = stats.axis(channel);
+    AxisValues values{};
+    if (stats.link().reports > 0) {
+        values[0] = axis.min;
+        values[1] = axis.max;
+    }
+    if (const auto &rest = axis.rest) {
+        const std::array<double, 6> known{rest->centre,          rest->noiseSd,   double(rest->noisePp),
+                                          double(rest->deadZone), rest->spanBelow, rest->spanAbove};
+        std::copy(known.begin(), known.end(), values.begin() + 2);
+    }
+    return values;
+}
+
 QString statsTable(const BoardStats &stats)
 {
     const LinkFigures link = stats.link();
@@ -89,7 +76,7 @@ QString statsTable(const BoardStats &stats)
     table += axisRow(QStringLiteral("axis"),
                      [](size_t column) { return QString::fromLatin1(kAxisColumns[column].heading); });
     for (int channel = 0; channel < BoardModel::kAxisCount; ++channel) {
-        const AxisValues values = axisValues(stats.axis(channel), link.reports > 0);
+        const AxisValues values = axisValues(stats, channel);
         table += axisRow(tag(channel), [&](size_t column) { return text(values[column], kAxisColumns[column].decimals); });
     }
     table += u'\n';
@@ -106,7 +93,7 @@ QByteArray statsJson(const BoardStats &stats)
     };
     QJsonObject axes;
     for (int channel = 0; channel < BoardModel::kAxisCount; ++channel) {
-        const AxisValues values = axisValues(stats.axis(channel), link.reports > 0);
+        const AxisValues values = axisValues(stats, channel);
         QJsonObject axis;
         for (size_t column = 0; column < values.size(); ++column)
             if (const AxisColumn &named = kAxisColumns[column]; named.key)

@@ -5,9 +5,39 @@
 #include <QByteArray>
 #include <QString>
 
+#include <array>
+#include <iterator>
+#include <optional>
+
 // The board's statistics written out: as a table to read, and as JSON for
 // scripts. Both give the reports, sessions, rate and intervals, each axis's
 // range and calibration, and the buttons' presses.
+
+// The figures of an axis, in the table's order: its heading there, its
+// key in JSON (none for the spans, which only the table gives), its name
+// in words and its decimal places.
+struct AxisColumn {
+    const char *heading;
+    const char *key;
+    const char *name;
+    int decimals;
+};
+inline constexpr AxisColumn kAxisColumns[] = {
+    {"min", "min", "Minimum", 0},
+    {"max", "max", "Maximum", 0},
+    {"centre", "centre", "Centre", 2},
+    {"noise sd", "noise_sd", "Noise SD", 3},
+    {"noise pp", "noise_pp", "Noise peak to peak", 0},
+    {"dead zone", "dead_zone", "Dead zone", 0},
+    {"span below", nullptr, "Span below centre", 2},
+    {"span above", nullptr, "Span above centre", 2},
+};
+using AxisValues = std::array<std::optional<double>, std::size(kAxisColumns)>;
+
+// Axis `channel`'s figures in the order of kAxisColumns; nothing where not
+// known: the range before the first report, the rest before the stick
+// rested.
+AxisValues axisValues(const BoardStats &stats, int channel);
 
 // Lines of plain text, the axes in aligned columns; "-" where a figure
 // is not known yet.

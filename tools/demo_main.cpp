@@ -31,6 +31,7 @@ struct DemoSettings {
     std::optional<FrozenValues> values;
     std::optional<double> unplugAt;
     std::optional<double> replugAt;
+    bool details = false;
 };
 
 // "a0,a1,a2,a3,a4,a5": six whole numbers, the sticks' from 0 to 1023, the
@@ -109,6 +110,11 @@ QList<commandline::OptionRule<DemoSettings>> demoRules()
         {QCommandLineOption("replug-at", "Plug a board in again <seconds> after start, later than --unplug-at.",
                             "seconds"),
          takeReplugAt},
+        {QCommandLineOption("details", "Open the board's details window at start as well."),
+         [](const QStringList &given, DemoSettings &settings) {
+             settings.details = !given.isEmpty();
+             return std::optional<QString>();
+         }},
     };
 }
 
@@ -199,5 +205,7 @@ int main(int argc, char *argv[])
     JoystickMonitor monitor(board.ports());
     onTerminationRequest(&monitor.window(), [&] { monitor.window().close(); });
     monitor.start();
+    if (settings.details)
+        monitor.showDetails();
     return app->exec();
 }

@@ -2,13 +2,13 @@
 
 #include "seriallink/link.h"
 #include "stickdata/boardmodel.h"
+#include "window/recordingfiledialog.h"
 #include "window/shortenedtext.h"
 #include "window/vbcolor.h"
 
 #include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QCursor>
-#include <QFileDialog>
 #include <QMenu>
 #include <QToolTip>
 
@@ -233,18 +233,12 @@ void ventana::contextMenuEvent(QContextMenuEvent *event)
     menu->setAttribute(Qt::WA_DeleteOnClose);
     menu->addAction(tr("Record to file…"), this, &ventana::chooseRecordingFile)->setEnabled(!recording_);
     menu->addAction(tr("Stop recording"), this, &ventana::stopRecordingRequested)->setEnabled(recording_);
+    menu->addSeparator();
+    menu->addAction(tr("Board details…"), this, &ventana::detailsRequested);
     menu->popup(event->globalPos());
 }
 
-// A file that exists is appended to, not replaced: nothing to confirm.
 void ventana::chooseRecordingFile()
 {
-    auto *dialog = new QFileDialog(this, tr("Record to file"));
-    dialog->setAttribute(Qt::WA_DeleteOnClose);
-    dialog->setAcceptMode(QFileDialog::AcceptSave);
-    dialog->setOption(QFileDialog::DontConfirmOverwrite);
-    dialog->setNameFilters({tr("CSV files (*.csv)"), tr("All files (*)")});
-    dialog->setDefaultSuffix(QStringLiteral("csv"));
-    connect(dialog, &QFileDialog::fileSelected, this, &ventana::recordRequested);
-    dialog->open();
+    askForRecordingFile(this, [this](const QString &file) { emit recordRequested(file); });
 }

@@ -63,6 +63,8 @@ signals:
     // to be recorded to `path`, or for the recording to stop.
     void recordRequested(const QString &path);
     void stopRecordingRequested();
+    // The user asked, through the context menu, for the board's details.
+    void detailsRequested();
 
 protected:
     void closeEvent(QCloseEvent *event) override;

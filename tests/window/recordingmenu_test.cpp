@@ -40,7 +40,8 @@ void closeAndDelete(QWidget &popup)
 } // namespace
 
 // The menu and the file dialog come and go: the window keeps the controls
-// of its layout, and the recording's tooltip is its own.
+// of its layout, and the recording's tooltip is its own. The menu also
+// opens the board's details.
 TEST(RecordingMenu, AsksWhereToRecordThenOffersToStop)
 {
     FakeLink link;
@@ -52,10 +53,11 @@ TEST(RecordingMenu, AsksWhereToRecordThenOffersToStop)
     QObject::connect(&window, &ventana::recordRequested,
                      [&](const QString &path) { requests.append("record " + path); });
     QObject::connect(&window, &ventana::stopRecordingRequested, [&] { requests.append("stop"); });
+    QObject::connect(&window, &ventana::detailsRequested, [&] { requests.append("details"); });
 
     QMenu *menu = openMenu(window);
     ASSERT_NE(menu, nullptr);
-    EXPECT_EQ(entries(*menu), QStringList({"Record to file…", "Stop recording (disabled)"}));
+    EXPECT_EQ(entries(*menu), QStringList({"Record to file…", "Stop recording (disabled)", "", "Board details…"}));
     menu->actions().first()->trigger();
     closeAndDelete(*menu);
     auto *dialog = window.findChild<QFileDialog *>();
@@ -72,9 +74,10 @@ TEST(RecordingMenu, AsksWhereToRecordThenOffersToStop)
     EXPECT_TRUE(window.Bconsola->toolTip().isEmpty());
     menu = openMenu(window);
     ASSERT_NE(menu, nullptr);
-    EXPECT_EQ(entries(*menu), QStringList({"Record to file… (disabled)", "Stop recording"}));
+    EXPECT_EQ(entries(*menu), QStringList({"Record to file… (disabled)", "Stop recording", "", "Board details…"}));
+    menu->actions()[1]->trigger();
     menu->actions().last()->trigger();
     closeAndDelete(*menu);
-    EXPECT_EQ(requests.last(), "stop");
+    EXPECT_EQ(requests.mid(1), QStringList({"stop", "details"}));
     EXPECT_EQ(window.findChildren<QWidget *>(Qt::FindDirectChildrenOnly), controls);
 }
