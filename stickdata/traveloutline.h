@@ -13,6 +13,9 @@ class TravelOutline {
 public:
     static constexpr int kDirections = 72;
     static constexpr double kCentre = 512.0;
+    // Positions closer to the centre are left out: where a stick rests,
+    // off its ideal centre by up to a few tens of units.
+    static constexpr double kLeastReach = 64.0;
 
     // How far `position` moved the outline out, in units; 0 when it did
     // not.

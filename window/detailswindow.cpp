@@ -33,6 +33,26 @@ QString clockTime(const QDateTime &time)
     return time.toString(QStringLiteral("HH:mm:ss"));
 }
 
+QString milliseconds(const LinkFigures &link, double IntervalFigures::*figure, int decimals)
+{
+    return link.interval ? QStringLiteral("%1 ms").arg((*link.interval).*figure, 0, 'f', decimals) : kUnknown;
+}
+
+QString pressesText(quint64 right, quint64 left)
+{
+    return QLabel::tr("Presses: right button (A4) %1, left button (A5) %2").arg(right).arg(left);
+}
+
+// A label for a figure that changes as reports come, of a fixed size that
+// holds `widest`: its new texts then leave the window's layout alone,
+// which would otherwise be worked out afresh at each of them.
+QLabel *figureLabel(const QFontMetrics &metrics, const QString &widest)
+{
+    auto *label = new QLabel;
+    label->setFixedSize(metrics.horizontalAdvance(widest), metrics.height());
+    return label;
+}
+
 // The link's figures, a row each.
 struct LinkFigureRow {
     const char *name;
@@ -44,15 +64,9 @@ const LinkFigureRow kLinkFigureRows[] = {
          return link.rate ? QStringLiteral("%1 (%2 a second)").arg(link.reports).arg(*link.rate, 0, 'f', 2)
                           : QString::number(link.reports);
      }},
-    {"Interval",
-     [](const LinkFigures &link) {
-         if (!link.interval)
-             return kUnknown;
-         return QStringLiteral("mean %1 ms, jitter (SD) %2 ms, max %3 ms")
-             .arg(link.interval->meanMs, 0, 'f', 1)
-             .arg(link.interval->sdMs, 0, 'f', 1)
-             .arg(link.interval->maxMs, 0, 'f', 0);
-     }},
+    {"Interval, mean", [](const LinkFigures &link) { return milliseconds(link, &IntervalFigures::meanMs, 1); }},
+    {"Jitter (interval SD)", [](const LinkFigures &link) { return milliseconds(link, &IntervalFigures::sdMs, 1); }},
+    {"Longest interval", [](const LinkFigures &link) { return milliseconds(link, &IntervalFigures::maxMs, 0); }},
     {"Ignored lines", [](const LinkFigures &link) { return QString::number(link.ignoredLines); }},
     {"Over-long lines dropped", [](const LinkFigures &link) { return QString::number(link.longLinesDropped); }},
     {"Requests without an answer", [](const LinkFigures &link) { return QString::number(link.unansweredRequests); }},
@@ -226,19 +240,19 @@ QWidget *DetailsWindow::makeCalibrationPart()
         colourText(*heading, QColor(tracestyle::kChannels[size_t(channel)].colour));
         grid->addWidget(heading, 0, channel + 1, Qt::AlignRight);
     }
-    const int valueWidth = fontMetrics().horizontalAdvance(QStringLiteral("0000.000"));
     for (const AxisColumn &column : kAxisColumns) {
         const int row = int(table_.size()) + 1;
         grid->addWidget(new QLabel(tr(column.name)), row, 0);
         auto &labels = table_.emplace_back();
         for (int channel = 0; channel < BoardModel::kAxisCount; ++channel) {
-            labels[size_t(channel)] = new QLabel;
-            labels[size_t(channel)]->setMinimumWidth(valueWidth);
-            labels[size_t(channel)]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-            labels[size_t(channel)]->setObjectName(QStringLiteral("%1 A%2").arg(column.name).arg(channel));
-            grid->addWidget(labels[size_t(channel)], row, channel + 1);
+            QLabel *&label = labels[size_t(channel)];
+            label = figureLabel(fontMetrics(), QStringLiteral("-0000.000"));
+            label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            label->setObjectName(QStringLiteral("%1 A%2").arg(column.name).arg(channel));
+            grid->addWidget(label, row, channel + 1, Qt::AlignRight);
         }
     }
+    presses_ = figureLabel(fontMetrics(), pressesText(1234567, 1234567));
     grid->addWidget(presses_, int(table_.size()) + 1, 0, 1, BoardModel::kAxisCount + 1);
 
     calibrate_->setObjectName(QStringLiteral("calibrate"));
@@ -281,7 +295,7 @@ QWidget *DetailsWindow::makeLinkPart()
     rows->addRow(tr("Problem"), wrapping(problem_));
     rows->setRowVisible(problem_, false);
     for (const LinkFigureRow &row : kLinkFigureRows) {
-        auto *value = wrapping(new QLabel);
+        QLabel *value = figureLabel(fontMetrics(), QStringLiteral("0000000000 (0000.00 a second)"));
         value->setObjectName(QString::fromLatin1(row.name));
         rows->addRow(tr(row.name), value);
         linkFigures_.push_back(value);
@@ -295,6 +309,7 @@ QWidget *DetailsWindow::makeRecordingPart()
     auto *top = new QHBoxLayout;
     top->addWidget(record_);
     top->addWidget(wrapping(recordingFile_), 1);
+    rows_ = figureLabel(fontMetrics(), QStringLiteral("0000000000000"));
     rows_->setObjectName(QStringLiteral("rowsWritten"));
     auto *rows = new QFormLayout;
     rows->addRow(tr("Rows written"), rows_);
@@ -410,9 +425,8 @@ void DetailsWindow::showCalibrationTable()
         for (size_t row = 0; row < table_.size(); ++row)
             table_[row][size_t(channel)]->setText(figureText(values[row], kAxisColumns[row].decimals));
     }
-    presses_->setText(tr("Presses: right button (A4) %1, left button (A5) %2")
-                          .arg(stats_.presses(BoardModel::kFirstButton))
-                          .arg(stats_.presses(BoardModel::kFirstButton + 1)));
+    presses_->setText(
+        pressesText(stats_.presses(BoardModel::kFirstButton), stats_.presses(BoardModel::kFirstButton + 1)));
 }
 
 // A stick's centre is drawn to the whole unit: its mean moves by fractions

@@ -127,7 +127,7 @@ private:
     RawLinesView *const lines_ = new RawLinesView;
     // The calibration table: a row a figure, a column an axis.
     std::vector<std::array<QLabel *, BoardModel::kAxisCount>> table_;
-    QLabel *const presses_ = new QLabel;
+    QLabel *presses_ = nullptr;
     QLabel *const calibrationStep_ = new QLabel;
     QPushButton *const calibrate_ = new QPushButton;
     QPushButton *const calibrationDone_ = new QPushButton(tr("Done"));
@@ -138,7 +138,7 @@ private:
     std::vector<QLabel *> linkFigures_;
     QPushButton *const record_ = new QPushButton;
     QLabel *const recordingFile_ = new QLabel;
-    QLabel *const rows_ = new QLabel;
+    QLabel *rows_ = nullptr;
     QLabel *const recordingStatus_ = new QLabel;
     FramePacer pacer_{[this](PresentSchedule::Parts) { showFigures(); }};
 };

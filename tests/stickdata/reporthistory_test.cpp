@@ -99,6 +99,7 @@ TEST(TravelOutline, KeepsTheFurthestPositionInEachDirectionAndSaysHowFarItMovedO
 {
     TravelOutline outline;
     EXPECT_EQ(outline.add(QPoint(512, 512)), 0) << "the centre has no direction";
+    EXPECT_EQ(outline.add(QPoint(540, 480)), 0) << "a stick at rest has no reach";
     for (int turn = 0; turn < 2; ++turn)
         for (int step = 0; step < 720; ++step) {
             const double angle = 2 * std::numbers::pi * step / 720;
