@@ -31,6 +31,9 @@ constexpr double kLeftStickPeriodMs = 3000;
 constexpr double kRightStickRadius = 300;
 constexpr double kRightStickPeriodMs = -4700;
 constexpr qint64 kButtonTogglePeriodMs = 1500;
+// While resting: a reading's noise, in counts either way, changes this often.
+constexpr int kRestNoise = 2;
+constexpr qint64 kRestNoisePeriodMs = 30;
 
 std::array<int, 2> pointOnCircle(qint64 ms, double radius, double periodMs)
 {
@@ -262,6 +265,11 @@ BoardSimulator::ChannelValues BoardSimulator::currentValues() const
     if (frozenValues_)
         return *frozenValues_;
     const qint64 ms = clock_.elapsed();
+    if (ms < options_.restMs) {
+        const int noise = int(ms / kRestNoisePeriodMs % (2 * kRestNoise + 1)) - kRestNoise;
+        const int centre = int(kStickCentre);
+        return {{centre + noise, centre - noise / 2, centre - noise, centre + noise / 2}, false, false};
+    }
     const auto left = pointOnCircle(ms, kLeftStickRadius, kLeftStickPeriodMs);
     const auto right = pointOnCircle(ms, kRightStickRadius, kRightStickPeriodMs);
     return {{left[0], left[1], right[0], right[1]},

@@ -40,6 +40,9 @@ struct BoardOptions {
     double reportsPerSecond = 0;
     // Time from creation to the first of those reports; the rate counts from then.
     int reportsDelayMs = 0;
+    // Time from creation during which both sticks rest at their centres,
+    // with a count or two of noise, before they start going round.
+    int restMs = 0;
 
     // A device that says nothing: neither the keyword nor any answer.
     static BoardOptions silent()

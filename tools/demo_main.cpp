@@ -31,6 +31,7 @@ struct DemoSettings {
     std::optional<FrozenValues> values;
     std::optional<double> unplugAt;
     std::optional<double> replugAt;
+    std::optional<double> rest;
     bool details = false;
 };
 
@@ -110,6 +111,11 @@ QList<commandline::OptionRule<DemoSettings>> demoRules()
         {QCommandLineOption("replug-at", "Plug a board in again <seconds> after start, later than --unplug-at.",
                             "seconds"),
          takeReplugAt},
+        {QCommandLineOption("rest", "Hold both sticks at rest, with a little noise, for <seconds> after start, "
+                                    "then move them.", "seconds"),
+         [](const QStringList &given, DemoSettings &settings) {
+             return takeSeconds(QStringLiteral("rest"), given, settings.rest);
+         }},
         {QCommandLineOption("details", "Open the board's details window at start as well."),
          [](const QStringList &given, DemoSettings &settings) {
              settings.details = !given.isEmpty();
@@ -132,8 +138,9 @@ void scheduleAt(std::optional<double> seconds, Action action)
 // again: a new board on a new pseudo-terminal, as a real one after a reset.
 class PluggableBoard {
 public:
-    explicit PluggableBoard(std::optional<FrozenValues> values)
+    PluggableBoard(std::optional<FrozenValues> values, BoardOptions options)
         : values_(values)
+        , options_(options)
         , ports_(std::make_shared<ComPortMap>([this] { return devices(); }))
     {
         plugIn();
@@ -144,7 +151,7 @@ public:
 
     void plugIn()
     {
-        board_ = std::make_unique<BoardSimulator>();
+        board_ = std::make_unique<BoardSimulator>(options_);
         if (values_) {
             const FrozenValues &v = *values_;
             board_->setValues(v[0], v[1], v[2], v[3], v[4] == kPressed, v[5] == kPressed);
@@ -166,6 +173,7 @@ private:
     }
 
     std::optional<FrozenValues> values_;
+    BoardOptions options_;
     std::unique_ptr<BoardSimulator> board_;
     std::shared_ptr<ComPortMap> ports_;
 };
@@ -194,7 +202,9 @@ int main(int argc, char *argv[])
     holdTerminationRequests();
     const auto app = openDisplay(argc, argv);
     adoptDesktopIdentity();
-    PluggableBoard board(settings.values);
+    BoardOptions options;
+    options.restMs = int(std::min(settings.rest.value_or(0) * 1000, double(std::numeric_limits<int>::max())));
+    PluggableBoard board(settings.values, options);
     if (!board.isPresent()) {
         std::fprintf(stderr, "cannot create a pseudo-terminal for the simulated board\n");
         return 1;
