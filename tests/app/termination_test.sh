@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The monitor recording a simulated board ends on SIGTERM and on SIGINT as
-# when its window is closed: exit status 0, the file ending on a whole row,
-# and the port's lock file gone with the port. The demo ends on them as
+# when its window is closed, its details window open or not: exit status
+# 0, the file ending on a whole row, and the port's lock file gone with
+# the port. The demo ends on them as
 # the monitor does. A recording to a pipe whose reader leaves stops, and
 # the monitor goes on.
 #
@@ -33,7 +34,8 @@ ends_cleanly() {
 
 for signal in TERM INT; do
     file="$dir/$signal.csv"
-    "$monitor" --port "$pty" --record "$file" 2> "$dir/$signal.log" &
+    details=$([ "$signal" = TERM ] && echo --details)
+    "$monitor" --port "$pty" --record "$file" $details 2> "$dir/$signal.log" &
     pid=$!
     for _ in $(seq 1 200); do [ "$(rows "$file")" -ge 4 ] && break; sleep 0.1; done
     [ "$(rows "$file")" -ge 4 ] || { echo "SIG$signal: no rows recorded"; cat "$dir/$signal.log"; exit 1; }
