@@ -4,11 +4,8 @@
 
 #include <QDir>
 #include <QElapsedTimer>
-#include <QEventLoop>
 #include <QFile>
-#include <QTimer>
 
-#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -24,10 +21,18 @@ QString oneMinuteLoad()
     return QString::fromLatin1(procFile(QStringLiteral("/proc/loadavg")).split(' ').constFirst());
 }
 
-void printLine(const QString &line)
+// The seconds on a CPU and the times put on one of all threads of process
+// `pid`, from each thread's nanoseconds on a CPU, waiting and times.
+std::pair<double, long long> schedulerTotals(const QString &pid)
 {
-    std::printf("%s\n", qPrintable(line));
-    std::fflush(stdout);
+    std::pair<double, long long> totals;
+    const QDir tasks(QStringLiteral("/proc/%1/task").arg(pid));
+    for (const QString &task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        const QList<QByteArray> fields = procFile(tasks.filePath(task + "/schedstat")).simplified().split(' ');
+        totals.first += fields.value(0).toDouble() / 1e9;
+        totals.second += fields.value(2).toLongLong();
+    }
+    return totals;
 }
 
 } // namespace
@@ -35,13 +40,14 @@ void printLine(const QString &line)
 FigureTable::FigureTable()
     : loadAtStart_(oneMinuteLoad())
 {
-    printLine(QStringLiteral("| Figure | Result | Target | Load |"));
-    printLine(QStringLiteral("|---|---|---|---|"));
+    std::printf("| Figure | Result | Target | Load |\n|---|---|---|---|\n");
 }
 
 void FigureTable::row(const QString &figure, const QString &result, const QString &target)
 {
-    printLine(QStringLiteral("| %1 | %2 | %3 | %4 to %5 |").arg(figure, result, target, loadAtStart_, oneMinuteLoad()));
+    const QString load = loadAtStart_ + QStringLiteral(" to ") + oneMinuteLoad();
+    std::printf("%s\n", qPrintable(QStringLiteral("| %1 | %2 | %3 | %4 |").arg(figure, result, target, load)));
+    std::fflush(stdout);
 }
 
 QString target(const QString &text, bool met)
@@ -49,11 +55,24 @@ QString target(const QString &text, bool met)
     return text + (met ? QStringLiteral(": met") : QStringLiteral(": **missed**"));
 }
 
-int argument(const QStringList &arguments, qsizetype n, int fallback)
+QString fixed(double value, int decimals)
 {
-    bool ok = false;
-    const int value = arguments.value(n).toInt(&ok);
-    return ok && value > 0 ? value : fallback;
+    return QString::number(value, 'f', decimals);
+}
+
+QString cpuWithoutAndWith(double withoutPercent, double withPercent)
+{
+    return QStringLiteral("CPU %1 % of one core without, %2 % with (× %3)")
+        .arg(fixed(withoutPercent, 2), fixed(withPercent, 2), fixed(withPercent / withoutPercent, 2));
+}
+
+QString ratioTarget(const QStringList &monitorOptions, double ratio)
+{
+    if (monitorOptions.contains(QStringLiteral("--details")))
+        return target(QStringLiteral("≤ 3 × the CPU without"), ratio <= 3);
+    if (monitorOptions.contains(QStringLiteral("--record")))
+        return target(QStringLiteral("< 10 % more CPU"), ratio < 1.1);
+    return QStringLiteral("-");
 }
 
 int failed(const QString &why)
@@ -62,98 +81,88 @@ int failed(const QString &why)
     return 1;
 }
 
-Spread::Spread(std::vector<double> samples)
-    : sorted_(std::move(samples))
+CommandArguments::CommandArguments(const QStringList &arguments)
 {
-    std::sort(sorted_.begin(), sorted_.end());
+    const qsizetype dashes = arguments.indexOf(QStringLiteral("--"));
+    numbers = arguments.first(dashes < 0 ? arguments.size() : dashes);
+    monitorOptions = dashes < 0 ? QStringList() : arguments.sliced(dashes + 1);
 }
 
-double Spread::at(double fraction) const
+int CommandArguments::number(qsizetype n, int fallback) const
 {
-    if (sorted_.empty())
-        return 0;
-    return sorted_[size_t(fraction * double(sorted_.size() - 1) + 0.5)];
+    bool ok = false;
+    const int value = numbers.value(n).toInt(&ok);
+    return ok && value >= 0 ? value : fallback;
 }
 
-double Spread::worst() const
+double residentMegabytes(const QString &pid)
 {
-    return sorted_.empty() ? 0 : sorted_.back();
-}
-
-QString Spread::describe(const char *unit, int decimals, double scale) const
-{
-    return QStringLiteral("median %1 %4, 90th percentile %2 %4, worst %3 %4")
-        .arg(at(0.5) / scale, 0, 'f', decimals)
-        .arg(at(0.9) / scale, 0, 'f', decimals)
-        .arg(worst() / scale, 0, 'f', decimals)
-        .arg(QLatin1StringView(unit));
-}
-
-double millisecondsSince(const QElapsedTimer &clock)
-{
-    return double(clock.nsecsElapsed()) / 1e6;
-}
-
-double residentMegabytes()
-{
-    const QByteArray status = procFile(QStringLiteral("/proc/self/status"));
+    const QByteArray status = procFile(QStringLiteral("/proc/%1/status").arg(pid));
     const qsizetype at = status.indexOf("VmRSS:");
     return status.mid(at + 6, status.indexOf('\n', at) - at - 6).trimmed().split(' ').constFirst().toDouble() / 1024;
 }
 
-qsizetype openDescriptors()
+double cpuSecondsOf(const QString &pid)
 {
-    return QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::Files | QDir::System).size();
+    return schedulerTotals(pid).first;
 }
 
-ProcessCost processCost(const QString &pid)
+CostOverTime costOver(const QStringList &pids, std::chrono::milliseconds span)
 {
-    ProcessCost cost;
-    const QDir tasks(QStringLiteral("/proc/%1/task").arg(pid));
-    for (const QString &task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-        // Nanoseconds on a CPU, nanoseconds waiting for one, times put on one.
-        const QList<QByteArray> fields = procFile(tasks.filePath(task + "/schedstat")).simplified().split(' ');
-        cost.cpuSeconds += fields.value(0).toDouble() / 1e9;
-        cost.timeslices += fields.value(2).toLongLong();
+    std::vector<std::pair<double, long long>> before;
+    for (const QString &pid : pids)
+        before.push_back(schedulerTotals(pid));
+    QElapsedTimer clock;
+    clock.start();
+    runFor(span);
+    CostOverTime cost{double(clock.nsecsElapsed()) / 1e9, {}, {}};
+    for (qsizetype i = 0; i < pids.size(); ++i) {
+        const auto [cpuSeconds, timeslices] = schedulerTotals(pids[i]);
+        cost.cpuSeconds.push_back(cpuSeconds - before[size_t(i)].first);
+        cost.timeslices.push_back(timeslices - before[size_t(i)].second);
     }
     return cost;
 }
 
-CostOverTime costOver(const QString &pid, std::chrono::milliseconds span)
+ChildProgram::ChildProgram(const QString &program, const QStringList &arguments, const char *readyText)
+    : readyText_(readyText)
 {
-    const ProcessCost before = processCost(pid);
-    QElapsedTimer clock;
-    clock.start();
-    runFor(span);
-    const ProcessCost after = processCost(pid);
-    const double seconds = double(clock.nsecsElapsed()) / 1e9;
-    return {seconds, after.cpuSeconds - before.cpuSeconds, double(after.timeslices - before.timeslices) / seconds};
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("joystick.status.info=true"));
+    process_.setProcessEnvironment(environment);
+    process_.setProcessChannelMode(QProcess::MergedChannels);
+    QObject::connect(&process_, &QProcess::readyRead, [this] { output_ += process_.readAll(); });
+    process_.start(program, arguments);
+    runUntil([this] { return output_.contains(readyText_) || process_.state() == QProcess::NotRunning; },
+             std::chrono::seconds(60));
 }
 
-// Waits on the link's own signal, so that the wait adds no wake-ups of its own.
-bool waitForState(const BoardLink &link, LinkState state, std::chrono::milliseconds limit)
-{
-    QEventLoop loop;
-    QObject::connect(&link, &BoardLink::stateChanged, &loop, [&](LinkState now) {
-        if (now == state)
-            loop.quit();
-    });
-    QTimer::singleShot(limit, &loop, &QEventLoop::quit);
-    if (link.state() != state)
-        loop.exec();
-    return link.state() == state;
-}
-
-BoardProcess::BoardProcess(const QStringList &arguments)
-{
-    process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    process_.start(QStringLiteral(JOYSTICK_BOARD_SIM), arguments);
-    if (process_.waitForReadyRead(10000))
-        slavePath_ = QString::fromLocal8Bit(process_.readLine()).trimmed();
-}
-
-BoardProcess::~BoardProcess()
+ChildProgram::~ChildProgram()
 {
     process_.terminate();
     process_.waitForFinished(5000);
+}
+
+bool ChildProgram::ready() const
+{
+    if (!output_.contains(readyText_))
+        std::fprintf(stderr, "%s did not say \"%s\" but: %s\n", qPrintable(process_.program()), readyText_,
+                     output_.constData());
+    return output_.contains(readyText_);
+}
+
+ChildProgram startBoard(const QString &rate)
+{
+    const QStringList sending{QStringLiteral("--rate"), rate, QStringLiteral("--no-answer")};
+    return ChildProgram(QStringLiteral(JOYSTICK_BOARD_SIM), rate.toDouble() > 0 ? sending : QStringList(), "\n");
+}
+
+ChildProgram startMonitor(const QStringList &options, const char *readyText)
+{
+    return ChildProgram(QStringLiteral(JOYSTICK_MONITOR), options, readyText);
+}
+
+QStringList portOf(const ChildProgram &board)
+{
+    return {QStringLiteral("--port"), board.firstLine()};
 }

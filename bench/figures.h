@@ -1,8 +1,5 @@
 #pragma once
 
-#include "seriallink/boardlink.h"
-
-#include <QElapsedTimer>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
@@ -11,11 +8,10 @@
 #include <vector>
 
 // What the figures of the bench share: how they are printed, and what the
-// process being measured costs.
+// processes being measured cost.
 
-// A markdown table of figures, printed a row at a time as each is taken.
-// Every row ends with the machine's 1-minute load when the table began and
-// when the row was taken.
+// A markdown table printed a row at a time, each row ending with the
+// machine's 1-minute load when the table began and when the row was taken.
 class FigureTable {
 public:
     FigureTable();
@@ -25,79 +21,70 @@ private:
     QString loadAtStart_;
 };
 
-// A target and whether the figure met it, as the table shows them.
+// "TEXT: met" or "TEXT: **missed**".
 QString target(const QString &text, bool met);
-
-// The n-th whole-number argument of a command, or `fallback` without one.
-int argument(const QStringList &arguments, qsizetype n, int fallback);
-
+QString fixed(double value, int decimals);
+// "CPU w % of one core without, x % with (× r)", and the target for that
+// ratio where `monitorOptions` has one (--record, --details).
+QString cpuWithoutAndWith(double withoutPercent, double withPercent);
+QString ratioTarget(const QStringList &monitorOptions, double ratio);
 // Says why a figure could not be taken; the command's exit status.
 int failed(const QString &why);
 
-// Samples in order: quantiles and the worst.
-class Spread {
-public:
-    explicit Spread(std::vector<double> samples);
-    // The sample below which `fraction` of them lie: 0.5 is the median.
-    double at(double fraction) const;
-    double worst() const;
-    qsizetype size() const { return qsizetype(sorted_.size()); }
-    // "median m UNIT, 90th percentile p UNIT, worst w UNIT", each divided by `scale`.
-    QString describe(const char *unit, int decimals, double scale = 1) const;
+// A command's arguments: whole numbers, then after "--" options for
+// joystick-monitor.
+struct CommandArguments {
+    explicit CommandArguments(const QStringList &arguments);
+    int number(qsizetype n, int fallback) const;
 
-private:
-    std::vector<double> sorted_;
+    QStringList numbers;
+    QStringList monitorOptions;
 };
 
-double millisecondsSince(const QElapsedTimer &clock);
+// Of process `pid`, "self" for this one; the CPU time of all its threads.
+double residentMegabytes(const QString &pid);
+double cpuSecondsOf(const QString &pid);
 
-double residentMegabytes();
-qsizetype openDescriptors();
-
-// The CPU time of all threads of process `pid` ("self" for this one) and how
-// many times they were put on a CPU: each time is a wake-up, or a return
-// after being preempted.
-struct ProcessCost {
-    double cpuSeconds = 0;
-    long long timeslices = 0;
-};
-ProcessCost processCost(const QString &pid);
-
-// What process `pid` costs while this one handles its events for `span`.
+// What processes cost while this one handles its events for `span`: CPU
+// time, and the times their threads were put on a CPU (each a wake-up, or
+// a return after being preempted).
 struct CostOverTime {
-    double seconds;
-    double cpuSeconds;
-    double wakeUpsPerSecond;
+    double seconds = 0;
+    std::vector<double> cpuSeconds;
+    std::vector<long long> timeslices;
 };
-CostOverTime costOver(const QString &pid, std::chrono::milliseconds span);
+CostOverTime costOver(const QStringList &pids, std::chrono::milliseconds span);
 
-// Handles events until `link` is in `state`, for at most `limit`.
-bool waitForState(const BoardLink &link, LinkState state, std::chrono::milliseconds limit);
-
-// A simulated board in a process of its own, so that its CPU time is not
-// the monitor's.
-class BoardProcess {
+// A program of this build in a process of its own, so that its CPU time is
+// not this one's, started once it has printed `readyText` (joystick-monitor
+// prints its status texts).
+class ChildProgram {
 public:
-    explicit BoardProcess(const QStringList &arguments);
-    ~BoardProcess();
-    // Empty if the board did not start.
-    QString slavePath() const { return slavePath_; }
+    ChildProgram(const QString &program, const QStringList &arguments, const char *readyText);
+    ~ChildProgram();
+    // Says why on standard error when not.
+    bool ready() const;
+    QString firstLine() const { return QString::fromLocal8Bit(output_.left(output_.indexOf('\n'))); }
+    QString pid() const { return QString::number(process_.processId()); }
 
 private:
     QProcess process_;
-    QString slavePath_;
+    QByteArray output_;
+    const char *readyText_;
 };
 
-// The figures, each a command of the bench taking its own arguments.
+// A simulated board answering requests at `rate` 0, else sending `rate`
+// reports a second unasked; its first line is its pty.
+ChildProgram startBoard(const QString &rate);
+QStringList portOf(const ChildProgram &board);
+// joystick-monitor with `options`, by default ready once it found its board.
+ChildProgram startMonitor(const QStringList &options, const char *readyText = "OK PUERTO");
+
 int receiveFigures(const QStringList &arguments);
-int latencyFigures(const QStringList &arguments);
-int frameFigures(const QStringList &arguments);
 int viewFigures(const QStringList &arguments);
-int recordingFigures(const QStringList &arguments);
+int sideBySideFigures(const QStringList &arguments);
 int memoryFigures(const QStringList &arguments);
-int watchDevice(const QStringList &arguments);
 int replugFigures(const QStringList &arguments);
-int discoveryFigures(const QStringList &arguments);
 int idleFigures(const QStringList &arguments);
 int statsCostFigures(const QStringList &arguments);
 int restBandFigures(const QStringList &arguments);

@@ -35,7 +35,7 @@ bool restSeen(int halfBand, double rate, double sd, double speed, std::mt19937 &
 // (none skipped), half of them at rest, half moving.
 int statsCostFigures(const QStringList &arguments)
 {
-    const int reports = argument(arguments, 0, 20'000'000);
+    const int reports = CommandArguments(arguments).number(0, 20'000'000);
     std::mt19937 random(1);
     std::vector<Report> stream(4096);
     for (size_t i = 0; i < stream.size(); ++i) {
@@ -45,13 +45,13 @@ int statsCostFigures(const QStringList &arguments)
     FigureTable table;
     for (const milliseconds gap : {1ms, 50ms}) {
         BoardStats stats;
-        const double before = processCost(QStringLiteral("self")).cpuSeconds;
+        const double before = cpuSecondsOf(QStringLiteral("self"));
         for (int i = 0; i < reports; ++i)
             stats.reportCompleted(stream[size_t(i) % stream.size()], gap * i);
-        const double ns = (processCost(QStringLiteral("self")).cpuSeconds - before) / reports * 1e9;
+        const double ns = (cpuSecondsOf(QStringLiteral("self")) - before) / reports * 1e9;
         table.row(QStringLiteral("Statistics (%1 bytes) fed %2 reports %3 ms apart")
                       .arg(sizeof(BoardStats)).arg(reports).arg(gap.count()),
-                  QStringLiteral("%1 ns of CPU a report").arg(ns, 0, 'f', 1), target(QStringLiteral("< 1000 ns"), ns < 1000));
+                  QStringLiteral("%1 ns of CPU a report").arg(fixed(ns, 1)), target(QStringLiteral("< 1000 ns"), ns < 1000));
     }
     return 0;
 }
@@ -60,7 +60,7 @@ int statsCostFigures(const QStringList &arguments)
 // rests (should be all) and slow sweeps with quiet noise (should be none).
 int restBandFigures(const QStringList &arguments)
 {
-    const int trials = argument(arguments, 0, 100);
+    const int trials = CommandArguments(arguments).number(0, 100);
     const std::vector<std::pair<double, double>> streams{{0.5, 0}, {1, 0}, {2, 0}, {3, 0}, {4, 0},
                                                          {0.5, 5}, {0.5, 10}, {0.5, 20}, {0.5, 30}, {0.5, 50}};
     std::mt19937 random(1);

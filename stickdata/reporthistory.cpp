@@ -1,7 +1,6 @@
 #include "stickdata/reporthistory.h"
 
 #include <algorithm>
-#include <ranges>
 
 Channels channelsOf(const Report &report)
 {
@@ -47,8 +46,17 @@ void ReportHistory::add(Time at, const Report &report)
 
 size_t ReportHistory::firstFrom(Time at) const
 {
-    const auto indices = std::views::iota(size_t{0}, samples_.size());
-    return *std::ranges::partition_point(indices, [&](size_t i) { return samples_[i].at < at; });
+    // A binary search over the ring's indices: samples are in time order.
+    size_t low = 0;
+    size_t high = samples_.size();
+    while (low < high) {
+        const size_t middle = low + (high - low) / 2;
+        if (samples_[middle].at < at)
+            low = middle + 1;
+        else
+            high = middle;
+    }
+    return low;
 }
 
 std::vector<PlotColumn> plotColumns(const ReportHistory &history, ReportHistory::Time from,
