@@ -69,7 +69,7 @@ const LinkFigureRow kLinkFigureRows[] = {
     {"Longest interval", [](const LinkFigures &link) { return milliseconds(link, &IntervalFigures::maxMs, 0); }},
     {"Ignored lines", [](const LinkFigures &link) { return QString::number(link.ignoredLines); }},
     {"Over-long lines dropped", [](const LinkFigures &link) { return QString::number(link.longLinesDropped); }},
-    {"Requests without an answer", [](const LinkFigures &link) { return QString::number(link.unansweredRequests); }},
+    {"Unanswered requests", [](const LinkFigures &link) { return QString::number(link.unansweredRequests); }},
     {"Boards lost / found again",
      [](const LinkFigures &link) { return QStringLiteral("%1 / %2").arg(link.losses).arg(link.recoveries); }},
 };
