@@ -125,10 +125,13 @@ std::optional<milliseconds> parseTime(QByteArrayView text)
            offset;
 }
 
-// A number of seconds, 3723.456, in whole milliseconds.
+// A number of seconds, 3723.456, in whole milliseconds. Recordings are
+// taken in nanoseconds, which hold 292 years: a billion seconds (31 years)
+// is more than any recording and leaves room for the time since its last
+// row.
 std::optional<milliseconds> parseSeconds(QByteArrayView text)
 {
-    constexpr double kMostSeconds = 1e12;
+    constexpr double kMostSeconds = 1e9;
     double value = -1;
     const auto [end, error] = std::from_chars(text.begin(), text.end(), value, std::chars_format::fixed);
     if (error != std::errc() || end != text.end() || !(value >= 0 && value < kMostSeconds))

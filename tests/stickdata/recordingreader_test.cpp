@@ -102,6 +102,8 @@ TEST(RecordingReader, AFileThatIsNoRecordingIsNamedWithWhatWasFound)
         {kHeader + row(0, 0).replace("09:00:00", "09:00:61"),
          "line 2: time is \"2026-12-08T09:00:61.000+01:00\", not a time such as 2026-12-08T09:36:43.126+01:00"},
         {kHeader + row(0, 0).replace(",0.000,", ",-1,"), "line 2: seconds is \"-1\", not a number of seconds"},
+        {kHeader + row(0, 0).replace(",0.000,", ",88888888807,"),
+         "line 2: seconds is \"88888888807\", not a number of seconds"},
         {kHeader + row(0, 0).replace(",300,0,0", ",300,2,0"), "line 2: A4 is \"2\", not 0 or 1"},
         {kHeader + QByteArray(RecordingReader::kLongestRow + 1, 'x'),
          "line 2 is longer than any row, over 65536 bytes"},
