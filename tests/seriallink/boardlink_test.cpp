@@ -78,6 +78,18 @@ protected:
         ASSERT_TRUE(runUntilState(LinkState::Waiting));
     }
 
+    // The board is found on COM `port` of `present`, then stops answering
+    // until the link says so.
+    void silenceTheBoard(const QStringList &present, int16_t port)
+    {
+        devices = present;
+        boardPort = port;
+        link.buscarPuerto();
+        ASSERT_TRUE(runUntilState(LinkState::Polling));
+        answering = false;
+        ASSERT_TRUE(runUntil([&] { return problem.contains("has not answered"); }));
+    }
+
     bool runUntilState(LinkState state, std::chrono::milliseconds limit = 5s)
     {
         return runUntil([&] { return link.state() == state; }, limit);
@@ -254,12 +266,7 @@ TEST_F(LinkTest, ABoardWhoseDeviceStaysIsTriedAgainAtOnceAfterALoss)
 
 TEST_F(LinkTest, ASilentBoardIsReportedThenItsPortIsOpenedAgainFirst)
 {
-    devices = {"/dev/ttyS0", "/dev/ttyACM0"};
-    boardPort = 2;
-    link.buscarPuerto();
-    ASSERT_TRUE(runUntilState(LinkState::Polling));
-    answering = false;
-    ASSERT_TRUE(runUntil([&] { return problem.contains("has not answered"); }));
+    ASSERT_NO_FATAL_FAILURE(silenceTheBoard({"/dev/ttyS0", "/dev/ttyACM0"}, 2));
     EXPECT_EQ(link.state(), LinkState::Polling) << "reported, but still polled";
 
     serial->openings.clear();
@@ -273,12 +280,7 @@ TEST_F(LinkTest, ASilentBoardIsReportedThenItsPortIsOpenedAgainFirst)
 
 TEST_F(LinkTest, ABoardThatAnswersAgainBeforeTheLimitIsSimplyPolledOn)
 {
-    devices = {"/dev/ttyACM0"};
-    boardPort = 1;
-    link.buscarPuerto();
-    ASSERT_TRUE(runUntilState(LinkState::Polling));
-    answering = false;
-    ASSERT_TRUE(runUntil([&] { return problem.contains("has not answered"); }));
+    ASSERT_NO_FATAL_FAILURE(silenceTheBoard({"/dev/ttyACM0"}, 1));
     answering = true;
     ASSERT_TRUE(runUntil([&] { return problem.isEmpty(); }));
     runFor(1500ms);
@@ -289,12 +291,7 @@ TEST_F(LinkTest, ABoardThatAnswersAgainBeforeTheLimitIsSimplyPolledOn)
 // The loss is the news: the silence before it is not reported again over it.
 TEST_F(LinkTest, ASilentBoardThatGoesAwayIsReportedGone)
 {
-    devices = {"/dev/ttyACM0"};
-    boardPort = 1;
-    link.buscarPuerto();
-    ASSERT_TRUE(runUntilState(LinkState::Polling));
-    answering = false;
-    ASSERT_TRUE(runUntil([&] { return problem.contains("has not answered"); }));
+    ASSERT_NO_FATAL_FAILURE(silenceTheBoard({"/dev/ttyACM0"}, 1));
     serial->loseDevice();
     ASSERT_TRUE(runUntilState(LinkState::Waiting));
     EXPECT_TRUE(problem.contains("went away")) << problem.toStdString();
