@@ -16,6 +16,8 @@
 
 #include <cmath>
 #include <functional>
+#include <initializer_list>
+#include <utility>
 
 namespace {
 
@@ -118,6 +120,13 @@ void colourText(QWidget &widget, const QColor &colour)
     widget.setPalette(palette);
 }
 
+// Names the parts that are found from outside with QObject::findChild.
+void nameParts(std::initializer_list<std::pair<QObject *, const char *>> parts)
+{
+    for (const auto &[part, name] : parts)
+        part->setObjectName(QLatin1StringView(name));
+}
+
 // A button that pauses a view while held down, and says how to go on.
 QPushButton *pauseButton(const char *name, std::function<void(bool paused)> pause)
 {
@@ -154,6 +163,12 @@ DetailsWindow::DetailsWindow(BoardStats &stats, QWidget *parent)
     setWindowTitle(tr("Board details"));
     // The main window alone keeps the program running.
     setAttribute(Qt::WA_QuitOnClose, false);
+    nameParts({{alert_, "alert"},
+               {plot_, "plot"},
+               {sticks_[0], "left stick"},
+               {sticks_[1], "right stick"},
+               {lines_, "lines"},
+               {recordingStatus_, "recordingStatus"}});
 
     alert_->setWordWrap(true);
     alert_->setMargin(8);

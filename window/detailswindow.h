@@ -78,13 +78,6 @@ public:
     // behind others.
     void bringUp();
 
-    // The parts a test looks at.
-    HistoryPlot &plot() { return *plot_; }
-    StickView &stick(int index) { return *sticks_[size_t(index)]; }
-    RawLinesView &lines() { return *lines_; }
-    const QLabel &alert() const { return *alert_; }
-    const QLabel &recordingStatus() const { return *recordingStatus_; }
-
 signals:
     // The user asked for every report to be recorded to `file`, or for
     // the recording to stop.

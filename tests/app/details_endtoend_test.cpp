@@ -1,5 +1,6 @@
 #include "support/eventloop.h"
 #include "support/monitor.h"
+#include "support/parts.h"
 #include "tools/boardsim.h"
 
 #include <gtest/gtest.h>
@@ -31,22 +32,24 @@ TEST(DetailsEndToEnd, ThePlotMovesAndTheSticksStaySquareAsTheWindowGrows)
     BoardSimulator board;
     Monitor monitor({board.slavePath()});
     DetailsWindow &details = monitor.program.details();
+    HistoryPlot &plot = partNamed<HistoryPlot>(details, "plot");
+    StickView &left = partNamed<StickView>(details, "left stick");
     details.resize(1000, 740);
     monitor.program.start();
     monitor.program.showDetails();
     ASSERT_TRUE(runUntil([&] { return monitor.link.state() == LinkState::Polling; }, 10s));
     runFor(1s);
-    const QImage plot = details.plot().grab().toImage();
+    const QImage before = plot.grab().toImage();
     runFor(1s);
-    EXPECT_NE(details.plot().grab().toImage(), plot) << "the plot stands still";
+    EXPECT_NE(plot.grab().toImage(), before) << "the plot stands still";
 
-    const QRect small = squareOf(details.stick(0));
+    const QRect small = squareOf(left);
     details.resize(1600, 1100);
-    EXPECT_TRUE(runUntil([&] { return details.stick(0).width() > small.width() + 100; }));
-    for (int index : {0, 1}) {
-        const QRect large = squareOf(details.stick(index));
-        EXPECT_GT(large.width(), small.width() * 5 / 4) << "stick " << index;
-        EXPECT_NEAR(large.width(), large.height(), 1) << "stick " << index;
+    EXPECT_TRUE(runUntil([&] { return left.width() > small.width() + 100; }));
+    for (const char *name : {"left stick", "right stick"}) {
+        const QRect large = squareOf(partNamed<StickView>(details, name));
+        EXPECT_GT(large.width(), small.width() * 5 / 4) << name;
+        EXPECT_NEAR(large.width(), large.height(), 1) << name;
     }
     EXPECT_NEAR(small.width(), small.height(), 1);
 }

@@ -2,6 +2,7 @@
 #include "support/fakeserial.h"
 #include "support/filesizelimit.h"
 #include "support/monitor.h"
+#include "support/parts.h"
 #include "support/pixels.h"
 
 #include <QApplication>
@@ -38,6 +39,12 @@ struct BoardOnComOne {
     FakeSerial *serial = new FakeSerial;
     Monitor monitor{{"/dev/ttyACM0"}, testTiming(), std::unique_ptr<SerialControl>(serial)};
     DetailsWindow &details = monitor.program.details();
+    HistoryPlot &plot = partNamed<HistoryPlot>(details, "plot");
+    StickView &leftStick = partNamed<StickView>(details, "left stick");
+    StickView &rightStick = partNamed<StickView>(details, "right stick");
+    RawLinesView &shownLines = partNamed<RawLinesView>(details, "lines");
+    QLabel &alert = partNamed<QLabel>(details, "alert");
+    QLabel &recordingStatus = partNamed<QLabel>(details, "recordingStatus");
     bool found = false;
 };
 
@@ -55,7 +62,7 @@ TEST(BoardDetails, FollowTheSessionAndGreyWhileTheBoardIsLost)
     board.reports(3);
     QStringList lines;
     EXPECT_TRUE(runUntil([&] {
-        lines = board.details.lines().shownText().split(u'\n').mid(1);
+        lines = board.shownLines.shownText().split(u'\n').mid(1);
         return lines.size() == 21;
     }));
     EXPECT_TRUE(lines.value(0).endsWith(QString::fromUtf8("\u2717 A6 1")));
@@ -64,21 +71,20 @@ TEST(BoardDetails, FollowTheSessionAndGreyWhileTheBoardIsLost)
     EXPECT_TRUE(lines.value(3).endsWith(QStringLiteral("   A0 100")));
     EXPECT_TRUE(runUntil([&] { return board.figure("Ignored lines") == "1"; }));
     EXPECT_EQ(board.figure("Over-long lines dropped"), "1");
-    EXPECT_TRUE(board.coloured(board.details.plot()));
-    EXPECT_TRUE(board.details.alert().isHidden());
+    EXPECT_TRUE(board.coloured(board.plot));
+    EXPECT_TRUE(board.alert.isHidden());
 
     board.serial->loseDevice();
     ASSERT_TRUE(runUntil([&] { return board.monitor.link.state() == LinkState::Waiting; }));
-    EXPECT_TRUE(board.details.alert().isVisible());
-    EXPECT_TRUE(board.details.alert().text().startsWith("The board was lost at "));
-    for (QWidget *view : {static_cast<QWidget *>(&board.details.plot()), static_cast<QWidget *>(&board.details.stick(0)),
-                          static_cast<QWidget *>(&board.details.stick(1))})
+    EXPECT_TRUE(board.alert.isVisible());
+    EXPECT_TRUE(board.alert.text().startsWith("The board was lost at "));
+    for (QWidget *view : std::initializer_list<QWidget *>{&board.plot, &board.leftStick, &board.rightStick})
         EXPECT_FALSE(board.coloured(*view)) << view->metaObject()->className();
 
     board.monitor.setDevices({"/dev/ttyACM0"});
     ASSERT_TRUE(runUntil([&] { return board.monitor.link.state() == LinkState::Polling; }));
-    EXPECT_TRUE(board.details.alert().isHidden());
-    EXPECT_TRUE(board.coloured(board.details.stick(1)));
+    EXPECT_TRUE(board.alert.isHidden());
+    EXPECT_TRUE(board.coloured(board.rightStick));
     EXPECT_TRUE(runUntil([&] { return board.figure("Boards lost / found again") == "1 / 1"; }));
 }
 
@@ -92,8 +98,8 @@ TEST(BoardDetails, ARecordingRefusedOrFailedBringsTheWindowUpWithTheReason)
     ASSERT_TRUE(board.found);
     ASSERT_FALSE(board.monitor.program.record(RowFile::append(dir.path())));
     EXPECT_TRUE(board.details.isVisible());
-    EXPECT_TRUE(board.details.recordingStatus().text().startsWith("Not recording: cannot record to "));
-    EXPECT_TRUE(board.details.alert().text().contains(board.details.recordingStatus().text()));
+    EXPECT_TRUE(board.recordingStatus.text().startsWith("Not recording: cannot record to "));
+    EXPECT_TRUE(board.alert.text().contains(board.recordingStatus.text()));
 
     board.details.close();
     const QString path = dir.filePath("board.csv");
@@ -108,9 +114,9 @@ TEST(BoardDetails, ARecordingRefusedOrFailedBringsTheWindowUpWithTheReason)
         board.reports(3);
     }
     EXPECT_TRUE(board.details.isVisible());
-    EXPECT_TRUE(board.details.recordingStatus().text().startsWith("Recording stopped after 4 rows: "))
-        << board.details.recordingStatus().text().toStdString();
-    EXPECT_FALSE(board.details.alert().isHidden());
+    EXPECT_TRUE(board.recordingStatus.text().startsWith("Recording stopped after 4 rows: "))
+        << board.recordingStatus.text().toStdString();
+    EXPECT_FALSE(board.alert.isHidden());
 }
 
 // However often asked for, the details window is one; closing it hides it,

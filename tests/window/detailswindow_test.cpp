@@ -1,5 +1,6 @@
 #include "stickdata/statsreport.h"
 #include "support/eventloop.h"
+#include "support/parts.h"
 #include "window/detailswindow.h"
 
 #include <QApplication>
@@ -25,8 +26,8 @@ struct FedWindow {
             window.addReport(at, report);
         }
     }
-    QString text(const char *name) const { return window.findChild<QLabel *>(name)->text(); }
-    void click(const char *name) { window.findChild<QPushButton *>(name)->click(); }
+    QString text(const char *name) const { return partNamed<QLabel>(window, name).text(); }
+    void click(const char *name) { partNamed<QPushButton>(window, name).click(); }
     bool figureShows(const char *name, const QString &start)
     {
         return runUntil([&] { return text(name).startsWith(start); });
@@ -34,6 +35,8 @@ struct FedWindow {
 
     BoardStats stats;
     DetailsWindow window{stats};
+    HistoryPlot &plot = partNamed<HistoryPlot>(window, "plot");
+    RawLinesView &lines = partNamed<RawLinesView>(window, "lines");
     std::chrono::nanoseconds at = 1s;
 };
 
@@ -47,21 +50,21 @@ TEST(DetailsWindow, APauseFreezesThePlotAndTheLinesWhileTheFiguresCountOn)
     ASSERT_TRUE(fed.figureShows("Reports", "20 ("));
     fed.click("pausePlot");
     fed.click("pauseLines");
-    const QImage plot = fed.window.plot().grab().toImage();
-    const QString lines = fed.window.lines().shownText();
+    const QImage plot = fed.plot.grab().toImage();
+    const QString lines = fed.lines.shownText();
 
     fed.reports(40, {800, 800});
     fed.window.addLine({0, QStringLiteral("A0 800"), false});
     fed.window.addLine({0, QStringLiteral("B7"), true});
     EXPECT_TRUE(fed.figureShows("Reports", "60 ("));
     EXPECT_TRUE(fed.figureShows("Ignored lines", "0")) << "the window counts nothing itself";
-    EXPECT_EQ(fed.window.plot().grab().toImage(), plot);
-    EXPECT_EQ(fed.window.lines().shownText(), lines);
+    EXPECT_EQ(fed.plot.grab().toImage(), plot);
+    EXPECT_EQ(fed.lines.shownText(), lines);
 
     fed.click("pausePlot");
     fed.click("pauseLines");
-    EXPECT_NE(fed.window.plot().grab().toImage(), plot);
-    EXPECT_TRUE(fed.window.lines().shownText().endsWith(QString::fromUtf8("\u2717 B7")));
+    EXPECT_NE(fed.plot.grab().toImage(), plot);
+    EXPECT_TRUE(fed.lines.shownText().endsWith(QString::fromUtf8("\u2717 B7")));
 }
 
 // Hands off, then sweeps: the table fills as the steps go, and "Copy"
