@@ -1,6 +1,7 @@
 #include "support/eventloop.h"
 #include "support/monitor.h"
 #include "support/parts.h"
+#include "support/pixels.h"
 #include "tools/boardsim.h"
 
 #include <gtest/gtest.h>
@@ -13,14 +14,7 @@ namespace {
 // colour, which only the square has.
 QRect squareOf(StickView &view)
 {
-    const QImage image = view.grab().toImage().convertToFormat(QImage::Format_RGB32);
-    const QRgb base = view.palette().base().color().rgb();
-    QRect square;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            if (image.pixel(x, y) == base)
-                square |= QRect(x, y, 1, 1);
-    return square;
+    return pixelsOf(view.grab().toImage().convertToFormat(QImage::Format_RGB32), view.palette().base().color());
 }
 
 } // namespace

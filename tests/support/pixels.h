@@ -24,3 +24,14 @@ inline int countIn(const QImage &image, const QRect &area, bool (*wanted)(QColor
             count += image.valid(x, y) && wanted(image.pixelColor(x, y));
     return count;
 }
+
+// Where `colour` was drawn: the bounding box of its pixels, empty if none.
+inline QRect pixelsOf(const QImage &image, const QColor &colour)
+{
+    QRect bounds;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixelColor(x, y) == colour)
+                bounds |= QRect(x, y, 1, 1);
+    return bounds;
+}

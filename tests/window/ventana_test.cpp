@@ -1,5 +1,6 @@
 #include "support/eventloop.h"
 #include "support/fakelink.h"
+#include "support/pixels.h"
 #include "support/qtprinters.h"
 #include "stickdata/boardmodel.h"
 #include "window/vbcolor.h"
@@ -24,17 +25,6 @@ const QColor kBlue = vbcolor::toQColor(vbcolor::kBlue);
 // A 990-twip box inside its border is 64 x 64 pixels: 16 units a pixel, so
 // the radius of 128 units is 8 pixels and a ring spans 17 pixels.
 constexpr int kRingPixels = 17;
-
-// Where `color` was drawn: the bounding box of its pixels, empty if none.
-QRect pixelsOf(const QImage &image, const QColor &color)
-{
-    QRect bounds;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            if (image.pixelColor(x, y) == color)
-                bounds |= QRect(x, y, 1, 1);
-    return bounds;
-}
 
 // True when the image holds `color` and not the other stick colour.
 bool drawnOnlyIn(const QImage &image, const QColor &color)
