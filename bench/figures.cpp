@@ -1,6 +1,6 @@
 #include "figures.h"
 
-#include "support/eventloop.h"
+#include "tests/support/eventloop.h"
 
 #include <QDir>
 #include <QElapsedTimer>

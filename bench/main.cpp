@@ -1,4 +1,4 @@
-#include "app/display.h"
+#include "programs/desktop/display.h"
 #include "figures.h"
 
 #include <QApplication>

@@ -1,13 +1,13 @@
 #include "figures.h"
 
 #include "stickdata/interpreter.h"
-#include "support/eventloop.h"
-#include "support/fakeserial.h"
-#include "support/monitor.h"
+#include "tests/support/eventloop.h"
+#include "tests/support/fakeserial.h"
+#include "tests/support/monitor.h"
 #include "tools/boardsim.h"
-#include "window/historyplot.h"
-#include "window/rawlinesview.h"
-#include "window/stickview.h"
+#include "window/details/historyplot.h"
+#include "window/details/rawlinesview.h"
+#include "window/details/stickview.h"
 
 #include <QCoreApplication>
 #include <QDateTime>

@@ -5,10 +5,10 @@
 #include "fuzzcheck.h"
 #include "modelchecks.h"
 
-#include "app/session.h"
+#include "session/session.h"
 #include "stickdata/interpreter.h"
 #include "stickdata/lineassembler.h"
-#include "support/fakeserial.h"
+#include "tests/support/fakeserial.h"
 
 #include <QByteArray>
 #include <QStringList>

@@ -5,7 +5,7 @@
 
 #include "fuzzcheck.h"
 
-#include "stickdata/recordingreader.h"
+#include "recording/recordingreader.h"
 #include "stickdata/statsreport.h"
 
 #include <QBuffer>

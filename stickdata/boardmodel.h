@@ -20,6 +20,12 @@ struct Report {
     bool operator==(const Report &) const = default;
 };
 
+// Where a report came from: its port's number (3 for COM3) and its device.
+struct ReportOrigin {
+    int port = 0;
+    QString device;
+};
+
 // What the board has said, as the line interpreter leaves it: each axis's
 // text as received and its number, each button as the last line set it,
 // and the reports completed. Lines change it one at a time; it says which

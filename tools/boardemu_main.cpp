@@ -2,7 +2,7 @@
 // serial port on a pseudo-terminal and its analog and button pins set by
 // commands on standard input.
 
-#include "app/commandline.h"
+#include "programs/common/commandline.h"
 
 #include <avr_adc.h>
 #include <avr_extint.h>

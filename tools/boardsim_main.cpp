@@ -1,5 +1,5 @@
-#include "app/commandline.h"
-#include "app/terminationsignals.h"
+#include "programs/common/commandline.h"
+#include "programs/common/terminationsignals.h"
 #include "tools/boardsim.h"
 
 #include <QCommandLineOption>

@@ -1,8 +1,8 @@
-#include "app/commandline.h"
-#include "app/desktopidentity.h"
-#include "app/display.h"
-#include "app/program.h"
-#include "app/terminationsignals.h"
+#include "programs/common/commandline.h"
+#include "programs/desktop/desktopidentity.h"
+#include "programs/desktop/display.h"
+#include "programs/monitor/joystickmonitor.h"
+#include "programs/common/terminationsignals.h"
 #include "tools/boardsim.h"
 
 #include <QApplication>

@@ -1,6 +1,6 @@
-#include "support/eventloop.h"
-#include "support/monitor.h"
-#include "support/qtprinters.h"
+#include "tests/support/eventloop.h"
+#include "tests/support/monitor.h"
+#include "tests/support/qtprinters.h"
 
 #include <QFileInfo>
 #include <QProcess>

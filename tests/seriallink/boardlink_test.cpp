@@ -1,7 +1,7 @@
 #include "seriallink/boardlink.h"
-#include "support/fakeserial.h"
-#include "support/qtprinters.h"
-#include "support/virtualclock.h"
+#include "tests/support/fakeserial.h"
+#include "tests/support/qtprinters.h"
+#include "tests/support/virtualclock.h"
 
 #include <QTemporaryDir>
 

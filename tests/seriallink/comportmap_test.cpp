@@ -1,6 +1,6 @@
 #include "seriallink/comportmap.h"
-#include "support/eventloop.h"
-#include "support/qtprinters.h"
+#include "tests/support/eventloop.h"
+#include "tests/support/qtprinters.h"
 
 #include <QFile>
 #include <QTemporaryDir>

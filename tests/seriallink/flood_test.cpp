@@ -1,7 +1,7 @@
-#include "support/eventloop.h"
-#include "support/monitor.h"
-#include "support/qtprinters.h"
-#include "support/recordedfile.h"
+#include "tests/support/eventloop.h"
+#include "tests/support/monitor.h"
+#include "tests/support/qtprinters.h"
+#include "tests/support/recordedfile.h"
 #include "tools/boardsim.h"
 
 #include <QRegularExpression>

@@ -1,6 +1,6 @@
 #include "seriallink/linesettings.h"
 #include "seriallink/serialcontrol.h"
-#include "support/qtprinters.h"
+#include "tests/support/qtprinters.h"
 
 #include <gtest/gtest.h>
 

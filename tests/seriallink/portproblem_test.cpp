@@ -1,8 +1,8 @@
 #include "seriallink/portproblem.h"
 #include "seriallink/serialportcontrol.h"
 #include "seriallink/statustext.h"
-#include "support/monitor.h"
-#include "support/qtprinters.h"
+#include "tests/support/monitor.h"
+#include "tests/support/qtprinters.h"
 #include "tools/boardsim.h"
 
 #include <QCoreApplication>

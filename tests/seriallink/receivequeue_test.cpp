@@ -1,5 +1,5 @@
 #include "seriallink/receivequeue.h"
-#include "support/qtprinters.h"
+#include "tests/support/qtprinters.h"
 
 #include <gtest/gtest.h>
 

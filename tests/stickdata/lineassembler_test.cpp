@@ -1,6 +1,6 @@
 #include "stickdata/lineassembler.h"
 
-#include "support/qtprinters.h"
+#include "tests/support/qtprinters.h"
 
 #include <QStringList>
 

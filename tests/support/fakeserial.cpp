@@ -1,4 +1,4 @@
-#include "support/fakeserial.h"
+#include "tests/support/fakeserial.h"
 
 void FakeSerial::receive(const QByteArray &bytes)
 {

@@ -1,4 +1,4 @@
-#include "support/monitor.h"
+#include "tests/support/monitor.h"
 
 using namespace std::chrono_literals;
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/program.h"
+#include "programs/monitor/joystickmonitor.h"
 
 #include <QStringList>
 

@@ -1,4 +1,4 @@
-#include "support/virtualclock.h"
+#include "tests/support/virtualclock.h"
 
 #include <algorithm>
 #include <optional>

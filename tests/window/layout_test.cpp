@@ -1,5 +1,5 @@
-#include "support/fakelink.h"
-#include "support/qtprinters.h"
+#include "tests/support/fakelink.h"
+#include "tests/support/qtprinters.h"
 #include "stickdata/boardmodel.h"
 #include "window/controllayout.h"
 #include "window/ventana.h"

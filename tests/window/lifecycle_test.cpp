@@ -1,6 +1,6 @@
-#include "support/fakelink.h"
-#include "support/fakeserial.h"
-#include "support/monitor.h"
+#include "tests/support/fakelink.h"
+#include "tests/support/fakeserial.h"
+#include "tests/support/monitor.h"
 #include "stickdata/boardmodel.h"
 #include "window/ventana.h"
 

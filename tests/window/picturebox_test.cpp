@@ -1,5 +1,5 @@
-#include "support/eventloop.h"
-#include "support/qtprinters.h"
+#include "tests/support/eventloop.h"
+#include "tests/support/qtprinters.h"
 #include "window/picturebox.h"
 #include "window/vbcolor.h"
 

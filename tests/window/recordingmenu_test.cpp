@@ -1,6 +1,6 @@
 #include "stickdata/boardmodel.h"
-#include "support/fakelink.h"
-#include "support/qtprinters.h"
+#include "tests/support/fakelink.h"
+#include "tests/support/qtprinters.h"
 #include "window/ventana.h"
 
 #include <QContextMenuEvent>

@@ -1,5 +1,5 @@
 #include "window/shortenedtext.h"
-#include "support/qtprinters.h"
+#include "tests/support/qtprinters.h"
 
 #include <gtest/gtest.h>
 

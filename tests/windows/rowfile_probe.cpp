@@ -1,4 +1,4 @@
-#include "app/rowfile.h"
+#include "recording/rowfile.h"
 
 #include <cstdio>
 #include <cstdlib>

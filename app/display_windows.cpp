@@ -1,4 +1,0 @@
-#include "app/display.h"
-
-// Windows has one platform, Qt's default, and no choice to make.
-void prepareDisplay() {}

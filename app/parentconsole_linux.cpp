@@ -1,4 +1,0 @@
-#include "app/parentconsole.h"
-
-// A program started from a terminal writes to it already.
-void useParentConsole() {}

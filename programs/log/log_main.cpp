@@ -1,0 +1,73 @@
+#include "programs/common/commandline.h"
+#include "programs/log/logoptions.h"
+#include "recording/recording.h"
+#include "recording/rowfile.h"
+#include "session/session.h"
+#include "programs/common/terminationsignals.h"
+
+#include <QCoreApplication>
+#include <QLoggingCategory>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+
+// The board followed without a window: the same session as the monitor's,
+// a CSV row for every report on standard output, the texts the window
+// would show on standard error.
+
+namespace {
+
+// A status text or why a port failed, on a line of its own.
+void printStatus(const QString &text)
+{
+    std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+}
+
+// A failure to write the rows, after the program's name; a reader that
+// went away ends the rows as asked, without a word.
+int outputFailed(const QString &why, const RowFile &output)
+{
+    if (output.error() == EPIPE)
+        return EXIT_SUCCESS;
+    std::fprintf(stderr, "%s: %s\n", qPrintable(QCoreApplication::applicationName()), qPrintable(why));
+    return EXIT_FAILURE;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    LogOptions options;
+    if (const auto exitStatus = parseLogOptions(commandline::arguments(argc, argv), options))
+        return *exitStatus;
+    holdTerminationRequests();
+    QCoreApplication app(argc, argv);
+    // The reasons a port failed are printed as the window shows them; the
+    // link's own log of them would print them twice.
+    QLoggingCategory::setFilterRules(QStringLiteral("joystick.ports.warning=false"));
+
+    std::unique_ptr<RowFile> output = RowFile::standardOutput();
+    if (!output->isOpen())
+        return outputFailed(Recording::refusal(*output), *output);
+    BoardSession session(options.ports.isEmpty() ? ComPortMap::system() : ComPortMap::named(options.ports));
+    forEachStatusText(session.link(), printStatus);
+    Recording recording(session.model(), [&session] { return session.origin(); }, std::move(output));
+    QObject::connect(&recording, &Recording::rowWritten, &app, [&] {
+        if (recording.rows() == options.count) {
+            recording.stop();
+            QCoreApplication::quit();
+        }
+    });
+    QObject::connect(&recording, &Recording::failed, &app, &QCoreApplication::quit);
+    onTerminationRequest(&app, &QCoreApplication::quit);
+
+    session.link().buscarPuerto();
+    QCoreApplication::exec();
+    recording.stop();
+    session.link().close();
+    if (!recording.file().isOpen())
+        return outputFailed(recording.status(), recording.file());
+    printStatus(recording.status());
+    return EXIT_SUCCESS;
+}

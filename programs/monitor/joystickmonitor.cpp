@@ -1,0 +1,94 @@
+#include "programs/monitor/joystickmonitor.h"
+
+#include <QLoggingCategory>
+
+namespace {
+
+Q_LOGGING_CATEGORY(lcRecording, "joystick.recording")
+// The window's status texts as they change, off unless enabled with
+// QT_LOGGING_RULES="joystick.status.info=true": the search step by step in
+// a terminal, and the window's texts where a test cannot read the window.
+Q_LOGGING_CATEGORY(lcStatus, "joystick.status", QtWarningMsg)
+
+RecordingShown shownOf(const Recording &recording)
+{
+    return {.active = recording.isRecording(),
+            .file = recording.file().name(),
+            .rows = recording.rows(),
+            .status = recording.status(),
+            .failed = !recording.file().isOpen()};
+}
+
+} // namespace
+
+JoystickMonitor::JoystickMonitor(std::shared_ptr<ComPortMap> ports, std::unique_ptr<SerialControl> control,
+                                 LinkTiming timing)
+    : session_(std::move(ports), std::move(control), timing)
+    , window_(session_.link(), session_.model())
+{
+    QObject::connect(&window_, &ventana::recordRequested, &window_,
+                     [this](const QString &path) { record(RowFile::append(path)); });
+    QObject::connect(&window_, &ventana::stopRecordingRequested, &window_, [this] { stopRecording(); });
+    QObject::connect(&window_, &ventana::detailsRequested, &window_, [this] { showDetails(); });
+    QObject::connect(&details(), &DetailsWindow::recordRequested, &details(),
+                     [this](const QString &path) { record(RowFile::append(path)); });
+    QObject::connect(&details(), &DetailsWindow::stopRecordingRequested, &details(), [this] { stopRecording(); });
+    window_.setExitAction([this] { endNow(); });
+    forEachStatusText(session_.link(), [](const QString &text) { qCInfo(lcStatus).noquote() << text; });
+}
+
+void JoystickMonitor::start()
+{
+    window_.Form_Load();
+}
+
+bool JoystickMonitor::record(std::unique_ptr<RowFile> file)
+{
+    stopRecording();
+    if (!file->isOpen()) {
+        const QString reason = Recording::refusal(*file);
+        qCWarning(lcRecording).noquote() << reason;
+        showRecording({.active = false, .file = file->name(), .rows = 0, .status = reason, .failed = true});
+        return false;
+    }
+    recording_ = std::make_unique<Recording>(
+        session_.model(), [this] { return session_.origin(); }, std::move(file));
+    QObject::connect(recording_.get(), &Recording::failed, &window_, [this] { recordingFailed(); });
+    QObject::connect(recording_.get(), &Recording::rowWritten, &window_,
+                     [this] { details().showRowsWritten(recording_->rows()); });
+    showRecording(shownOf(*recording_));
+    return true;
+}
+
+void JoystickMonitor::stopRecording()
+{
+    if (!recording_ || !recording_->isRecording())
+        return;
+    recording_->stop();
+    const RecordingShown summary = shownOf(*recording_);
+    recording_.reset();
+    showRecording(summary);
+}
+
+// The failed recording stays, its file closed, for what it tells.
+void JoystickMonitor::recordingFailed()
+{
+    qCWarning(lcRecording).noquote() << recording_->status();
+    showRecording(shownOf(*recording_));
+}
+
+// The main window's tooltip and the details window tell the same.
+void JoystickMonitor::showRecording(const RecordingShown &shown)
+{
+    window_.showRecording(shown.active, shown.status);
+    details().showRecording(shown);
+    if (shown.failed)
+        showDetails();
+}
+
+void JoystickMonitor::endNow()
+{
+    recording_.reset();
+    session_.link().releasePortLock();
+    ventana::endProgram();
+}

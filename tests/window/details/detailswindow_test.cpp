@@ -1,0 +1,92 @@
+#include "stickdata/statsreport.h"
+#include "tests/support/eventloop.h"
+#include "tests/support/parts.h"
+#include "window/details/detailswindow.h"
+
+#include <QApplication>
+#include <QClipboard>
+
+#include <gtest/gtest.h>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+// The window shown and fed as the program feeds it: each report to the
+// statistics first.
+struct FedWindow {
+    FedWindow() { window.show(); }
+
+    void reports(int count, QPoint left)
+    {
+        for (int i = 0; i < count; ++i, at += 50ms) {
+            const Report report{quint64(i), {int16_t(left.x() + i % 3), int16_t(left.y() - i % 2), 600, 400},
+                                {false, i % 4 == 0}};
+            stats.reportCompleted(report, at);
+            window.addReport(at, report);
+        }
+    }
+    QString text(const char *name) const { return partNamed<QLabel>(window, name).text(); }
+    void click(const char *name) { partNamed<QPushButton>(window, name).click(); }
+    bool figureShows(const char *name, const QString &start)
+    {
+        return runUntil([&] { return text(name).startsWith(start); });
+    }
+
+    BoardStats stats;
+    DetailsWindow window{stats};
+    HistoryPlot &plot = partNamed<HistoryPlot>(window, "plot");
+    RawLinesView &lines = partNamed<RawLinesView>(window, "lines");
+    std::chrono::nanoseconds at = 1s;
+};
+
+} // namespace
+
+TEST(DetailsWindow, APauseFreezesThePlotAndTheLinesWhileTheFiguresCountOn)
+{
+    FedWindow fed;
+    fed.reports(20, {200, 200});
+    fed.window.addLine({0, QStringLiteral("A0 200"), false});
+    ASSERT_TRUE(fed.figureShows("Reports", "20 ("));
+    fed.click("pausePlot");
+    fed.click("pauseLines");
+    const QImage plot = fed.plot.grab().toImage();
+    const QString lines = fed.lines.shownText();
+
+    fed.reports(40, {800, 800});
+    fed.window.addLine({0, QStringLiteral("A0 800"), false});
+    fed.window.addLine({0, QStringLiteral("B7"), true});
+    EXPECT_TRUE(fed.figureShows("Reports", "60 ("));
+    EXPECT_TRUE(fed.figureShows("Ignored lines", "0")) << "the window counts nothing itself";
+    EXPECT_EQ(fed.plot.grab().toImage(), plot);
+    EXPECT_EQ(fed.lines.shownText(), lines);
+
+    fed.click("pausePlot");
+    fed.click("pauseLines");
+    EXPECT_NE(fed.plot.grab().toImage(), plot);
+    EXPECT_TRUE(fed.lines.shownText().endsWith(QString::fromUtf8("\u2717 B7")));
+}
+
+// Hands off, then sweeps: the table fills as the steps go, and "Copy"
+// takes it as joystick-stats prints it.
+TEST(DetailsWindow, CalibrateStartsAfreshAndLeadsThroughRestAndSweeps)
+{
+    FedWindow fed;
+    fed.reports(30, {100, 900});
+    ASSERT_TRUE(fed.figureShows("Minimum A0", "100"));
+    fed.click("calibrate");
+    EXPECT_EQ(fed.text("Minimum A0"), QStringLiteral("—"));
+    EXPECT_TRUE(fed.text("calibrationStep").startsWith("Step 1 of 2"));
+
+    fed.reports(30, {500, 520});
+    EXPECT_TRUE(fed.text("calibrationStep").startsWith("Step 2 of 2"));
+    EXPECT_TRUE(fed.figureShows("Centre A0", "501.0"));
+    EXPECT_TRUE(fed.figureShows("Centre A1", "519.5"));
+    fed.reports(10, {900, 100});
+    fed.click("calibrationDone");
+    EXPECT_TRUE(fed.text("calibrationStep").startsWith("Calibration taken at "));
+    EXPECT_TRUE(fed.figureShows("Maximum A0", "902"));
+
+    fed.click("copy");
+    EXPECT_EQ(QApplication::clipboard()->text(), statsTable(fed.stats));
+}
