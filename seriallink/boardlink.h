@@ -169,7 +169,7 @@ private:
     QStringList retryDevices_;
     qsizetype retriesDone_ = 0;
 
-    std::chrono::milliseconds lastAnswer_{0};
+    std::chrono::nanoseconds lastAnswer_{0};
     QString problem_;
     QString logged_;
 };

@@ -22,11 +22,8 @@ private:
 
 class EventLoopClock final : public LinkClock {
 public:
-    std::chrono::milliseconds now() const override
-    {
-        return std::chrono::duration_cast<std::chrono::milliseconds>(
-            std::chrono::steady_clock::now().time_since_epoch());
-    }
+    std::chrono::nanoseconds now() const override { return std::chrono::steady_clock::now().time_since_epoch(); }
+    std::chrono::system_clock::time_point wallNow() const override { return std::chrono::system_clock::now(); }
 
     std::unique_ptr<LinkTimer> makeTimer(Repeat repeat, std::function<void()> action) override
     {

@@ -24,10 +24,13 @@ public:
     virtual ~LinkClock() = default;
 
     // Time since some fixed moment; it never goes back.
-    virtual std::chrono::milliseconds now() const = 0;
+    virtual std::chrono::nanoseconds now() const = 0;
+    // The time of day, for what a person reads: it may jump.
+    virtual std::chrono::system_clock::time_point wallNow() const = 0;
     // A timer, stopped, whose action runs on the thread that made it.
     virtual std::unique_ptr<LinkTimer> makeTimer(Repeat repeat, std::function<void()> action) = 0;
 
-    // The event loop's timers (precise, not coalesced) and the steady clock.
+    // The event loop's timers (precise, not coalesced), the steady clock
+    // and the system clock.
     static std::shared_ptr<LinkClock> eventLoop();
 };

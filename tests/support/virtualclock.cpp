@@ -29,7 +29,7 @@ public:
     const Repeat repeat;
     const std::function<void()> action;
     std::chrono::milliseconds interval{0};
-    std::optional<std::chrono::milliseconds> due;
+    std::optional<std::chrono::nanoseconds> due;
     std::uint64_t started = 0;
 };
 
@@ -48,7 +48,7 @@ void VirtualClock::after(std::chrono::milliseconds delay, std::function<void()> 
 // loop's precise timers are.
 bool VirtualClock::advanceUntil(const std::function<bool()> &done, std::chrono::milliseconds limit)
 {
-    const std::chrono::milliseconds end = now_ + limit;
+    const std::chrono::nanoseconds end = now_ + limit;
     while (!done()) {
         Timer *next = nullptr;
         for (Timer *timer : timers_)

@@ -10,10 +10,17 @@
 
 // A clock that stands still until the test moves it on. Moving it fires every
 // timer that falls due on the way, each at its own moment, in order of due
-// time (timers due together in the order they were started).
+// time (timers due together in the order they were started). Its time of
+// day starts at kWallStart and moves with it.
 class VirtualClock final : public LinkClock {
 public:
-    std::chrono::milliseconds now() const override { return now_; }
+    static constexpr std::chrono::system_clock::time_point kWallStart{std::chrono::seconds(1'796'000'000)};
+
+    std::chrono::nanoseconds now() const override { return now_; }
+    std::chrono::system_clock::time_point wallNow() const override
+    {
+        return kWallStart + std::chrono::duration_cast<std::chrono::system_clock::duration>(now_);
+    }
     std::unique_ptr<LinkTimer> makeTimer(Repeat repeat, std::function<void()> action) override;
 
     // Calls `action` once, `delay` from now: "a moment later" with 0.
@@ -26,7 +33,7 @@ public:
 private:
     class Timer;
 
-    std::chrono::milliseconds now_{0};
+    std::chrono::nanoseconds now_{0};
     std::uint64_t starts_ = 0;
     std::vector<Timer *> timers_;
     std::vector<std::unique_ptr<LinkTimer>> oneOffs_;
