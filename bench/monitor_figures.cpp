@@ -72,12 +72,14 @@ QString describeSpread(std::vector<double> samples, const char *unit, int decima
 // process, as the details window holds them, fed with every report and line.
 struct DetailViews {
     QWidget window;
-    HistoryPlot *plot = new HistoryPlot;
-    StickView *left = new StickView(kLeftStick);
-    StickView *right = new StickView(kRightStick);
-    RawLinesView *lines = new RawLinesView;
+    const DetailsFeed &feed;
+    HistoryPlot *plot = new HistoryPlot(feed.recent().history());
+    StickView *left = new StickView(feed.recent(), 0);
+    StickView *right = new StickView(feed.recent(), 1);
+    RawLinesView *lines = new RawLinesView(feed.lines());
 
     explicit DetailViews(Monitor &monitor)
+        : feed(monitor.program.detailsFeed())
     {
         auto *grid = new QGridLayout(&window);
         grid->addWidget(plot, 0, 0, 1, 3);
@@ -85,16 +87,12 @@ struct DetailViews {
         grid->addWidget(right, 1, 1);
         grid->addWidget(lines, 1, 2);
         window.resize(1100, 800);
-        QObject::connect(&monitor.model, &BoardModel::reportCompleted, &window, [this](const Report &report) {
-            const auto now = std::chrono::steady_clock::now().time_since_epoch();
+        QObject::connect(&feed, &DetailsFeed::reportTaken, &window, [this](std::chrono::nanoseconds at) {
             for (StickView *stick : {left, right})
-                stick->add(now, report);
-            plot->add(now, report);
+                stick->showNewReport(at);
+            plot->showNewReports();
         });
-        QObject::connect(&monitor.link, &Link::lineReceived, &window, [this](const QString &line) {
-            const bool ignored = std::holds_alternative<std::monostate>(analizarIN(line));
-            lines->append({QDateTime::currentMSecsSinceEpoch(), line, ignored});
-        });
+        QObject::connect(&feed, &DetailsFeed::lineTaken, &window, [this] { lines->showNewLines(); });
         window.show();
     }
 };

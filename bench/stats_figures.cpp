@@ -24,7 +24,7 @@ bool restSeen(int halfBand, double rate, double sd, double speed, std::mt19937 &
     for (int i = 0; i < int(rate * 10); ++i) {
         const auto reading = [&](double value) { return int16_t(std::lround(value + noise(random))); };
         const Report report{quint64(i), {reading(speed > 0 ? 250 + speed * i / rate : centre), reading(centre), 0, 0}, {}};
-        stats.reportCompleted(report, nanoseconds(qint64(i * 1e9 / rate)));
+        stats.addReport(report, nanoseconds(qint64(i * 1e9 / rate)));
     }
     return stats.axis(0).rest.has_value();
 }
@@ -47,7 +47,7 @@ int statsCostFigures(const QStringList &arguments)
         BoardStats stats;
         const double before = cpuSecondsOf(QStringLiteral("self"));
         for (int i = 0; i < reports; ++i)
-            stats.reportCompleted(stream[size_t(i) % stream.size()], gap * i);
+            stats.addReport(stream[size_t(i) % stream.size()], gap * i);
         const double ns = (cpuSecondsOf(QStringLiteral("self")) - before) / reports * 1e9;
         table.row(QStringLiteral("Statistics (%1 bytes) fed %2 reports %3 ms apart")
                       .arg(sizeof(BoardStats)).arg(reports).arg(gap.count()),

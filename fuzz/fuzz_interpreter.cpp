@@ -108,7 +108,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     BoardModel &target = model();
     const ModelSnapshot before = takeSnapshot(target);
-    const bool completed = target.apply(line);
+    const bool completed = target.apply(line).completesReport;
     checkApplied(target, meaning, before, completed);
     checkModelState(target, before, line.size(), completed ? 1 : 0);
     return 0;

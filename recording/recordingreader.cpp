@@ -308,7 +308,7 @@ void RecordingReader::take(const Row &row)
 {
     if (startsSession(row))
         stats_.streamInterrupted();
-    stats_.reportCompleted(row.report, row.seconds);
+    stats_.addReport(row.report, row.seconds);
     previous_ = row;
 }
 

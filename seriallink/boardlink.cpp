@@ -124,6 +124,7 @@ void BoardLink::serial()
         MSComm1->setPortOpen(true);
         MSComm1->setInputMode(SerialControl::kInputModeText);
         MSComm1->setInputLen(kReadLength);
+        emit portOpened();
         emit infoChanged(statustext::portMessage(statustext::kConnectedPrefix, puerto));
         emit consoleChanged(statustext::portMessage(statustext::kSuccessPrefix, puerto));
         showProblem(QString());

@@ -52,6 +52,8 @@ signals:
     // Why the port or the board does not work as it should; empty when
     // all is well.
     void problemChanged(const QString &reason);
+    // A port was set up and opened: what comes next comes from it.
+    void portOpened();
     // Every device line received, in order.
     void lineReceived(const QString &line);
     // A line too long to be a device line is being dropped whole; told once

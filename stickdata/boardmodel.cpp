@@ -2,21 +2,22 @@
 
 #include "stickdata/interpreter.h"
 
-bool BoardModel::apply(QStringView line)
+AppliedLine BoardModel::apply(QStringView line)
 {
     const LineMeaning meaning = analizarIN(line);
     if (const auto *axis = std::get_if<AxisLine>(&meaning)) {
         setAxis(axis->channel, axis->text, axis->value);
-    } else if (const auto *button = std::get_if<ButtonLine>(&meaning)) {
-        setButton(button->channel, button->pressed);
-        if (button->closesReport) {
-            completeReport();
-            return true;
-        }
-    } else if (std::holds_alternative<std::monostate>(meaning)) {
-        emit lineIgnored(line.toString());
+        return {LineKind::Channel, axis->channel, false};
     }
-    return false;
+    if (const auto *button = std::get_if<ButtonLine>(&meaning)) {
+        setButton(button->channel, button->pressed);
+        if (button->closesReport)
+            completeReport();
+        return {LineKind::Channel, button->channel, button->closesReport};
+    }
+    if (std::holds_alternative<KeywordLine>(meaning))
+        return {LineKind::Keyword};
+    return {LineKind::Ignored};
 }
 
 // The text is copied into the string already held, which keeps its
@@ -28,17 +29,14 @@ void BoardModel::setAxis(int channel, QStringView text, int16_t value)
     QString &held = axisTexts_[size_t(channel)];
     held.resize(0);
     held.append(text);
-    emit channelSet(channel);
 }
 
 void BoardModel::setButton(int channel, bool pressed)
 {
     pressed_[size_t(channel - kFirstButton)] = pressed;
-    emit channelSet(channel);
 }
 
 void BoardModel::completeReport()
 {
     lastReport_ = {lastReport_.number + 1, coordinates(), pressed_};
-    emit reportCompleted(lastReport_);
 }

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QObject>
 #include <QString>
 #include <QStringView>
 
@@ -26,25 +25,34 @@ struct ReportOrigin {
     QString device;
 };
 
+// What a device line was: a channel's (A0 to A5), the board's keyword, a
+// line the program made nothing of, or one too long to take, dropped.
+enum class LineKind { Channel, Keyword, Ignored, Dropped };
+
+// What one line did to the model.
+struct AppliedLine {
+    LineKind kind = LineKind::Ignored;
+    // The channel it set, 0 to 5; -1 for any other line.
+    int channel = -1;
+    // An "A5" line completes a report.
+    bool completesReport = false;
+
+    bool operator==(const AppliedLine &) const = default;
+};
+
 // What the board has said, as the line interpreter leaves it: each axis's
 // text as received and its number, each button as the last line set it,
-// and the reports completed. Lines change it one at a time; it says which
-// channel a line set and when a report completes, for whoever shows,
-// records or prints the board's data.
-class BoardModel final : public QObject {
-    Q_OBJECT
-
+// and the reports completed. Lines change it one at a time, and each says
+// what it did, for whoever shows, records or prints the board's data.
+class BoardModel final {
 public:
     static constexpr int kAxisCount = 4;
     static constexpr int kFirstButton = 4;
     static constexpr int kChannelCount = 6;
 
-    using QObject::QObject;
-
-    // Interprets one device line; true when it completed a report. A line
-    // with the keyword, and a line that is no channel's, change nothing;
-    // the latter is told as ignored.
-    bool apply(QStringView line);
+    // Interprets one device line. A line with the keyword, and a line that
+    // is no channel's, change nothing.
+    AppliedLine apply(QStringView line);
 
     // An axis's value text as last received; empty before any.
     const QString &axisText(int channel) const { return axisTexts_[size_t(channel)]; }
@@ -54,14 +62,6 @@ public:
     bool pressed(int channel) const { return pressed_[size_t(channel - kFirstButton)]; }
     // The last report completed; number 0 before the first.
     const Report &lastReport() const { return lastReport_; }
-
-signals:
-    // A line set `channel` (0 to 5): its text and number, or its button.
-    void channelSet(int channel);
-    // An "A5" line completed `report`.
-    void reportCompleted(const Report &report);
-    // A line that was neither the keyword's nor any channel's.
-    void lineIgnored(const QString &line);
 
 private:
     void setAxis(int channel, QStringView text, int16_t value);

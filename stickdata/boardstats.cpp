@@ -96,7 +96,7 @@ BoardStats::BoardStats(int restHalfBand)
 {
 }
 
-void BoardStats::reportCompleted(const Report &report, nanoseconds arrival)
+void BoardStats::addReport(const Report &report, nanoseconds arrival)
 {
     if (!inSession_) {
         ++sessions_;
@@ -169,7 +169,7 @@ void BoardStats::streamInterrupted()
         endStretch(stick);
 }
 
-void BoardStats::requestSent()
+void BoardStats::countRequest()
 {
     if (requestPending_)
         ++unansweredRequests_;
@@ -213,11 +213,11 @@ AxisFigures BoardStats::axis(int channel) const
 
 LinkFigures BoardStats::link() const
 {
-    LinkFigures figures{reports_, sessions_, std::nullopt, std::nullopt, ignoredLines_, longLinesDropped_,
-                        unansweredRequests_, losses_, recoveries_};
+    LinkFigures figures{reports_,          sessions_,           std::nullopt, std::nullopt, lost_, ignoredLines_,
+                        longLinesDropped_, unansweredRequests_, losses_,      recoveries_};
     if (intervalsMs_.count() > 0)
         figures.interval = IntervalFigures{intervalsMs_.mean(), intervalsMs_.sd(), intervalsMs_.max()};
-    if (intervalsMs_.mean() > 0)
+    if (intervalsMs_.mean() > 0 && !lost_)
         figures.rate = 1000 / intervalsMs_.mean();
     return figures;
 }

@@ -107,10 +107,13 @@ struct LinkFigures {
     quint64 reports;
     // Runs of reports without a loss or a break between them.
     quint64 sessions;
-    // Reports per second while they flow: one over the mean interval.
+    // Reports per second while they flow: one over the mean interval;
+    // nothing while the board is lost.
     std::optional<double> rate;
     // Between reports of one session; nothing before two of them.
     std::optional<IntervalFigures> interval;
+    // The board is lost now: the intervals are those before.
+    bool lost;
     quint64 ignoredLines;
     quint64 longLinesDropped;
     // Requests after which no report completed before the next request or
@@ -155,13 +158,13 @@ public:
     // `restHalfBand` other than the chosen one is for measuring the choice.
     explicit BoardStats(int restHalfBand = kRestHalfBand);
 
-    void reportCompleted(const Report &report, std::chrono::nanoseconds arrival);
+    void addReport(const Report &report, std::chrono::nanoseconds arrival);
     // The reports stopped and start again from a new beginning: no
     // interval, rest or button press spans the break.
     void streamInterrupted();
-    void lineIgnored() { ++ignoredLines_; }
-    void longLineDropped() { ++longLinesDropped_; }
-    void requestSent();
+    void countIgnoredLine() { ++ignoredLines_; }
+    void countDroppedLine() { ++longLinesDropped_; }
+    void countRequest();
     void boardLost();
     void boardFound();
     void reset();

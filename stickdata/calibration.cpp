@@ -32,7 +32,7 @@ void Calibration::start(BoardStats &stats)
     step_ = Step::HandsOff;
 }
 
-void Calibration::reportTaken(const BoardStats &stats, std::chrono::nanoseconds at)
+void Calibration::advance(const BoardStats &stats, std::chrono::nanoseconds at)
 {
     if (step_ == Step::HandsOff && bothSticksRested(stats)) {
         step_ = Step::Sweeps;

@@ -29,7 +29,7 @@ public:
     void start(BoardStats &stats);
     // Moves on as `stats`, which have just taken a report that arrived
     // `at`, say.
-    void reportTaken(const BoardStats &stats, std::chrono::nanoseconds at);
+    void advance(const BoardStats &stats, std::chrono::nanoseconds at);
     // The user says the sweeps are done.
     void finish();
     void cancel() { step_ = Step::Off; }

@@ -2,27 +2,16 @@
 
 #include <chrono>
 
-namespace {
-
-PresentSchedule::Time steadyNow()
+FramePacer::FramePacer(Show show, std::shared_ptr<LinkClock> clock)
+    : show_(std::move(show))
+    , clock_(std::move(clock))
+    , timer_(clock_->makeTimer(LinkClock::Repeat::Once, [this] { showDueParts(); }))
 {
-    return std::chrono::steady_clock::now().time_since_epoch();
-}
-
-} // namespace
-
-FramePacer::FramePacer(Show show, QObject *parent)
-    : QObject(parent)
-    , show_(std::move(show))
-{
-    timer_.setSingleShot(true);
-    timer_.setTimerType(Qt::PreciseTimer);
-    connect(&timer_, &QTimer::timeout, this, &FramePacer::frameDue);
 }
 
 void FramePacer::changed(PresentSchedule::Part part)
 {
-    schedule_.changed(part, steadyNow());
+    schedule_.changed(part, clock_->now());
     armTimer();
 }
 
@@ -32,19 +21,21 @@ void FramePacer::armTimer()
 {
     const std::optional<PresentSchedule::Time> due = schedule_.due();
     if (!due) {
-        timer_.stop();
+        timer_->stop();
+        timerDue_.reset();
         return;
     }
-    if (timer_.isActive() && *due == timerDue_)
+    if (due == timerDue_)
         return;
-    timerDue_ = *due;
-    const PresentSchedule::Time now = steadyNow();
-    timer_.start(*due <= now ? std::chrono::milliseconds(0) : std::chrono::ceil<std::chrono::milliseconds>(*due - now));
+    timerDue_ = due;
+    const PresentSchedule::Time now = clock_->now();
+    timer_->start(*due <= now ? std::chrono::milliseconds(0) : std::chrono::ceil<std::chrono::milliseconds>(*due - now));
 }
 
-void FramePacer::frameDue()
+void FramePacer::showDueParts()
 {
-    const PresentSchedule::Parts parts = schedule_.take(steadyNow());
+    timerDue_.reset();
+    const PresentSchedule::Parts parts = schedule_.take(clock_->now());
     if (parts.sticks || parts.texts)
         show_(parts);
     armTimer();

@@ -1,6 +1,8 @@
 #include "window/ventana.h"
 
 #include "seriallink/link.h"
+#include "session/boardlines.h"
+#include "stickdata/boardline.h"
 #include "stickdata/boardmodel.h"
 #include "window/recordingfiledialog.h"
 #include "window/shortenedtext.h"
@@ -53,11 +55,12 @@ uint32_t stickColor(const QCheckBox &button)
 
 } // namespace
 
-ventana::ventana(Link &link, const BoardModel &model, QWidget *parent)
+ventana::ventana(Link &link, const BoardLines &lines, std::shared_ptr<LinkClock> clock, QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                           | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint)
     , link_(link)
-    , model_(model)
+    , model_(lines.model())
+    , pacer_([this](PresentSchedule::Parts parts) { present(parts); }, std::move(clock))
 {
     layout::installFontSubstitutes();
     layout::applyDefaultFont(*this);
@@ -75,8 +78,7 @@ ventana::ventana(Link &link, const BoardModel &model, QWidget *parent)
     connect(&link_, &Link::consoleChanged, Bconsola, &QLineEdit::setText);
     connect(&link_, &Link::problemChanged, this, &ventana::showProblem);
     connect(&link_, &Link::polled, bResultado, &QLineEdit::clear);
-    connect(&model_, &BoardModel::channelSet, this, &ventana::channelSet);
-    connect(&model_, &BoardModel::reportCompleted, this, &ventana::reportCompleted);
+    connect(&lines, &BoardLines::arrived, this, &ventana::queueForFrame);
 }
 
 QLineEdit *ventana::textBox(const char *name)
@@ -143,16 +145,17 @@ void ventana::closeEvent(QCloseEvent *event)
     event->accept();
 }
 
-void ventana::channelSet(int channel)
+// A channel's line, and a report completed, wait for the next frame: every
+// report is drawn, whole or not, as the model holds it.
+void ventana::queueForFrame(const BoardLine &line)
 {
-    unshownChannels_.set(size_t(channel));
-    pacer_.changed(channel < BoardModel::kAxisCount ? PresentSchedule::Part::Texts : PresentSchedule::Part::Sticks);
-}
-
-void ventana::reportCompleted()
-{
-    reportUnshown_ = true;
-    pacer_.changed(PresentSchedule::Part::Sticks);
+    if (line.kind != LineKind::Channel)
+        return;
+    unshownChannels_.set(size_t(line.channel));
+    if (line.report)
+        reportUnshown_ = true;
+    pacer_.changed(line.channel < BoardModel::kAxisCount ? PresentSchedule::Part::Texts
+                                                         : PresentSchedule::Part::Sticks);
 }
 
 void ventana::present(PresentSchedule::Parts parts)

@@ -15,18 +15,23 @@
 #include <bitset>
 #include <cstdint>
 #include <functional>
+#include <memory>
 
+class BoardLines;
 class BoardModel;
 class Link;
+struct BoardLine;
 
 // The program's one window: it presents the board's state as the model
-// holds it and the link's status texts, and hands the user's requests to
-// the link.
+// holds it, once the board's lines say what changed, and the link's status
+// texts, and hands the user's requests to the link.
 class ventana final : public QWidget {
     Q_OBJECT
 
 public:
-    ventana(Link &link, const BoardModel &model, QWidget *parent = nullptr);
+    // Its frames go by `clock`.
+    ventana(Link &link, const BoardLines &lines, std::shared_ptr<LinkClock> clock = LinkClock::eventLoop(),
+            QWidget *parent = nullptr);
 
     void Form_Load();
     void Form_Unload(int16_t &Cancel);
@@ -81,8 +86,7 @@ private:
     QLineEdit *textBox(const char *name);
     QLineEdit *valueBox(const char *name);
 
-    void channelSet(int channel);
-    void reportCompleted();
+    void queueForFrame(const BoardLine &line);
     void present(PresentSchedule::Parts parts);
     void showAxisTexts();
     void showSticks();
@@ -96,7 +100,7 @@ private:
     std::bitset<6> unshownChannels_;
     // Whether the last completed report is not drawn yet.
     bool reportUnshown_ = false;
-    FramePacer pacer_{[this](PresentSchedule::Parts parts) { present(parts); }};
+    FramePacer pacer_;
     std::function<void()> exitAction_ = endProgram;
     bool recording_ = false;
 };

@@ -52,7 +52,8 @@ int main(int argc, char *argv[])
         return outputFailed(Recording::refusal(*output), *output);
     BoardSession session(options.ports.isEmpty() ? ComPortMap::system() : ComPortMap::named(options.ports));
     forEachStatusText(session.link(), printStatus);
-    Recording recording(session.model(), [&session] { return session.origin(); }, std::move(output));
+    Recording recording([&session] { return session.origin(); }, std::move(output), session.now());
+    QObject::connect(&session.lines(), &BoardLines::arrived, &recording, &Recording::take);
     QObject::connect(&recording, &Recording::rowWritten, &app, [&] {
         if (recording.rows() == options.count) {
             recording.stop();

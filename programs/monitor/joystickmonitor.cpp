@@ -1,5 +1,9 @@
 #include "programs/monitor/joystickmonitor.h"
 
+#include "stickdata/statsreport.h"
+
+#include <QApplication>
+#include <QClipboard>
 #include <QLoggingCategory>
 
 namespace {
@@ -22,19 +26,32 @@ RecordingShown shownOf(const Recording &recording)
 } // namespace
 
 JoystickMonitor::JoystickMonitor(std::shared_ptr<ComPortMap> ports, std::unique_ptr<SerialControl> control,
-                                 LinkTiming timing)
-    : session_(std::move(ports), std::move(control), timing)
-    , window_(session_.link(), session_.model())
+                                 LinkTiming timing, std::shared_ptr<LinkClock> clock)
+    : session_(std::move(ports), std::move(control), timing, clock)
+    , window_(session_.link(), session_.lines(), clock)
+    , feed_(session_)
+    , details_(feed_, clock)
 {
     QObject::connect(&window_, &ventana::recordRequested, &window_,
                      [this](const QString &path) { record(RowFile::append(path)); });
     QObject::connect(&window_, &ventana::stopRecordingRequested, &window_, [this] { stopRecording(); });
     QObject::connect(&window_, &ventana::detailsRequested, &window_, [this] { showDetails(); });
-    QObject::connect(&details(), &DetailsWindow::recordRequested, &details(),
-                     [this](const QString &path) { record(RowFile::append(path)); });
-    QObject::connect(&details(), &DetailsWindow::stopRecordingRequested, &details(), [this] { stopRecording(); });
+    answerDetailsRequests();
     window_.setExitAction([this] { endNow(); });
     forEachStatusText(session_.link(), [](const QString &text) { qCInfo(lcStatus).noquote() << text; });
+}
+
+void JoystickMonitor::answerDetailsRequests()
+{
+    QObject::connect(&details_, &DetailsWindow::recordRequested, &details_,
+                     [this](const QString &path) { record(RowFile::append(path)); });
+    QObject::connect(&details_, &DetailsWindow::stopRecordingRequested, &details_, [this] { stopRecording(); });
+    QObject::connect(&details_, &DetailsWindow::calibrateRequested, &feed_, &DetailsFeed::startCalibration);
+    QObject::connect(&details_, &DetailsWindow::cancelCalibrationRequested, &feed_, &DetailsFeed::cancelCalibration);
+    QObject::connect(&details_, &DetailsWindow::calibrationDoneRequested, &feed_, &DetailsFeed::finishCalibration);
+    QObject::connect(&details_, &DetailsWindow::resetRequested, &feed_, &DetailsFeed::reset);
+    QObject::connect(&details_, &DetailsWindow::copyRequested, &details_,
+                     [this] { QApplication::clipboard()->setText(statsTable(feed_.stats())); });
 }
 
 void JoystickMonitor::start()
@@ -51,11 +68,13 @@ bool JoystickMonitor::record(std::unique_ptr<RowFile> file)
         showRecording({.active = false, .file = file->name(), .rows = 0, .status = reason, .failed = true});
         return false;
     }
-    recording_ = std::make_unique<Recording>(
-        session_.model(), [this] { return session_.origin(); }, std::move(file));
-    QObject::connect(recording_.get(), &Recording::failed, &window_, [this] { recordingFailed(); });
+    recording_ = std::make_unique<Recording>([this] { return session_.origin(); }, std::move(file), session_.now());
+    QObject::connect(&session_.lines(), &BoardLines::arrived, recording_.get(), &Recording::take);
+    QObject::connect(recording_.get(), &Recording::failed, &window_, [this] { showRecordingFailure(); });
+    QObject::connect(recording_.get(), &Recording::statusChanged, &window_,
+                     [this] { showRecording(shownOf(*recording_)); });
     QObject::connect(recording_.get(), &Recording::rowWritten, &window_,
-                     [this] { details().showRowsWritten(recording_->rows()); });
+                     [this] { details_.showRowsWritten(recording_->rows()); });
     showRecording(shownOf(*recording_));
     return true;
 }
@@ -71,7 +90,7 @@ void JoystickMonitor::stopRecording()
 }
 
 // The failed recording stays, its file closed, for what it tells.
-void JoystickMonitor::recordingFailed()
+void JoystickMonitor::showRecordingFailure()
 {
     qCWarning(lcRecording).noquote() << recording_->status();
     showRecording(shownOf(*recording_));
@@ -81,7 +100,7 @@ void JoystickMonitor::recordingFailed()
 void JoystickMonitor::showRecording(const RecordingShown &shown)
 {
     window_.showRecording(shown.active, shown.status);
-    details().showRecording(shown);
+    details_.showRecording(shown);
     if (shown.failed)
         showDetails();
 }

@@ -39,9 +39,12 @@ struct BoardOnComOne {
         serial->receive("JOYSTICK\r\n");
     }
 
-    Recording recordTo(const QString &path)
+    std::unique_ptr<Recording> recordTo(const QString &path)
     {
-        return Recording(session.model(), [this] { return session.origin(); }, RowFile::append(path));
+        auto recording =
+            std::make_unique<Recording>([this] { return session.origin(); }, RowFile::append(path), session.now());
+        QObject::connect(&session.lines(), &BoardLines::arrived, recording.get(), &Recording::take);
+        return recording;
     }
 
     std::shared_ptr<ComPortMap> ports = fixedPorts({"/dev/ttyACM0"});
@@ -74,11 +77,11 @@ TEST(Recording, EveryCompletedReportIsOneRowAfterOneHeader)
     BoardOnComOne board;
     const QDateTime before = QDateTime::currentDateTime().addSecs(-1);
     {
-        Recording recording = board.recordTo(path);
+        const auto recording = board.recordTo(path);
         board.serial->receive("A0 100\r\nA1 12.5\r\nA2 -3\r\nA3 7x\r\nA4 0\r\nA5 1\r\n");
         board.serial->receive("A0 200\r\nJOYSTICK\r\nA6 1\r\nA5 0\r\n");
         board.serial->receive("A0 300\r\nA4 1\r\n");
-        EXPECT_EQ(recording.rows(), 2) << "a report without its A5 line is no row yet";
+        EXPECT_EQ(recording->rows(), 2) << "a report without its A5 line is no row yet";
         board.serial->receive("A5 1\r\n");
     }
     const QDateTime after = QDateTime::currentDateTime().addSecs(1);
@@ -134,8 +137,8 @@ TEST(RowFile, ContinuesARecordingInItsLineEndsWithSecondsGoingOnAndRefusesAnyOth
         file.close();
         BoardOnComOne board;
         {
-            Recording continued = board.recordTo(path);
-            EXPECT_EQ(continued.file().problem(), c.refusal.isEmpty() ? QString() : path + ": " + c.refusal);
+            const auto continued = board.recordTo(path);
+            EXPECT_EQ(continued->file().problem(), c.refusal.isEmpty() ? QString() : path + ": " + c.refusal);
             board.serial->receive(report(7) + report(8));
         }
         ASSERT_TRUE(file.open(QIODevice::ReadOnly));
@@ -189,9 +192,9 @@ TEST(Recording, AFailedWriteStopsItWithItsReasonAndLeavesOnlyTheWholeRowsBefore)
     const QTemporaryDir dir;
     const QString path = dir.filePath("board.csv");
     BoardOnComOne board;
-    Recording recording = board.recordTo(path);
+    const auto recording = board.recordTo(path);
     int failures = 0;
-    QObject::connect(&recording, &Recording::failed, [&] { ++failures; });
+    QObject::connect(recording.get(), &Recording::failed, [&] { ++failures; });
     for (int a0 : {1, 2, 3})
         board.serial->receive(report(a0));
     const qint64 sizeBefore = QFileInfo(path).size();
@@ -203,9 +206,9 @@ TEST(Recording, AFailedWriteStopsItWithItsReasonAndLeavesOnlyTheWholeRowsBefore)
     board.serial->receive(report(6));
 
     EXPECT_EQ(failures, 1);
-    EXPECT_EQ(recording.rows(), 3);
-    EXPECT_FALSE(recording.file().isOpen());
-    EXPECT_EQ(recording.file().problem(), path + ": " + systemReason(EFBIG));
+    EXPECT_EQ(recording->rows(), 3);
+    EXPECT_FALSE(recording->file().isOpen());
+    EXPECT_EQ(recording->file().problem(), path + ": " + systemReason(EFBIG));
     const RecordedFile file = readRecording(path);
     EXPECT_TRUE(file.whole);
     EXPECT_EQ(QFileInfo(path).size(), sizeBefore);

@@ -71,26 +71,22 @@ TEST(BoardModel, LinesLeaveTheStateTheInterpreterGives)
     }
 }
 
-TEST(BoardModel, SaysWhichChannelEachLineSetWhenAReportCompletesAndWhatItIgnored)
+TEST(BoardModel, SaysWhatEachLineWasWhichChannelItSetAndWhenAReportCompletes)
 {
     BoardModel model;
-    std::vector<int> set;
-    std::vector<Report> completed;
-    QStringList ignored;
-    QObject::connect(&model, &BoardModel::lineIgnored, [&](const QString &line) { ignored.append(line); });
-    QObject::connect(&model, &BoardModel::channelSet, [&](int channel) { set.push_back(channel); });
-    QObject::connect(&model, &BoardModel::reportCompleted, [&](const Report &report) { completed.push_back(report); });
-
-    std::vector<bool> completes;
+    std::vector<AppliedLine> applied;
     for (const char *line : {"A3 7", "JOYSTICK", "A6 1", "A4 0", "A5 1", "A0 2", "A5 0", "A5"})
-        completes.push_back(model.apply(QString::fromLatin1(line)));
+        applied.push_back(model.apply(QString::fromLatin1(line)));
 
-    EXPECT_EQ(completes, (std::vector<bool>{false, false, false, false, true, false, true, false}));
-    EXPECT_EQ(set, (std::vector<int>{3, 4, 5, 0, 5}));
-    EXPECT_EQ(ignored, (QStringList{"A6 1", "A5"}));
-    ASSERT_EQ(completed.size(), 2u);
-    EXPECT_EQ(completed[0], (Report{1, {0, 0, 0, 7}, {true, false}}));
-    EXPECT_EQ(completed[1], (Report{2, {2, 0, 0, 7}, {true, true}}));
+    EXPECT_EQ(applied, (std::vector<AppliedLine>{{LineKind::Channel, 3, false},
+                                                 {LineKind::Keyword, -1, false},
+                                                 {LineKind::Ignored, -1, false},
+                                                 {LineKind::Channel, 4, false},
+                                                 {LineKind::Channel, 5, true},
+                                                 {LineKind::Channel, 0, false},
+                                                 {LineKind::Channel, 5, true},
+                                                 {LineKind::Ignored, -1, false}}));
+    EXPECT_EQ(model.lastReport(), (Report{2, {2, 0, 0, 7}, {true, true}}));
 }
 
 } // namespace

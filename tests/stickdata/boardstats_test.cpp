@@ -19,7 +19,7 @@ void feed(BoardStats &stats, double rate, double seconds, const Motion &motion, 
 {
     for (int i = 0; i < int(rate * seconds); ++i) {
         const auto [a0, a1] = motion(i / rate);
-        stats.reportCompleted({quint64(i + 1), {a0, a1, 0, 0}, {}}, start + std::chrono::nanoseconds(qint64(i * 1e9 / rate)));
+        stats.addReport({quint64(i + 1), {a0, a1, 0, 0}, {}}, start + std::chrono::nanoseconds(qint64(i * 1e9 / rate)));
     }
 }
 
@@ -119,7 +119,7 @@ TEST(BoardStats, JitterAndRateComeFromTheReceiveTimes)
     BoardStats stats;
     std::chrono::nanoseconds at{};
     for (int i = 0; i < 101; ++i) {
-        stats.reportCompleted({}, at);
+        stats.addReport({}, at);
         at += i % 2 ? 40ms : 60ms;
     }
     const LinkFigures link = stats.link();
@@ -133,17 +133,17 @@ TEST(BoardStats, JitterAndRateComeFromTheReceiveTimes)
 TEST(BoardStats, CountsTheLinksEventsAndTheButtonsPressesUntilReset)
 {
     BoardStats stats;
-    const auto report = [&](bool right, bool left) { stats.reportCompleted({1, {}, {right, left}}, {}); };
+    const auto report = [&](bool right, bool left) { stats.addReport({1, {}, {right, left}}, {}); };
     stats.boardFound();
-    stats.requestSent();
+    stats.countRequest();
     report(true, false);  // held from the start: no press seen
-    stats.requestSent();
-    stats.requestSent();  // the one before went unanswered
+    stats.countRequest();
+    stats.countRequest();  // the one before went unanswered
     report(false, true);
     report(true, true);
-    stats.lineIgnored();
-    stats.longLineDropped();
-    stats.requestSent();
+    stats.countIgnoredLine();
+    stats.countDroppedLine();
+    stats.countRequest();
     stats.boardLost();    // so did this one
     report(true, false);  // pressed through the loss: no press seen
     stats.boardFound();

@@ -28,8 +28,8 @@ void feed(BoardStats &stats, Calibration &calibration, const std::vector<Stretch
             const double angle = 2 * std::numbers::pi * double(at / 1ms) / 1000;
             const auto x = int16_t(512 + stretch.radius * std::cos(angle) + count % 3);
             const auto y = int16_t(512 + stretch.radius * std::sin(angle) - count % 2);
-            stats.reportCompleted({quint64(count), {x, y, y, x}, {}}, at);
-            calibration.reportTaken(stats, at);
+            stats.addReport({quint64(count), {x, y, y, x}, {}}, at);
+            calibration.advance(stats, at);
         }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "programs/monitor/joystickmonitor.h"
+#include "seriallink/linkclock.h"
 
 #include <QStringList>
 
@@ -21,7 +22,8 @@ LinkTiming testTiming();
 class Monitor {
 public:
     explicit Monitor(const QStringList &devices, LinkTiming timing = testTiming(),
-                     std::unique_ptr<SerialControl> control = nullptr);
+                     std::unique_ptr<SerialControl> control = nullptr,
+                     std::shared_ptr<LinkClock> clock = LinkClock::eventLoop());
 
     // Changes the devices present and sends the notice the system sends
     // when device nodes come and go.

@@ -1,5 +1,7 @@
 #include "tests/support/virtualclock.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 #include <optional>
 #include <tuple>
@@ -66,4 +68,21 @@ bool VirtualClock::advanceUntil(const std::function<bool()> &done, std::chrono::
         next->action();
     }
     return true;
+}
+
+bool VirtualClock::runUntil(const std::function<bool()> &done, std::chrono::milliseconds limit)
+{
+    const bool held = advanceUntil(
+        [&] {
+            QCoreApplication::processEvents();
+            return done();
+        },
+        limit);
+    QCoreApplication::processEvents();
+    return held || done();
+}
+
+void VirtualClock::runFor(std::chrono::milliseconds span)
+{
+    runUntil([] { return false; }, span);
 }

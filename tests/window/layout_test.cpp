@@ -1,6 +1,6 @@
 #include "tests/support/fakelink.h"
 #include "tests/support/qtprinters.h"
-#include "stickdata/boardmodel.h"
+#include "session/boardlines.h"
 #include "window/controllayout.h"
 #include "window/ventana.h"
 
@@ -14,8 +14,8 @@ namespace {
 
 struct Window : ::testing::Test {
     FakeLink link;
-    BoardModel model;
-    ventana window{link, model};
+    BoardLines lines{link};
+    ventana window{link, lines};
 };
 
 // The width a control needs to show its whole caption, by its style's own

@@ -1,7 +1,7 @@
 #include "tests/support/fakelink.h"
 #include "tests/support/fakeserial.h"
 #include "tests/support/monitor.h"
-#include "stickdata/boardmodel.h"
+#include "session/boardlines.h"
 #include "window/ventana.h"
 
 #include <QCoreApplication>
@@ -15,8 +15,8 @@ using namespace std::chrono_literals;
 TEST(Lifecycle, LoadShowsTheWindowAndStartsOneSearch)
 {
     FakeLink link;
-    BoardModel model;
-    ventana window(link, model);
+    BoardLines lines{link};
+    ventana window(link, lines);
     window.Form_Load();
     EXPECT_TRUE(window.isVisible());
     EXPECT_EQ(link.searches, 1);
@@ -25,8 +25,8 @@ TEST(Lifecycle, LoadShowsTheWindowAndStartsOneSearch)
 TEST(Lifecycle, ClosingTheWindowClosesTheLinkOnce)
 {
     FakeLink link;
-    BoardModel model;
-    ventana window(link, model);
+    BoardLines lines{link};
+    ventana window(link, lines);
     window.show();
     EXPECT_TRUE(window.close());
     EXPECT_EQ(link.closes, 1);

@@ -1,4 +1,4 @@
-#include "stickdata/boardmodel.h"
+#include "session/boardlines.h"
 #include "tests/support/fakelink.h"
 #include "tests/support/qtprinters.h"
 #include "window/ventana.h"
@@ -45,8 +45,8 @@ void closeAndDelete(QWidget &popup)
 TEST(RecordingMenu, AsksWhereToRecordThenOffersToStop)
 {
     FakeLink link;
-    BoardModel model;
-    ventana window(link, model);
+    BoardLines lines{link};
+    ventana window(link, lines);
     window.show();
     const QList<QWidget *> controls = window.findChildren<QWidget *>(Qt::FindDirectChildrenOnly);
     QStringList requests;

@@ -2,7 +2,7 @@
 #include "tests/support/fakelink.h"
 #include "tests/support/pixels.h"
 #include "tests/support/qtprinters.h"
-#include "stickdata/boardmodel.h"
+#include "session/boardlines.h"
 #include "window/vbcolor.h"
 #include "window/ventana.h"
 
@@ -71,12 +71,12 @@ protected:
     void apply(const QStringList &lines)
     {
         for (const QString &line : lines)
-            model.apply(line);
+            emit link.lineReceived(line);
     }
 
     FakeLink link;
-    BoardModel model;
-    ventana window{link, model};
+    BoardLines lines{link};
+    ventana window{link, lines};
 };
 
 INSTANTIATE_TEST_SUITE_P(ShownOrHidden, LinkView, testing::Bool(),
@@ -126,8 +126,8 @@ TEST_P(LinkView, ShowsTheLinkTextsAndThePortProblemAsTheConsoleTooltip)
 TEST(ConsoleTooltip, InViewFollowsTheReasonAtOnce)
 {
     FakeLink link;
-    BoardModel model;
-    ventana window(link, model);
+    BoardLines lines{link};
+    ventana window(link, lines);
     window.show();
     emit link.problemChanged("COM2: no such port");
     QToolTip::showText(window.Bconsola->mapToGlobal(QPoint(4, 4)), window.Bconsola->toolTip(), window.Bconsola);

@@ -14,9 +14,6 @@ using namespace std::chrono_literals;
 
 namespace {
 
-// A sample every millisecond at most: 30,001 samples of 48 bytes cover
-// the span at any rate, and 1000 reports a second keep nearly all their own.
-constexpr HistoryPlot::Time kResolution = 1ms;
 // Reports further apart than this are not joined by a line: the board was
 // silent or lost in between. A polled board answers five times a second.
 constexpr HistoryPlot::Time kLongestJoin = 1s;
@@ -124,26 +121,19 @@ struct HistoryPlot::Areas {
     }
 };
 
-HistoryPlot::HistoryPlot(QWidget *parent)
+HistoryPlot::HistoryPlot(const ReportHistory &history, std::shared_ptr<LinkClock> clock, QWidget *parent)
     : QWidget(parent)
-    , history_(kSpan, kResolution)
-    , pacer_([this](PresentSchedule::Parts) { showNewSamples(); })
+    , history_(history)
+    , pacer_([this](PresentSchedule::Parts) { showNewSamples(); }, std::move(clock))
 {
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-void HistoryPlot::add(Time at, const Report &report)
+void HistoryPlot::showNewReports()
 {
-    history_.add(at, report);
     if (!isPaused() && isVisible())
         pacer_.changed(PresentSchedule::Part::Sticks);
-}
-
-void HistoryPlot::clear()
-{
-    history_.clear();
-    showAnew();
 }
 
 // The pause keeps a copy of the history, so that the frozen view stays

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "stickdata/recentreports.h"
 #include "stickdata/reporthistory.h"
 #include "window/framepacer.h"
 
@@ -7,6 +8,7 @@
 #include <QWidget>
 
 #include <chrono>
+#include <memory>
 #include <optional>
 
 // The board's channels over the last 30 seconds: the four axes on a fixed
@@ -15,20 +17,21 @@
 // Where there are more samples than pixels, each pixel column shows the
 // extremes of its samples. The time and the values under the pointer are
 // shown. A pause freezes the view while reports still come in; the view
-// is greyed while the board is lost. Hidden, it keeps its history and
-// paints nothing.
+// is greyed while the board is lost. It shows a history kept by whoever
+// feeds it; hidden, it paints nothing.
 class HistoryPlot final : public QWidget {
     Q_OBJECT
 
 public:
     using Time = ReportHistory::Time;
-    static constexpr Time kSpan = std::chrono::seconds(30);
+    static constexpr Time kSpan = RecentReports::kHistorySpan;
 
-    explicit HistoryPlot(QWidget *parent = nullptr);
+    // Shows `history`, which outlives it; its frames go by `clock`.
+    explicit HistoryPlot(const ReportHistory &history, std::shared_ptr<LinkClock> clock = LinkClock::eventLoop(),
+                         QWidget *parent = nullptr);
 
-    // A report and the monotonic time it arrived.
-    void add(Time at, const Report &report);
-    void clear();
+    // The history took reports: shown at the next frame, if shown at all.
+    void showNewReports();
     void setPaused(bool paused);
     bool isPaused() const { return frozen_.has_value(); }
     void setLive(bool live);
@@ -56,7 +59,7 @@ private:
     void drawPointer(QPainter &painter, const Areas &areas) const;
     QString valuesAt(Time at) const;
 
-    ReportHistory history_;
+    const ReportHistory &history_;
     // What the view shows while paused: the history as the pause found it.
     std::optional<ReportHistory> frozen_;
     // The time at the right edge of the traces on screen; none before the

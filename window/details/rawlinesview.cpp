@@ -63,9 +63,10 @@ QString shownLine(const ReceivedLine &line)
 
 } // namespace
 
-RawLinesView::RawLinesView(QWidget *parent)
+RawLinesView::RawLinesView(const LineLog &log, std::shared_ptr<LinkClock> clock, QWidget *parent)
     : QAbstractScrollArea(parent)
-    , pacer_([this](PresentSchedule::Parts) { showKept(); })
+    , log_(log)
+    , pacer_([this](PresentSchedule::Parts) { showKept(); }, std::move(clock))
 {
     setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     viewport()->setBackgroundRole(QPalette::Base);
@@ -78,10 +79,8 @@ RawLinesView::RawLinesView(QWidget *parent)
     setContextMenuPolicy(Qt::ActionsContextMenu);
 }
 
-void RawLinesView::append(ReceivedLine line)
+void RawLinesView::showNewLines()
 {
-    kept_.push(std::move(line));
-    ++received_;
     if (!paused_ && isVisible())
         pacer_.changed(PresentSchedule::Part::Texts);
 }
@@ -91,13 +90,6 @@ void RawLinesView::setPaused(bool paused)
     paused_ = paused;
     if (!paused_)
         showKept();
-}
-
-void RawLinesView::clear()
-{
-    kept_.clear();
-    showKept();
-    viewport()->update();
 }
 
 QString RawLinesView::shownText() const
@@ -118,8 +110,8 @@ void RawLinesView::showKept()
     const QScrollBar *scroll = verticalScrollBar();
     const bool following = scroll->value() == scroll->maximum();
     const quint64 shownBefore = shownEnd_;
-    shown_ = kept_;
-    shownEnd_ = received_;
+    shown_ = log_.kept();
+    shownEnd_ = log_.received();
     const quint64 newestTop = shownEnd_ - std::min<quint64>(shown_.size(), quint64(wholeRows()));
     moveTo(following ? newestTop : std::clamp(topLine_, firstShownLine(), newestTop));
     const qint64 firstNewRow = std::max<qint64>(0, qint64(shownBefore) - qint64(topLine_));

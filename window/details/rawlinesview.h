@@ -1,19 +1,14 @@
 #pragma once
 
+#include "seriallink/linkclock.h"
+#include "stickdata/linelog.h"
 #include "stickdata/ring.h"
 #include "window/framepacer.h"
 
 #include <QAbstractScrollArea>
 #include <QString>
 
-// A device line as received, with the time it arrived and whether the
-// program made nothing of it.
-struct ReceivedLine {
-    // Milliseconds since the Unix epoch.
-    qint64 receivedAt = 0;
-    QString text;
-    bool ignored = false;
-};
+#include <memory>
 
 // The board's own lines, the last few hundred, each after its local
 // receive time; an ignored line is marked with a cross and in another
@@ -22,19 +17,20 @@ struct ReceivedLine {
 // the newest line, taking in those received within a text refresh
 // together, unless the user scrolled away from it or paused it: a pause
 // freezes it while lines are still kept. "Copy" puts the lines shown on
-// the clipboard. Hidden, it keeps its lines and paints nothing.
+// the clipboard. It shows the lines of a log kept by whoever feeds it;
+// hidden, it paints nothing.
 class RawLinesView final : public QAbstractScrollArea {
     Q_OBJECT
 
 public:
-    static constexpr size_t kKeptLines = 500;
+    // Shows the lines of `log`, which outlives it; its frames go by `clock`.
+    explicit RawLinesView(const LineLog &log, std::shared_ptr<LinkClock> clock = LinkClock::eventLoop(),
+                          QWidget *parent = nullptr);
 
-    explicit RawLinesView(QWidget *parent = nullptr);
-
-    void append(ReceivedLine line);
+    // The log took lines: shown within a text refresh, if shown at all.
+    void showNewLines();
     void setPaused(bool paused);
     bool isPaused() const { return paused_; }
-    void clear();
 
     // The lines shown, as they read, one a text line.
     QString shownText() const;
@@ -55,12 +51,10 @@ private:
     int lineHeight() const;
     int wholeRows() const;
 
-    Ring<ReceivedLine> kept_{kKeptLines};
-    // How many lines were appended: the number of the one after the newest.
-    quint64 received_ = 0;
+    const LineLog &log_;
     // The lines the view shows, up to the number after the newest, and the
     // number of the line at its top.
-    Ring<ReceivedLine> shown_{kKeptLines};
+    Ring<ReceivedLine> shown_{LineLog::kKept};
     quint64 shownEnd_ = 0;
     quint64 topLine_ = 0;
     bool placingScrollBar_ = false;

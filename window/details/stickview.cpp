@@ -16,10 +16,6 @@ using namespace std::chrono_literals;
 namespace {
 
 constexpr double kUnits = 1024;
-// A trail point every 10 ms at most. The trail keeps twice the span it
-// draws, so that a frame still finds the steps that left the trail since
-// the frame before.
-constexpr StickView::Time kTrailResolution = 10ms;
 // Four shades rather than eight halve the steps a frame paints again as
 // they cross into the next shade, and take about a quarter off what the
 // details views cost at 20 reports a second (figures in bench/RESULTS.md).
@@ -53,25 +49,25 @@ QRectF around(const QLineF &line)
 
 } // namespace
 
-StickView::StickView(StickChannels channels, QWidget *parent)
+StickView::StickView(const RecentReports &recent, size_t stick, std::shared_ptr<LinkClock> clock, QWidget *parent)
     : QWidget(parent)
-    , channels_(channels)
-    , trail_(2 * kTrailSpan, kTrailResolution)
-    , pacer_([this](PresentSchedule::Parts) { showChanges(); })
+    , recent_(recent)
+    , stick_(stick)
+    , channels_(kSticks[stick])
+    , pacer_([this](PresentSchedule::Parts) { showChanges(); }, std::move(clock))
 {
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-void StickView::add(Time at, const Report &report)
+// Hidden, the view draws its outline afresh when shown again.
+void StickView::showNewReport(Time at)
 {
-    now_ = channelsOf(report);
-    trail_.add(at, report);
-    outlineUndrawn_ += outline_.add(QPoint((*now_)[channels_.x], (*now_)[channels_.y]));
-    if (outlineUndrawn_ * square().width() / kUnits >= kOutlineStep)
+    if (!isVisible())
+        return;
+    if ((recent_.outlineMoved(stick_) - outlineDrawnAt_) * square().width() / kUnits >= kOutlineStep)
         outlineMovedAt_ = outlineMovedAt_.value_or(at);
-    if (isVisible())
-        pacer_.changed(PresentSchedule::Part::Sticks);
+    pacer_.changed(PresentSchedule::Part::Sticks);
 }
 
 void StickView::setCalibration(const std::optional<StickCalibration> &calibration)
@@ -90,12 +86,9 @@ void StickView::setLive(bool live)
     update();
 }
 
-void StickView::reset()
+void StickView::showRestart()
 {
-    trail_.clear();
-    outline_.clear();
     outlineMovedAt_.reset();
-    outlineUndrawn_ = 0;
     background_ = QPixmap();
     showAnew();
 }
@@ -114,7 +107,7 @@ void StickView::showChanges()
         background_ = QPixmap();
     }
     // Steps shown before may have been dropped from the trail since.
-    const Ring<HistorySample> &samples = trail_.samples();
+    const Ring<HistorySample> &samples = recent_.trail().samples();
     const auto stepsDropped = [&] {
         return samples.size() == samples.capacity() && samples[0].at > before->newest - kTrailSpan;
     };
@@ -132,14 +125,14 @@ void StickView::showAnew()
 
 QRegion StickView::changedSince(const Shown &shown) const
 {
-    const Ring<HistorySample> &samples = trail_.samples();
+    const Ring<HistorySample> &samples = recent_.trail().samples();
     const Time newest = shown_->newest;
     const auto pointOf = [&](size_t i) { return QPointF(samples[i].last[channels_.x], samples[i].last[channels_.y]); };
     const QPointF dotCorner(dotRadius(), dotRadius());
     QRegion changed(pixelsAround(QRectF(shown.dot - dotCorner, shown.dot + dotCorner)));
     changed += pixelsAround(QRectF(shown_->dot - dotCorner, shown_->dot + dotCorner));
     changed += pixelsAround(around(shown.lastStep));
-    for (size_t i = std::max<size_t>(1, trail_.firstFrom(shown.newest - kTrailSpan)); i < samples.size(); ++i)
+    for (size_t i = std::max<size_t>(1, recent_.trail().firstFrom(shown.newest - kTrailSpan)); i < samples.size(); ++i)
         if (samples[i].at >= shown.newest || shadeOfStep(i, shown.newest) != shadeOfStep(i, newest))
             changed += pixelsAround(around(QLineF(pointOf(i - 1), pointOf(i))));
     return changed;
@@ -147,13 +140,14 @@ QRegion StickView::changedSince(const Shown &shown) const
 
 std::optional<StickView::Shown> StickView::nowShowing() const
 {
-    const Ring<HistorySample> &samples = trail_.samples();
-    if (!now_ || samples.empty())
+    const Ring<HistorySample> &samples = recent_.trail().samples();
+    const std::optional<Channels> &now = recent_.latest();
+    if (!now || samples.empty())
         return std::nullopt;
     const auto pointOf = [&](size_t i) { return QPointF(samples[i].last[channels_.x], samples[i].last[channels_.y]); };
     const size_t last = samples.size() - 1;
     return Shown{samples[last].at, QLineF(pointOf(last > 0 ? last - 1 : last), pointOf(last)),
-                 QPointF((*now_)[channels_.x], (*now_)[channels_.y])};
+                 QPointF((*now)[channels_.x], (*now)[channels_.y])};
 }
 
 // The step into sample `index` is drawn while the sample it starts from is
@@ -162,7 +156,7 @@ std::optional<StickView::Shown> StickView::nowShowing() const
 // one shade to the next.
 std::optional<size_t> StickView::shadeOfStep(size_t index, Time newest) const
 {
-    const Ring<HistorySample> &samples = trail_.samples();
+    const Ring<HistorySample> &samples = recent_.trail().samples();
     if (index == 0 || samples[index].at > newest || newest - samples[index - 1].at > kTrailSpan)
         return std::nullopt;
     return std::min(kTrailShades - 1, size_t((newest - samples[index].at) * kTrailShades / kTrailSpan));
@@ -236,7 +230,7 @@ const QPixmap &StickView::background()
         return background_;
     background_ = QPixmap(size() * ratio);
     background_.setDevicePixelRatio(ratio);
-    outlineUndrawn_ = 0;
+    outlineDrawnAt_ = recent_.outlineMoved(stick_);
     QPainter painter(&background_);
     const QRectF square = this->square();
     painter.fillRect(rect(), palette().window());
@@ -257,7 +251,7 @@ const QPixmap &StickView::background()
 void StickView::drawOutline(QPainter &painter) const
 {
     QPolygonF outline;
-    for (const QPoint &point : outline_.outline())
+    for (const QPoint &point : recent_.outline(stick_).outline())
         outline << QPointF(point);
     painter.setPen(cosmeticPen(shown(QColor(tracestyle::kOutline)), 1));
     painter.setBrush(Qt::NoBrush);
@@ -267,13 +261,13 @@ void StickView::drawOutline(QPainter &painter) const
 // The steps of a shade are drawn together.
 void StickView::drawTrail(QPainter &painter) const
 {
-    const Ring<HistorySample> &samples = trail_.samples();
+    const Ring<HistorySample> &samples = recent_.trail().samples();
     if (samples.empty())
         return;
     const Time newest = samples.back().at;
     const auto pointOf = [&](size_t i) { return QPointF(samples[i].last[channels_.x], samples[i].last[channels_.y]); };
     std::array<QList<QLineF>, kTrailShades> shades;
-    for (size_t i = std::max<size_t>(1, trail_.firstFrom(newest - kTrailSpan)); i < samples.size(); ++i)
+    for (size_t i = std::max<size_t>(1, recent_.trail().firstFrom(newest - kTrailSpan)); i < samples.size(); ++i)
         if (const std::optional<size_t> shade = shadeOfStep(i, newest))
             shades[*shade] << QLineF(pointOf(i - 1), pointOf(i));
     QColor colour = shown(QColor(tracestyle::kTrail));
@@ -305,9 +299,9 @@ void StickView::drawCalibration(QPainter &painter) const
 // window.
 void StickView::drawPosition(QPainter &painter) const
 {
-    if (!now_)
+    if (!recent_.latest())
         return;
-    const Channels &now = *now_;
+    const Channels &now = *recent_.latest();
     const QColor colour = vbcolor::toQColor(now[channels_.button] ? vbcolor::kBlue : vbcolor::kRed);
     const double radius = dotRadius();
     painter.setPen(Qt::NoPen);

@@ -1,7 +1,8 @@
 #pragma once
 
+#include "seriallink/linkclock.h"
+#include "stickdata/recentreports.h"
 #include "stickdata/reporthistory.h"
-#include "stickdata/traveloutline.h"
 #include "window/framepacer.h"
 
 #include <QLineF>
@@ -11,16 +12,8 @@
 #include <QWidget>
 
 #include <chrono>
+#include <memory>
 #include <optional>
-
-// Which of a report's channels belong to one stick.
-struct StickChannels {
-    size_t x;
-    size_t y;
-    size_t button;
-};
-constexpr StickChannels kLeftStick{0, 1, 5};
-constexpr StickChannels kRightStick{2, 3, 4};
 
 // Where a stick rests and how far around it its values mean nothing, in
 // drawing units: half the dead zone's width on each axis.
@@ -35,25 +28,29 @@ struct StickCalibration {
 // 1024 x 1024 unit space of the board's coordinates (y downwards): its
 // position now, red or blue as its button is up or pressed; a trail of the
 // last two seconds, fading with age; the outline of every position reached
-// since the last reset; and the centre and dead zone, once known. Greyed
-// while the board is lost. Hidden, it keeps its trail and outline and
-// paints nothing.
+// since the last restart; and the centre and dead zone, once known. Greyed
+// while the board is lost. It shows recent reports kept by whoever feeds
+// it; hidden, it paints nothing.
 class StickView final : public QWidget {
     Q_OBJECT
 
 public:
     using Time = ReportHistory::Time;
-    static constexpr Time kTrailSpan = std::chrono::seconds(2);
+    static constexpr Time kTrailSpan = RecentReports::kTrailSpan;
 
-    explicit StickView(StickChannels channels, QWidget *parent = nullptr);
+    // Stick `stick` (0 left, 1 right, as in kSticks) of `recent`, which
+    // outlives it; its frames go by `clock`.
+    StickView(const RecentReports &recent, size_t stick, std::shared_ptr<LinkClock> clock = LinkClock::eventLoop(),
+              QWidget *parent = nullptr);
 
-    // A report and the monotonic time it arrived.
-    void add(Time at, const Report &report);
+    // `recent` took a report that arrived `at`: shown at the next frame, if
+    // shown at all.
+    void showNewReport(Time at);
     // Nothing is drawn for the calibration while it is unknown.
     void setCalibration(const std::optional<StickCalibration> &calibration);
     void setLive(bool live);
-    // Forgets the outline and the trail; the position now stays.
-    void reset();
+    // `recent` forgot the outline and the trail.
+    void showRestart();
 
     QSize sizeHint() const override { return {320, 320}; }
     QSize minimumSizeHint() const override { return {120, 120}; }
@@ -88,16 +85,15 @@ private:
     void drawCalibration(QPainter &painter) const;
     void drawPosition(QPainter &painter) const;
 
+    const RecentReports &recent_;
+    const size_t stick_;
     const StickChannels channels_;
-    ReportHistory trail_;
-    TravelOutline outline_;
-    std::optional<Channels> now_;
     std::optional<StickCalibration> calibration_;
     bool live_ = true;
     std::optional<Shown> shown_;
-    // How far, in units, the outline moved out in all since it was drawn,
-    // and when that came to a pixel.
-    double outlineUndrawn_ = 0;
+    // How far, in units, the outline had moved out in all when it was
+    // drawn, and when it had moved on from there by a pixel.
+    double outlineDrawnAt_ = 0;
     std::optional<Time> outlineMovedAt_;
     // The square, its guides, the outline and the calibration; null when
     // they must be drawn again.

@@ -1,6 +1,6 @@
 #include "stickdata/statsreport.h"
-#include "tests/support/eventloop.h"
 #include "tests/support/parts.h"
+#include "tests/support/virtualboard.h"
 #include "window/details/detailswindow.h"
 
 #include <QApplication>
@@ -12,32 +12,32 @@ using namespace std::chrono_literals;
 
 namespace {
 
-// The window shown and fed as the program feeds it: each report to the
-// statistics first.
-struct FedWindow {
+// The window shown and fed by the monitor, the board's reports 50 ms apart
+// in virtual time.
+struct FedWindow : VirtualBoard {
     FedWindow() { window.show(); }
 
     void reports(int count, QPoint left)
     {
-        for (int i = 0; i < count; ++i, at += 50ms) {
-            const Report report{quint64(i), {int16_t(left.x() + i % 3), int16_t(left.y() - i % 2), 600, 400},
-                                {false, i % 4 == 0}};
-            stats.reportCompleted(report, at);
-            window.addReport(at, report);
+        for (int i = 0; i < count; ++i) {
+            serial->receive(QStringLiteral("A0 %1\nA1 %2\nA2 600\nA3 400\nA4 1\nA5 %3\n")
+                                .arg(left.x() + i % 3)
+                                .arg(left.y() - i % 2)
+                                .arg(i % 4 == 0 ? 0 : 1)
+                                .toLatin1());
+            clock->runFor(50ms);
         }
     }
     QString text(const char *name) const { return partNamed<QLabel>(window, name).text(); }
     void click(const char *name) { partNamed<QPushButton>(window, name).click(); }
     bool figureShows(const char *name, const QString &start)
     {
-        return runUntil([&] { return text(name).startsWith(start); });
+        return clock->runUntil([&] { return text(name).startsWith(start); }, 1s);
     }
 
-    BoardStats stats;
-    DetailsWindow window{stats};
+    DetailsWindow &window = monitor.program.details();
     HistoryPlot &plot = partNamed<HistoryPlot>(window, "plot");
     RawLinesView &lines = partNamed<RawLinesView>(window, "lines");
-    std::chrono::nanoseconds at = 1s;
 };
 
 } // namespace
@@ -45,8 +45,9 @@ struct FedWindow {
 TEST(DetailsWindow, APauseFreezesThePlotAndTheLinesWhileTheFiguresCountOn)
 {
     FedWindow fed;
+    ASSERT_TRUE(fed.found);
     fed.reports(20, {200, 200});
-    fed.window.addLine({0, QStringLiteral("A0 200"), false});
+    fed.serial->receive("A0 200\n");
     ASSERT_TRUE(fed.figureShows("Reports", "20 ("));
     fed.click("pausePlot");
     fed.click("pauseLines");
@@ -54,10 +55,9 @@ TEST(DetailsWindow, APauseFreezesThePlotAndTheLinesWhileTheFiguresCountOn)
     const QString lines = fed.lines.shownText();
 
     fed.reports(40, {800, 800});
-    fed.window.addLine({0, QStringLiteral("A0 800"), false});
-    fed.window.addLine({0, QStringLiteral("B7"), true});
+    fed.serial->receive("A0 800\nB7\n");
     EXPECT_TRUE(fed.figureShows("Reports", "60 ("));
-    EXPECT_TRUE(fed.figureShows("Ignored lines", "0")) << "the window counts nothing itself";
+    EXPECT_TRUE(fed.figureShows("Ignored lines", "1"));
     EXPECT_EQ(fed.plot.grab().toImage(), plot);
     EXPECT_EQ(fed.lines.shownText(), lines);
 
@@ -72,6 +72,7 @@ TEST(DetailsWindow, APauseFreezesThePlotAndTheLinesWhileTheFiguresCountOn)
 TEST(DetailsWindow, CalibrateStartsAfreshAndLeadsThroughRestAndSweeps)
 {
     FedWindow fed;
+    ASSERT_TRUE(fed.found);
     fed.reports(30, {100, 900});
     ASSERT_TRUE(fed.figureShows("Minimum A0", "100"));
     fed.click("calibrate");
@@ -88,5 +89,5 @@ TEST(DetailsWindow, CalibrateStartsAfreshAndLeadsThroughRestAndSweeps)
     EXPECT_TRUE(fed.figureShows("Maximum A0", "902"));
 
     fed.click("copy");
-    EXPECT_EQ(QApplication::clipboard()->text(), statsTable(fed.stats));
+    EXPECT_EQ(QApplication::clipboard()->text(), statsTable(fed.monitor.program.detailsFeed().stats()));
 }

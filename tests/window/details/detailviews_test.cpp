@@ -1,10 +1,11 @@
-#include "tests/support/eventloop.h"
 #include "tests/support/pixels.h"
+#include "tests/support/virtualclock.h"
 #include "window/details/historyplot.h"
 #include "window/details/rawlinesview.h"
 #include "window/details/stickview.h"
 
 #include <QBackingStore>
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QImage>
 #include <QScrollBar>
@@ -12,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <memory>
 #include <numbers>
 
 using namespace std::chrono_literals;
@@ -32,20 +34,40 @@ QPointF onCircle(double turns, double radius = 400)
     return {512 + radius * std::cos(angle), 512 + radius * std::sin(angle)};
 }
 
+// The views' frames go by a clock the test moves on.
+struct Views : testing::Test {
+    // Lets `span` pass, the events due meanwhile handled.
+    void pass(std::chrono::milliseconds span)
+    {
+        clock->advanceUntil([] {
+            QCoreApplication::processEvents();
+            return false;
+        }, span);
+        QCoreApplication::processEvents();
+    }
+
+    const std::shared_ptr<VirtualClock> clock = std::make_shared<VirtualClock>();
+    RecentReports recent;
+    LineLog log;
+};
+
 // A widget in a window of its own, painted through Qt's usual path: the
 // updates a frame asks for, then only the dirty region painted. Paints of
 // `painted` (the view itself unless given) for grab() are not counted.
 struct Shown : QObject {
+    VirtualClock &clock;
     QWidget &view;
     int paints = 0;
     bool grabbing = false;
 
-    explicit Shown(QWidget &shown, QWidget *painted = nullptr)
-        : view(shown)
+    Shown(VirtualClock &time, QWidget &shown, QWidget *painted = nullptr)
+        : clock(time)
+        , view(shown)
     {
         (painted ? painted : &view)->installEventFilter(this);
         view.show();
-        runUntil([this] { return paints > 0; });
+        for (int i = 0; i < 100 && paints == 0; ++i)
+            QCoreApplication::processEvents();
     }
 
     bool eventFilter(QObject *, QEvent *event) override
@@ -54,11 +76,14 @@ struct Shown : QObject {
         return false;
     }
 
-    // Lets the next frame go out, waiting for a paint up to `limit`.
+    // Lets the next frame go out, moving time on until a paint, up to `limit`.
     void frame(std::chrono::milliseconds limit = 1s)
     {
         const int before = paints;
-        runUntil([&] { return paints > before; }, limit);
+        clock.advanceUntil([&] {
+            QCoreApplication::processEvents();
+            return paints > before;
+        }, limit);
         QCoreApplication::sendPostedEvents();
     }
 
@@ -96,17 +121,26 @@ bool orange(QColor c)
     return c.red() > 200 && c.green() > 80 && c.green() < 180 && c.blue() < 80;
 }
 
-TEST(HistoryPlot, APauseFreezesTheViewWhileReportsStillComeIn)
+struct HistoryPlots : Views {
+    void add(Time at, const Report &report)
+    {
+        recent.add(at, report);
+        plot.showNewReports();
+    }
+
+    HistoryPlot plot{recent.history(), clock};
+};
+
+TEST_F(HistoryPlots, APauseFreezesTheViewWhileReportsStillComeIn)
 {
-    HistoryPlot plot;
     plot.resize(600, 300);
     for (Time at = 0s; at < 5s; at += 50ms)
-        plot.add(at, reportAt({200, 200}));
+        add(at, reportAt({200, 200}));
     const QImage before = plot.grab().toImage();
     plot.setPaused(true);
     const QImage paused = plot.grab().toImage();
     for (Time at = 5s; at < 40s; at += 1ms)
-        plot.add(at, reportAt({900, 900}, 100, true));
+        add(at, reportAt({900, 900}, 100, true));
     EXPECT_EQ(plot.grab().toImage(), paused) << "the frozen view changed";
     EXPECT_NE(paused, before) << "the pause is not shown";
     plot.setPaused(false);
@@ -122,54 +156,61 @@ TEST(HistoryPlot, APauseFreezesTheViewWhileReportsStillComeIn)
 // The plot scrolls its traces and paints only the new columns; whatever it
 // leaves on screen must be what painting it whole shows, however the
 // reports come: fast, slow, with silences and spikes.
-TEST(HistoryPlot, ScrollingLeavesOnScreenWhatAFullRepaintShows)
+TEST_F(HistoryPlots, ScrollingLeavesOnScreenWhatAFullRepaintShows)
 {
-    HistoryPlot plot;
     plot.resize(500, 260);
-    Shown shown(plot);
+    Shown shown(*clock, plot);
     Time at = 10s;
     for (int frame = 0; frame < 60 && !testing::Test::HasFailure(); ++frame) {
         const Time step = frame % 20 == 10 ? 3s : frame % 3 == 0 ? 1ms : 70ms;
         for (Time end = at + 45ms; at < end; at += step)
-            plot.add(at, reportAt(onCircle(double(at.count()) / 3e9), int16_t(frame % 7 == 0 ? 1000 : 500),
-                                  frame % 4 < 2));
+            add(at, reportAt(onCircle(double(at.count()) / 3e9), int16_t(frame % 7 == 0 ? 1000 : 500), frame % 4 < 2));
         shown.frame();
         EXPECT_TRUE(shown.onScreen() == shown.afresh()) << "frame " << frame;
     }
 }
 
-TEST(HistoryPlot, RepaintsAtMostAboutTwentyFiveTimesASecondAndNotWhileNothingChanges)
+// A thousand reports a second, five at a time.
+TEST_F(HistoryPlots, RepaintsAtMostAboutTwentyFiveTimesASecondAndNotWhileNothingChanges)
 {
-    HistoryPlot plot;
     plot.resize(400, 200);
-    Shown shown(plot);
-    QTimer feed;
+    Shown shown(*clock, plot);
     Time at = 0s;
-    QObject::connect(&feed, &QTimer::timeout, [&] {
-        for (int i = 0; i < 5; ++i, at += 1ms)
-            plot.add(at, reportAt({double(at.count() % 1000), 300}));
-    });
-    feed.start(5ms);
     shown.paints = 0;
-    runFor(1s);
-    feed.stop();
-    EXPECT_GE(shown.paints, 1);
+    for (int step = 0; step < 200; ++step) {
+        for (int i = 0; i < 5; ++i, at += 1ms)
+            add(at, reportAt({double(at.count() % 1000), 300}));
+        pass(5ms);
+    }
+    EXPECT_GE(shown.paints, 20);
     EXPECT_LE(shown.paints, 30);
     shown.paints = 0;
-    runFor(500ms);
+    pass(500ms);
     EXPECT_LE(shown.paints, 1) << "more than the last frame after the reports stopped";
 }
 
 // Two seconds along a line from the left, then two back: the outline takes
 // in the whole line; the trail only the last two seconds.
-TEST(StickView, TheTrailFadesAfterTwoSecondsAndTheOutlineStays)
+struct StickViews : Views {
+    void add(Time at, const Report &report)
+    {
+        recent.add(at, report);
+        for (StickView *view : {&left, &right})
+            view->showNewReport(at);
+    }
+
+    StickView left{recent, 0, clock};
+    StickView right{recent, 1, clock};
+};
+
+TEST_F(StickViews, TheTrailFadesAfterTwoSecondsAndTheOutlineStays)
 {
-    StickView stick(kLeftStick);
+    StickView &stick = left;
     stick.resize(256, 256);
     const auto pixel = [](double units) { return int(4 + units * 248 / 1024); };
     for (Time at = 0s; at <= 4s; at += 20ms) {
         const double x = at < 2s ? 100 + 0.4 * double(at / 1ms) : 900 - 0.2 * double((at - 2s) / 1ms);
-        stick.add(at, reportAt({x, 300}));
+        add(at, reportAt({x, 300}));
     }
     const auto drawn = [&] { return stick.grab().toImage(); };
     QImage image = drawn();
@@ -186,25 +227,26 @@ TEST(StickView, TheTrailFadesAfterTwoSecondsAndTheOutlineStays)
               20);
     stick.setLive(false);
     EXPECT_EQ(countIn(drawn(), stick.rect(), saturated), 0) << "colour left while the board is lost";
-    stick.reset();
+    recent.restart();
+    stick.showRestart();
     stick.setLive(true);
     EXPECT_EQ(countIn(drawn(), oldPart, greenish), 0) << "outline left after a reset";
 }
 
 // Each frame paints only the steps and the dot that changed.
-TEST(StickView, PartialRepaintsLeaveOnScreenWhatAFullRepaintShows)
+TEST_F(StickViews, PartialRepaintsLeaveOnScreenWhatAFullRepaintShows)
 {
-    StickView stick(kRightStick);
+    StickView &stick = right;
     stick.resize(300, 240);
-    Shown shown(stick);
+    Shown shown(*clock, stick);
     Time at = 0s;
     for (int frame = 0; frame < 70 && !testing::Test::HasFailure(); ++frame) {
         const Time step = frame == 40 ? 3s : frame % 3 == 0 ? 4ms : 45ms;
         for (Time end = at + 50ms; at < end; at += step) {
             const QPointF right = onCircle(double(at.count()) / 2e9, 200 + frame * 3);
-            stick.add(at, {.number = 0,
-                           .coordinates = {0, 0, int16_t(right.x()), int16_t(right.y())},
-                           .pressed = {frame % 5 == 0, false}});
+            add(at, {.number = 0,
+                     .coordinates = {0, 0, int16_t(right.x()), int16_t(right.y())},
+                     .pressed = {frame % 5 == 0, false}});
         }
         shown.frame();
         EXPECT_TRUE(shown.onScreen() == shown.afresh()) << "frame " << frame;
@@ -216,58 +258,65 @@ QStringList shownLines(const RawLinesView &view)
     return view.shownText().split(QLatin1Char('\n'));
 }
 
-TEST(RawLinesView, ShowsTheLastLinesAsReceivedMarkingIgnoredOnesAndEscapingWhatWouldNotShow)
+struct RawLinesViews : Views {
+    void add(ReceivedLine line)
+    {
+        log.add(std::move(line));
+        view.showNewLines();
+    }
+
+    RawLinesView view{log, clock};
+};
+
+TEST_F(RawLinesViews, ShowsTheLastLinesAsReceivedMarkingIgnoredOnesAndEscapingWhatWouldNotShow)
 {
-    RawLinesView view;
     view.resize(400, 200);
-    Shown shown(view, view.viewport());
+    Shown shown(*clock, view, view.viewport());
     const qint64 noon = QDateTime(QDate(2026, 12, 8), QTime(12, 3, 4, 56)).toMSecsSinceEpoch();
     for (int i = 0; i < 600; ++i)
-        view.append({noon, QStringLiteral("A0 %1").arg(i), false});
-    view.append({noon + 1, QString::fromUtf8("x\x01y\u202Ez\u2028"), true});
-    view.append({noon + 2, QString(5000, u'7'), true});
+        add({noon, QStringLiteral("A0 %1").arg(i), false});
+    add({noon + 1, QString::fromUtf8("x\x01y\u202Ez\u2028"), true});
+    add({noon + 2, QString(5000, u'7'), true});
     shown.frame();
     const QStringList lines = shownLines(view);
-    ASSERT_EQ(lines.size(), qsizetype(RawLinesView::kKeptLines));
+    ASSERT_EQ(lines.size(), qsizetype(LineLog::kKept));
     EXPECT_EQ(lines[0], QStringLiteral("12:03:04.056   A0 102"));
     EXPECT_EQ(lines[498], QString::fromUtf8("12:03:04.057 \u2717 x\\x01y\\u202ez\\u2028"));
     EXPECT_TRUE(lines[499].endsWith(QStringLiteral("… (5000 characters)"))) << lines[499].toStdString();
     EXPECT_LT(lines[499].size(), 300);
 }
 
-TEST(RawLinesView, APauseFreezesTheLinesAndItsEndShowsThoseKeptMeanwhile)
+TEST_F(RawLinesViews, APauseFreezesTheLinesAndItsEndShowsThoseKeptMeanwhile)
 {
-    RawLinesView view;
     view.resize(400, 200);
-    Shown shown(view, view.viewport());
-    view.append({0, QStringLiteral("first"), false});
+    Shown shown(*clock, view, view.viewport());
+    add({0, QStringLiteral("first"), false});
     shown.frame();
     view.setPaused(true);
     for (int i = 0; i < 1000; ++i)
-        view.append({0, QStringLiteral("during %1").arg(i), false});
-    runFor(200ms);
+        add({0, QStringLiteral("during %1").arg(i), false});
+    pass(200ms);
     EXPECT_EQ(shownLines(view).size(), 1);
     view.setPaused(false);
     const QStringList lines = shownLines(view);
-    EXPECT_EQ(lines.size(), qsizetype(RawLinesView::kKeptLines));
+    EXPECT_EQ(lines.size(), qsizetype(LineLog::kKept));
     EXPECT_TRUE(lines.back().endsWith(QStringLiteral("during 999")));
 }
 
 // At the newest line the view moves on with each refresh; scrolled up, it
 // stays on the lines it shows until they are dropped. Rows already on
 // screen are moved, not painted again.
-TEST(RawLinesView, FollowsTheNewestLineUnlessScrolledAwayLeavingOnScreenWhatAFullRepaintShows)
+TEST_F(RawLinesViews, FollowsTheNewestLineUnlessScrolledAwayLeavingOnScreenWhatAFullRepaintShows)
 {
-    RawLinesView view;
     view.resize(300, 200);
-    Shown shown(view, view.viewport());
+    Shown shown(*clock, view, view.viewport());
     QScrollBar *scroll = view.verticalScrollBar();
     int line = 0;
     for (int frame = 0; frame < 30 && !testing::Test::HasFailure(); ++frame) {
         if (frame == 15)
             scroll->setValue(scroll->maximum() - 5);
         for (int i = 0; i < (frame % 6 == 0 ? 90 : 7); ++i, ++line)
-            view.append({0, QStringLiteral("line %1").arg(line), line % 11 == 0});
+            add({0, QStringLiteral("line %1").arg(line), line % 11 == 0});
         shown.frame(150ms);
         EXPECT_TRUE(shown.onScreen() == shown.afresh()) << "frame " << frame;
         if (frame < 15) {
