@@ -1,13 +1,13 @@
-#include "tests/support/eventloop.h"
-#include "tests/support/fakeserial.h"
 #include "tests/support/filesizelimit.h"
 #include "tests/support/monitor.h"
 #include "tests/support/parts.h"
 #include "tests/support/pixels.h"
+#include "tests/support/virtualboard.h"
 
 #include <QApplication>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -15,17 +15,8 @@ using namespace std::chrono_literals;
 
 namespace {
 
-// The monitor on an in-memory port, its board announcing itself a moment
-// after its port opens, and found on COM 1.
-struct BoardOnComOne {
-    BoardOnComOne()
-    {
-        QObject::connect(serial, &FakeSerial::portOpened, serial,
-                         [this] { QTimer::singleShot(20ms, serial, [this] { serial->receive("JOYSTICK\r\n"); }); });
-        monitor.program.start();
-        found = runUntil([this] { return monitor.link.state() == LinkState::Polling; });
-    }
-
+// The monitor in virtual time, its board found on COM 1, and its details.
+struct BoardOnComOne : VirtualBoard {
     void reports(int count)
     {
         for (int i = 0; i < count; ++i)
@@ -35,9 +26,8 @@ struct BoardOnComOne {
     }
     QString figure(const char *name) { return details.findChild<QLabel *>(name)->text(); }
     bool coloured(QWidget &view) { return countIn(view.grab().toImage(), view.rect(), saturated) > 0; }
+    bool runUntil(const std::function<bool()> &done) { return clock->runUntil(done, 5s); }
 
-    FakeSerial *serial = new FakeSerial;
-    Monitor monitor{{"/dev/ttyACM0"}, testTiming(), std::unique_ptr<SerialControl>(serial)};
     DetailsWindow &details = monitor.program.details();
     HistoryPlot &plot = partNamed<HistoryPlot>(details, "plot");
     StickView &leftStick = partNamed<StickView>(details, "left stick");
@@ -45,7 +35,6 @@ struct BoardOnComOne {
     RawLinesView &shownLines = partNamed<RawLinesView>(details, "lines");
     QLabel &alert = partNamed<QLabel>(details, "alert");
     QLabel &recordingStatus = partNamed<QLabel>(details, "recordingStatus");
-    bool found = false;
 };
 
 } // namespace
@@ -61,7 +50,7 @@ TEST(BoardDetails, FollowTheSessionAndGreyWhileTheBoardIsLost)
     board.serial->receive("A6 1\r\n" + QByteArray(5000, 'x') + "\r\nJOYSTICK\r\n");
     board.reports(3);
     QStringList lines;
-    EXPECT_TRUE(runUntil([&] {
+    EXPECT_TRUE(board.runUntil([&] {
         lines = board.shownLines.shownText().split(u'\n').mid(1);
         return lines.size() == 21;
     }));
@@ -69,23 +58,23 @@ TEST(BoardDetails, FollowTheSessionAndGreyWhileTheBoardIsLost)
     EXPECT_TRUE(lines.value(1).endsWith(QString::fromUtf8("\u2717 (a line over 4096 characters, dropped)")));
     EXPECT_TRUE(lines.value(2).endsWith(QStringLiteral("   JOYSTICK")));
     EXPECT_TRUE(lines.value(3).endsWith(QStringLiteral("   A0 100")));
-    EXPECT_TRUE(runUntil([&] { return board.figure("Ignored lines") == "1"; }));
+    EXPECT_TRUE(board.runUntil([&] { return board.figure("Ignored lines") == "1"; }));
     EXPECT_EQ(board.figure("Over-long lines dropped"), "1");
     EXPECT_TRUE(board.coloured(board.plot));
     EXPECT_TRUE(board.alert.isHidden());
 
     board.serial->loseDevice();
-    ASSERT_TRUE(runUntil([&] { return board.monitor.link.state() == LinkState::Waiting; }));
+    ASSERT_TRUE(board.runUntil([&] { return board.monitor.link.state() == LinkState::Waiting; }));
     EXPECT_TRUE(board.alert.isVisible());
     EXPECT_TRUE(board.alert.text().startsWith("The board was lost at "));
     for (QWidget *view : std::initializer_list<QWidget *>{&board.plot, &board.leftStick, &board.rightStick})
         EXPECT_FALSE(board.coloured(*view)) << view->metaObject()->className();
 
     board.monitor.setDevices({"/dev/ttyACM0"});
-    ASSERT_TRUE(runUntil([&] { return board.monitor.link.state() == LinkState::Polling; }));
+    ASSERT_TRUE(board.runUntil([&] { return board.monitor.link.state() == LinkState::Polling; }));
     EXPECT_TRUE(board.alert.isHidden());
     EXPECT_TRUE(board.coloured(board.rightStick));
-    EXPECT_TRUE(runUntil([&] { return board.figure("Boards lost / found again") == "1 / 1"; }));
+    EXPECT_TRUE(board.runUntil([&] { return board.figure("Boards lost / found again") == "1 / 1"; }));
 }
 
 // Started from either window, a recording refused or stopped by a full
@@ -107,7 +96,7 @@ TEST(BoardDetails, ARecordingRefusedOrFailedBringsTheWindowUpWithTheReason)
     board.reports(3);
     EXPECT_FALSE(board.details.isVisible());
     board.details.show();
-    EXPECT_TRUE(runUntil([&] { return board.figure("rowsWritten") == "3"; }));
+    EXPECT_TRUE(board.runUntil([&] { return board.figure("rowsWritten") == "3"; }));
     board.details.close();
     {
         const FileSizeLimit limit(QFileInfo(path).size() + 100);
