@@ -246,3 +246,34 @@ TEST(MonitorRecording, AFailedWriteIsShownInTheWindowsOwnTooltipAndLoggedOnce)
     EXPECT_TRUE(runUntil([&] { return window.vA0->text() == "300"; }));
     EXPECT_EQ(readRecording(path).rows.size(), 1);
 }
+
+// A row holds only values the board sent since its port opened: found in
+// the middle of a report, the first rows wait for a whole one; a board that
+// never sends some channels records nothing, and the status names them.
+TEST(Recording, TakesOnlyReportsWhoseEveryValueArrivedAndSaysWhatItWaitsFor)
+{
+    const QTemporaryDir dir;
+    const QString path = dir.filePath("board.csv");
+    BoardOnComOne board;
+    const auto recording = board.recordTo(path);
+    board.serial->receive("A3 413\r\nA4 0\r\nA5 1\r\n");
+    EXPECT_EQ(recording->rows(), 0);
+    EXPECT_EQ(recording->status(), "Recording every report to " + path + "; waiting for a whole report");
+    board.serial->receive(report(7));
+    EXPECT_EQ(recording->rows(), 1);
+    EXPECT_EQ(recording->status(), "Recording every report to " + path);
+
+    const QString other = dir.filePath("other.csv");
+    BoardOnComOne partial;
+    const auto waiting = partial.recordTo(other);
+    int changes = 0;
+    QObject::connect(waiting.get(), &Recording::statusChanged, [&] { ++changes; });
+    for (int i = 0; i < 3; ++i)
+        partial.serial->receive("A2 500\r\nA3 600\r\nA4 1\r\nA5 1\r\n");
+    EXPECT_EQ(waiting->rows(), 0);
+    EXPECT_EQ(waiting->status(),
+              "Recording every report to " + other + "; waiting for a whole report: the board sends no A0, A1");
+    EXPECT_EQ(changes, 2) << "waiting, then naming what is missing";
+    EXPECT_EQ(readRecording(path).rows.value(0).mid(4), (QList<QByteArray>{"7", "512", "0", "1023", "0", "1"}));
+    EXPECT_TRUE(readRecording(other).rows.isEmpty());
+}

@@ -165,6 +165,25 @@ TEST(BoardStats, CountsTheLinksEventsAndTheButtonsPressesUntilReset)
     EXPECT_EQ(stats.presses(4), 0u);
 }
 
+// While the board is lost no rate stands; the intervals before the loss do.
+TEST(BoardStats, NoRateWhileTheBoardIsLost)
+{
+    BoardStats stats;
+    stats.boardFound();
+    for (int i = 0; i < 5; ++i)
+        stats.addReport({}, i * 200ms);
+    ASSERT_TRUE(stats.link().rate);
+    stats.boardLost();
+    EXPECT_FALSE(stats.link().rate);
+    EXPECT_TRUE(stats.link().lost);
+    ASSERT_TRUE(stats.link().interval);
+    EXPECT_DOUBLE_EQ(stats.link().interval->meanMs, 200);
+    stats.boardFound();
+    stats.addReport({}, 10s);
+    stats.addReport({}, 10s + 200ms);
+    EXPECT_NEAR(*stats.link().rate, 5, 1e-9);
+}
+
 // Ten minutes at 1000 reports a second, in running figures that neither
 // overflow nor lose their precision.
 TEST(BoardStats, ALongFastRunKeepsItsPrecision)
