@@ -5,6 +5,7 @@
 #include <QByteArrayView>
 
 #include <algorithm>
+#include <utility>
 
 // The GUID and the name are built as SDL 2.26 (Debian 12's libsdl2) builds
 // them for an evdev device, checked against its source: the Linux driver

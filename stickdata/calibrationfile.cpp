@@ -44,7 +44,9 @@ public:
     {
     }
 
-    // The figure `key`, when it is there: a number, or null where `nullable`.
+    // The figure `key`, when it is there: a number, or null where
+    // `nullable`. Only the range is not, and it is null when the
+    // statistics saw no report.
     std::variant<std::optional<double>, QString> figure(const char *key, bool nullable) const
     {
         const QJsonValue value = figures_.value(QLatin1StringView(key));
@@ -54,15 +56,14 @@ public:
             return value.toDouble();
         if (value.isNull() && nullable)
             return std::nullopt;
+        if (value.isNull())
+            return QStringLiteral("%1's %2 is null: the statistics saw no report").arg(tag_, QLatin1StringView(key));
         return QStringLiteral("%1's %2 is not a number: %3").arg(tag_, QLatin1StringView(key), shown(value));
     }
 
     // The range, centre and dead zone, or why they are not there.
     std::variant<AxisCalibration, QString> calibration(QStringList &notes) const
     {
-        for (const char *end : {"min", "max"})
-            if (figures_.value(QLatin1StringView(end)).isNull())
-                return QStringLiteral("%1's %2 is null: the statistics saw no report").arg(tag_, QLatin1StringView(end));
         std::array<std::optional<double>, 4> numbers;
         const std::array<const char *, 4> keys{"min", "max", "centre", "dead_zone"};
         for (size_t i = 0; i < keys.size(); ++i) {

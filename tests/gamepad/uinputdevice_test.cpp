@@ -6,53 +6,24 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
-#include <linux/input.h>
 #include <poll.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
-#include <array>
-#include <vector>
-
-namespace {
-
-// The events an evdev node has to read, up to the SYN_REPORT that closes a
-// frame, waiting for them at most a few seconds.
-std::vector<input_event> frameFrom(int node)
-{
-    std::vector<input_event> events;
-    pollfd ready{node, POLLIN, 0};
-    while (poll(&ready, 1, 5000) == 1) {
-        input_event event{};
-        if (read(node, &event, sizeof event) != ssize_t(sizeof event))
-            break;
-        if (event.type == EV_SYN)
-            return events;
-        events.push_back(event);
-    }
-    ADD_FAILURE() << "no SYN_REPORT";
-    return events;
-}
-
-} // namespace
-
 TEST(UinputDevice, WhereItCannotBeOpenedSaysWhyAndHowToMendIt)
 {
     QTemporaryDir folder;
-    ASSERT_TRUE(folder.isValid());
-    const QByteArray missing = folder.filePath(QStringLiteral("uinput")).toLocal8Bit();
-    const auto absent = UinputDevice::open(missing.constData());
+    const QString missing = folder.filePath(QStringLiteral("uinput"));
+    const auto absent = UinputDevice::open(missing.toLocal8Bit().constData());
     ASSERT_EQ(absent.index(), 1u);
-    EXPECT_EQ(std::get<QString>(absent), "no " + QString::fromLocal8Bit(missing) + ": load the uinput module (sudo modprobe uinput)");
-
-    const QByteArray directory = folder.path().toLocal8Bit();
-    const auto other = UinputDevice::open(directory.constData());
+    EXPECT_EQ(std::get<QString>(absent), "no " + missing + ": load the uinput module (sudo modprobe uinput)");
+    const auto other = UinputDevice::open(folder.path().toLocal8Bit().constData());
     ASSERT_EQ(other.index(), 1u);
-    EXPECT_EQ(std::get<QString>(other), "cannot open " + QString::fromLocal8Bit(directory) + ": Is a directory");
+    EXPECT_EQ(std::get<QString>(other), "cannot open " + folder.path() + ": Is a directory");
 }
 
-// Only where this machine has a uinput the test may write to: the device
-// as a game's evdev reader sees it, and a frame through it.
+// Only where the machine has a uinput the test may use: the device as a
+// game's evdev reader sees it, and a frame through it.
 TEST(UinputDevice, MakesTheJoystickAndItsFramesReachItsEventNode)
 {
     auto open = UinputDevice::open();
@@ -60,33 +31,29 @@ TEST(UinputDevice, MakesTheJoystickAndItsFramesReachItsEventNode)
         GTEST_SKIP() << problem->toStdString();
     const auto device = std::move(std::get<std::unique_ptr<UinputDevice>>(open));
     ASSERT_EQ(device->create({}, ButtonLayout::Face), std::nullopt);
-    const QString location = device->location();
-    const auto match = QRegularExpression(QStringLiteral("^(/dev/input/event\\d+)( and /dev/input/js\\d+)?$")).match(location);
-    ASSERT_TRUE(match.hasMatch()) << location.toStdString();
+    const auto match = QRegularExpression(QStringLiteral("^(/dev/input/event\\d+)( and /dev/input/js\\d+)?$")).match(device->location());
+    ASSERT_TRUE(match.hasMatch()) << device->location().toStdString();
     const int node = ::open(match.captured(1).toLocal8Bit().constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (node < 0)
         GTEST_SKIP() << "cannot read " << match.captured(1).toStdString();
 
-    std::array<char, 80> name{};
-    ioctl(node, EVIOCGNAME(name.size() - 1), name.data());
-    EXPECT_STREQ(name.data(), PadIdentity::kDefaultName);
+    char name[80]{};
     input_id id{};
-    ASSERT_EQ(ioctl(node, EVIOCGID, &id), 0);
-    EXPECT_EQ(id.bustype, BUS_VIRTUAL);
-    EXPECT_EQ(id.vendor, 0);
-    EXPECT_EQ(id.product, 0);
     input_absinfo range{};
+    ASSERT_GT(ioctl(node, EVIOCGNAME(sizeof name - 1), name), 0);
+    ASSERT_EQ(ioctl(node, EVIOCGID, &id), 0);
     ASSERT_EQ(ioctl(node, EVIOCGABS(ABS_RY), &range), 0);
-    EXPECT_EQ(range.minimum, -32767);
-    EXPECT_EQ(range.maximum, 32767);
-    EXPECT_EQ(range.flat, 0);
+    EXPECT_STREQ(name, PadIdentity::kDefaultName);
+    EXPECT_EQ((std::array{id.bustype, id.vendor, id.product}), (std::array<uint16_t, 3>{BUS_VIRTUAL, 0, 0}));
+    EXPECT_EQ((std::array{range.minimum, range.maximum, range.fuzz, range.flat}), (std::array{-32767, 32767, 0, 0}));
 
     ASSERT_EQ(device->send({{EV_ABS, ABS_X, -32767}, {EV_KEY, BTN_EAST, 1}}), std::nullopt);
-    const std::vector<input_event> events = frameFrom(node);
-    ASSERT_EQ(events.size(), 2u);
-    EXPECT_EQ(events[0].code, ABS_X);
-    EXPECT_EQ(events[0].value, -32767);
-    EXPECT_EQ(events[1].code, BTN_EAST);
-    EXPECT_EQ(events[1].value, 1);
+    std::vector<std::array<int, 3>> events;
+    pollfd ready{node, POLLIN, 0};
+    input_event event{};
+    while (poll(&ready, 1, 5000) == 1 && read(node, &event, sizeof event) == ssize_t(sizeof event) && event.type != EV_SYN)
+        events.push_back({event.type, event.code, event.value});
+    EXPECT_EQ(event.type, EV_SYN);
+    EXPECT_EQ(events, (std::vector<std::array<int, 3>>{{EV_ABS, ABS_X, -32767}, {EV_KEY, BTN_EAST, 1}}));
     close(node);
 }
