@@ -45,10 +45,8 @@ void VirtualPad::reportCompleted(const Report &report)
 
 void VirtualPad::boardLost()
 {
-    if (!made_)
-        return;
-    watchdog_->stop();
-    centre();
+    if (made_)
+        centre();
 }
 
 void VirtualPad::followLink(LinkState state)
