@@ -35,7 +35,13 @@ void VirtualPad::boardIdentified()
         location_ = output_->location();
 }
 
-void VirtualPad::reportCompleted(const Report &report)
+void VirtualPad::take(const BoardLine &line)
+{
+    if (line.completesWholeReport())
+        showReport(*line.report);
+}
+
+void VirtualPad::showReport(const Report &report)
 {
     if (!made_)
         return;

@@ -4,6 +4,7 @@
 #include "seriallink/link.h"
 #include "seriallink/linkclock.h"
 #include "stickdata/axismap.h"
+#include "stickdata/boardline.h"
 #include "stickdata/boardmodel.h"
 #include "stickdata/calibrationfile.h"
 
@@ -71,7 +72,10 @@ public:
 
     // Makes the device, the first time.
     void boardIdentified();
-    void reportCompleted(const Report &report);
+    // Shows the report `line` completed, if whole: a value the board never
+    // sent would stand as a deflection.
+    void take(const BoardLine &line);
+    void showReport(const Report &report);
     void boardLost();
     // The link's state: the board identified or back when polling, lost
     // otherwise.

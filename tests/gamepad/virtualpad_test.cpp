@@ -46,7 +46,7 @@ struct Pad {
 
     void report(std::array<int16_t, 4> coordinates, bool right = false, bool left = false)
     {
-        pad->reportCompleted({1, coordinates, {right, left}});
+        pad->showReport({1, coordinates, {right, left}});
     }
 
     std::shared_ptr<VirtualClock> clock = std::make_shared<VirtualClock>();

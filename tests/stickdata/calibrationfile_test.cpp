@@ -91,7 +91,7 @@ TEST(CalibrationFile, WhatTheStatisticsWriteReadsBackAsTheirCalibration)
             };
             const bool still = i < 60;
             const auto wobble = int16_t(i % 3);
-            stats.reportCompleted({quint64(i + 1),
+            stats.addReport({quint64(i + 1),
                                    {still ? int16_t(490 + wobble) : circle(480, 0), still ? int16_t(530 - wobble) : circle(480, 1),
                                     still && rightStickRests ? int16_t(505 + wobble) : circle(430, 0),
                                     still && rightStickRests ? int16_t(520) : circle(430, 1)},
