@@ -1,0 +1,44 @@
+#pragma once
+
+#include <chrono>
+#include <string>
+#include <string_view>
+#include <utility>
+
+namespace kernelinput {
+
+// An open file descriptor, closed with its owner.
+class Fd
+{
+public:
+    Fd() = default;
+    explicit Fd(int fd) : fd_(fd) {}
+    Fd(Fd &&other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+    Fd &operator=(Fd &&other) noexcept;
+    Fd(const Fd &) = delete;
+    Fd &operator=(const Fd &) = delete;
+    ~Fd() { reset(); }
+
+    int get() const { return fd_; }
+    explicit operator bool() const { return fd_ >= 0; }
+    void reset();
+
+private:
+    int fd_ = -1;
+};
+
+// Throws std::system_error for errno, saying what failed.
+[[noreturn]] void throwErrno(const std::string &what);
+
+// Waits up to timeout for fd to be readable, or to report a hang-up or an
+// error, which the next read then gives; false when the time ran out.
+bool waitReadable(int fd, std::chrono::milliseconds timeout);
+
+// Writes all of bytes to fd, which may be non-blocking, waiting while it is
+// full.
+void writeAll(int fd, std::string_view bytes);
+
+// Reads from fd until count bytes came or timeout passed; what came.
+std::string readBytes(int fd, std::size_t count, std::chrono::milliseconds timeout);
+
+} // namespace kernelinput
