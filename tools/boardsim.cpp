@@ -245,7 +245,12 @@ void BoardSimulator::handleRequest()
 
 bool BoardSimulator::sendReport()
 {
-    const ChannelValues values = currentValues();
+    ChannelValues values = currentValues();
+    if (options_.stampTime) {
+        const qint64 ms = clock_.elapsed();
+        values.sticks[0] = int(ms / 1000);
+        values.sticks[1] = int(ms % 1000);
+    }
     const std::array<int, 6> channels{values.sticks[0], values.sticks[1],
                                       values.sticks[2], values.sticks[3],
                                       buttonLevel(values.rightPressed),

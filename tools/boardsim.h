@@ -40,6 +40,10 @@ struct BoardOptions {
     double reportsPerSecond = 0;
     // Time from creation to the first of those reports; the rate counts from then.
     int reportsDelayMs = 0;
+    // Every report tells when it was sent, in place of the left stick's
+    // position: A0 the whole seconds since creation, A1 the milliseconds
+    // past them. A recording then shows when each row left the board.
+    bool stampTime = false;
     // Time from creation during which both sticks rest at their centres,
     // with a count or two of noise, before they start going round.
     int restMs = 0;
