@@ -44,9 +44,6 @@ struct BoardOptions {
     // position: A0 the whole seconds since creation, A1 the milliseconds
     // past them. A recording then shows when each row left the board.
     bool stampTime = false;
-    // Time from creation during which both sticks rest at their centres,
-    // with a count or two of noise, before they start going round.
-    int restMs = 0;
 
     // A device that says nothing: neither the keyword nor any answer.
     static BoardOptions silent()
@@ -86,6 +83,9 @@ public:
 
     // Stops the motion: every later report carries these values.
     void setValues(int a0, int a1, int a2, int a3, bool rightPressed, bool leftPressed);
+    // Holds both sticks at their centres, with a count or two of noise, for
+    // `ms` from now; then they go round again, where the time puts them.
+    void restFor(int ms);
 
     // Sends `bytes` exactly as given, after any output still pending. Unlike
     // the board's own lines these are never dropped, however much is queued.
@@ -138,5 +138,6 @@ private:
     qint64 unsolicitedSent_ = 0;
     qint64 reportsSent_ = 0;
     qint64 reportsStartMs_ = 0;
+    qint64 restEndMs_ = 0;
     std::optional<ChannelValues> frozenValues_;
 };
