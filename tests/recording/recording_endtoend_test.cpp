@@ -146,7 +146,8 @@ TEST(RecordingEndToEnd, NothingTheBoardSentBeforeThePortOpenedIsRecorded)
     const RecordedFile file = readRecording(path);
     ASSERT_GE(file.rows.size(), 100);
     for (const QList<QByteArray> &row : file.rows)
-        ASSERT_EQ(RecordedFile::values(row), rowValues(100, 200, 300, 400, false, false)) << row.join(',').toStdString();
+        ASSERT_EQ(RecordedFile::values(row), rowValues(100, 200, 300, 400, false, false))
+            << row.join(',').toStdString();
     const std::optional<double> rate = rateOf(path);
     ASSERT_TRUE(rate);
     EXPECT_NEAR(*rate, 20, 2);
