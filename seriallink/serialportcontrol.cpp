@@ -131,11 +131,26 @@ void SerialPortControl::open()
         const OpenFailure failure = explainOpenFailure(commPort_, device, port_.error(), port_.errorString(), locks_);
         fail(failure.reason, failure.problem);
     }
+    discardWhatCameBefore();
     raiseDataTerminalReady();
     received_.clear();
     device_ = device;
     deviceLost_ = false;
     lockFile_ = locks_.ownLockFile(device);
+}
+
+// What the device sent while no program had it open waited in the
+// system's input queue (Qt 6.7 and later empty it on open, Qt 6.4 does
+// not): a board that sends unasked would have its reports of long ago read
+// as new, all at once. Emptied before the event loop can read from the port,
+// so that nothing read comes from before the open. A board that announces
+// itself does so again within a second. A port that cannot empty its queue
+// works as well without: its refusal is neither reported nor kept.
+void SerialPortControl::discardWhatCameBefore()
+{
+    const QSignalBlocker quiet(port_);
+    port_.clear(QSerialPort::Input);
+    port_.clearError();
 }
 
 // A board with native USB sends nothing until the terminal says it is

@@ -12,11 +12,11 @@
 
 // SerialControl over QSerialPort.
 //
-// Every byte read from the device is queued and delivered one receive
-// event per read (see ReceiveQueue). A device that goes away while open
-// (cable pulled) closes the port. While a device is open on Unix,
-// QSerialPort holds a lock file for it (see PortLocks), which it removes
-// when it closes the port.
+// Only what the device sends once its port is open is read. Every byte read
+// from the device is queued and delivered one receive event per read (see
+// ReceiveQueue). A device that goes away while open (cable pulled) closes
+// the port. While a device is open on Unix, QSerialPort holds a lock file
+// for it (see PortLocks), which it removes when it closes the port.
 class SerialPortControl final : public SerialControl {
     Q_OBJECT
 
@@ -43,6 +43,7 @@ public:
 private:
     void open();
     void close();
+    void discardWhatCameBefore();
     void raiseDataTerminalReady();
     void applySettings();
     void takeArrivedBytes();

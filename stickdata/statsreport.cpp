@@ -95,9 +95,10 @@ QByteArray statsJson(const BoardStats &stats)
     for (int channel = 0; channel < BoardModel::kAxisCount; ++channel) {
         const AxisValues values = axisValues(stats, channel);
         QJsonObject axis;
-        for (size_t column = 0; column < values.size(); ++column)
-            if (const AxisColumn &named = kAxisColumns[column]; named.key)
-                axis[QLatin1StringView(named.key)] = json(values[column], named.decimals);
+        for (size_t column = 0; column < values.size(); ++column) {
+            const AxisColumn &named = kAxisColumns[column];
+            axis[QLatin1StringView(named.key)] = json(values[column], named.decimals);
+        }
         axes[tag(channel)] = axis;
     }
     QJsonObject buttons;

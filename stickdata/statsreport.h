@@ -14,8 +14,7 @@
 // range and calibration, and the buttons' presses.
 
 // The figures of an axis, in the table's order: its heading there, its
-// key in JSON (none for the spans, which only the table gives), its name
-// in words and its decimal places.
+// key in JSON, its name in words and its decimal places.
 struct AxisColumn {
     const char *heading;
     const char *key;
@@ -29,8 +28,8 @@ inline constexpr AxisColumn kAxisColumns[] = {
     {"noise sd", "noise_sd", "Noise SD", 3},
     {"noise pp", "noise_pp", "Noise peak to peak", 0},
     {"dead zone", "dead_zone", "Dead zone", 0},
-    {"span below", nullptr, "Span below centre", 2},
-    {"span above", nullptr, "Span above centre", 2},
+    {"span below", "span_below", "Span below centre", 2},
+    {"span above", "span_above", "Span above centre", 2},
 };
 using AxisValues = std::array<std::optional<double>, std::size(kAxisColumns)>;
 
@@ -45,6 +44,7 @@ QString statsTable(const BoardStats &stats);
 
 // One JSON object: "reports", "sessions", "rate", "interval_ms" {"mean",
 // "sd", "max"}, "axes" {"A0" to "A3", each {"min", "max", "centre",
-// "noise_sd", "noise_pp", "dead_zone"}} and "buttons" {"A4", "A5", each
-// {"presses"}}; null where a figure is not known.
+// "noise_sd", "noise_pp", "dead_zone", "span_below", "span_above"}} and
+// "buttons" {"A4", "A5", each {"presses"}}; null where a figure is not
+// known.
 QByteArray statsJson(const BoardStats &stats);

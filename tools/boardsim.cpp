@@ -114,6 +114,11 @@ void BoardSimulator::setValues(int a0, int a1, int a2, int a3, bool rightPressed
     frozenValues_ = ChannelValues{{a0, a1, a2, a3}, rightPressed, leftPressed};
 }
 
+void BoardSimulator::restFor(int ms)
+{
+    restEndMs_ = clock_.elapsed() + ms;
+}
+
 void BoardSimulator::sendRaw(const QByteArray &bytes)
 {
     if (isHungUp())
@@ -245,7 +250,12 @@ void BoardSimulator::handleRequest()
 
 bool BoardSimulator::sendReport()
 {
-    const ChannelValues values = currentValues();
+    ChannelValues values = currentValues();
+    if (options_.stampTime) {
+        const qint64 ms = clock_.elapsed();
+        values.sticks[0] = int(ms / 1000);
+        values.sticks[1] = int(ms % 1000);
+    }
     const std::array<int, 6> channels{values.sticks[0], values.sticks[1],
                                       values.sticks[2], values.sticks[3],
                                       buttonLevel(values.rightPressed),
@@ -265,7 +275,7 @@ BoardSimulator::ChannelValues BoardSimulator::currentValues() const
     if (frozenValues_)
         return *frozenValues_;
     const qint64 ms = clock_.elapsed();
-    if (ms < options_.restMs) {
+    if (ms < restEndMs_) {
         const int noise = int(ms / kRestNoisePeriodMs % (2 * kRestNoise + 1)) - kRestNoise;
         const int centre = int(kStickCentre);
         return {{centre + noise, centre - noise / 2, centre - noise, centre + noise / 2}, false, false};

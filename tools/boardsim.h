@@ -40,9 +40,10 @@ struct BoardOptions {
     double reportsPerSecond = 0;
     // Time from creation to the first of those reports; the rate counts from then.
     int reportsDelayMs = 0;
-    // Time from creation during which both sticks rest at their centres,
-    // with a count or two of noise, before they start going round.
-    int restMs = 0;
+    // Every report tells when it was sent, in place of the left stick's
+    // position: A0 the whole seconds since creation, A1 the milliseconds
+    // past them. A recording then shows when each row left the board.
+    bool stampTime = false;
 
     // A device that says nothing: neither the keyword nor any answer.
     static BoardOptions silent()
@@ -82,6 +83,9 @@ public:
 
     // Stops the motion: every later report carries these values.
     void setValues(int a0, int a1, int a2, int a3, bool rightPressed, bool leftPressed);
+    // Holds both sticks at their centres, with a count or two of noise, for
+    // `ms` from now; then they go round again, where the time puts them.
+    void restFor(int ms);
 
     // Sends `bytes` exactly as given, after any output still pending. Unlike
     // the board's own lines these are never dropped, however much is queued.
@@ -134,5 +138,6 @@ private:
     qint64 unsolicitedSent_ = 0;
     qint64 reportsSent_ = 0;
     qint64 reportsStartMs_ = 0;
+    qint64 restEndMs_ = 0;
     std::optional<ChannelValues> frozenValues_;
 };

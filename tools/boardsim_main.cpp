@@ -24,6 +24,8 @@ struct SimOptions {
     QCommandLineOption announceDelay{"announce-delay", "Announce first after <ms>.", "ms", "0"};
     QCommandLineOption announceInterval{"announce-interval", "Announce every <ms> while not asked for a second.",
                                         "ms", "500"};
+    QCommandLineOption stamp{"stamp", "Put the time each report is sent in place of the left stick: A0 the "
+                                      "seconds since start, A1 the milliseconds past them."};
 };
 
 // The first of `options` whose value is no number of at least 0, if any.
@@ -53,7 +55,7 @@ std::optional<int> parseOptions(const QStringList &arguments, BoardOptions &opti
         .name = "joystick-board-sim",
         .description = "Simulates the joystick board on a pseudo-terminal and prints its path.",
         .options = {sim.noAnswer, sim.noKeyword, sim.garbage, sim.noLineFeeds, sim.hangUpAfter, sim.rate,
-                    sim.announceDelay, sim.announceInterval},
+                    sim.announceDelay, sim.announceInterval, sim.stamp},
         .positionalArguments = {},
         .qtWindowOptions = false,
     };
@@ -74,6 +76,7 @@ std::optional<int> parseOptions(const QStringList &arguments, BoardOptions &opti
     options.reportsPerSecond = number(parser, sim.rate);
     options.announceDelayMs = int(number(parser, sim.announceDelay));
     options.announceIntervalMs = int(number(parser, sim.announceInterval));
+    options.stampTime = parser.isSet(sim.stamp);
     return std::nullopt;
 }
 

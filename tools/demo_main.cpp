@@ -104,15 +104,16 @@ QList<commandline::OptionRule<DemoSettings>> demoRules()
                             "button, 0 = pressed, 1 = released, as the board sends them).",
                             "a0,a1,a2,a3,a4,a5"),
          takeValues},
-        {QCommandLineOption("unplug-at", "Unplug the board <seconds> after start.", "seconds"),
+        {QCommandLineOption("unplug-at", "Unplug the board <seconds> after the demo starts.", "seconds"),
          [](const QStringList &given, DemoSettings &settings) {
              return takeSeconds(QStringLiteral("unplug-at"), given, settings.unplugAt);
          }},
-        {QCommandLineOption("replug-at", "Plug a board in again <seconds> after start, later than --unplug-at.",
+        {QCommandLineOption("replug-at",
+                            "Plug a board in again <seconds> after the demo starts, later than --unplug-at.",
                             "seconds"),
          takeReplugAt},
-        {QCommandLineOption("rest", "Hold both sticks at rest, with a little noise, for <seconds> after start, "
-                                    "then move them.", "seconds"),
+        {QCommandLineOption("rest", "Hold both sticks at rest, with a little noise, for <seconds> from when the "
+                                    "window finds the board (each time it does), then move them.", "seconds"),
          [](const QStringList &given, DemoSettings &settings) {
              return takeSeconds(QStringLiteral("rest"), given, settings.rest);
          }},
@@ -124,7 +125,7 @@ QList<commandline::OptionRule<DemoSettings>> demoRules()
     };
 }
 
-// Runs `action` `seconds` after start, if given.
+// Runs `action` `seconds` after the demo starts, if given.
 template <typename Action>
 void scheduleAt(std::optional<double> seconds, Action action)
 {
@@ -138,20 +139,20 @@ void scheduleAt(std::optional<double> seconds, Action action)
 // again: a new board on a new pseudo-terminal, as a real one after a reset.
 class PluggableBoard {
 public:
-    PluggableBoard(std::optional<FrozenValues> values, BoardOptions options)
+    explicit PluggableBoard(std::optional<FrozenValues> values)
         : values_(values)
-        , options_(options)
         , ports_(std::make_shared<ComPortMap>([this] { return devices(); }))
     {
         plugIn();
     }
 
     bool isPresent() const { return board_ && !board_->isHungUp(); }
+    void restFor(int ms) { board_->restFor(ms); }
     std::shared_ptr<ComPortMap> ports() const { return ports_; }
 
     void plugIn()
     {
-        board_ = std::make_unique<BoardSimulator>(options_);
+        board_ = std::make_unique<BoardSimulator>();
         if (values_) {
             const FrozenValues &v = *values_;
             board_->setValues(v[0], v[1], v[2], v[3], v[4] == kPressed, v[5] == kPressed);
@@ -173,7 +174,6 @@ private:
     }
 
     std::optional<FrozenValues> values_;
-    BoardOptions options_;
     std::unique_ptr<BoardSimulator> board_;
     std::shared_ptr<ComPortMap> ports_;
 };
@@ -202,9 +202,7 @@ int main(int argc, char *argv[])
     holdTerminationRequests();
     const auto app = openDisplay(argc, argv);
     adoptDesktopIdentity();
-    BoardOptions options;
-    options.restMs = int(std::min(settings.rest.value_or(0) * 1000, double(std::numeric_limits<int>::max())));
-    PluggableBoard board(settings.values, options);
+    PluggableBoard board(settings.values);
     if (!board.isPresent()) {
         std::fprintf(stderr, "cannot create a pseudo-terminal for the simulated board\n");
         return 1;
@@ -213,6 +211,16 @@ int main(int argc, char *argv[])
     scheduleAt(settings.replugAt, [&board] { board.plugIn(); });
 
     JoystickMonitor monitor(board.ports());
+    // The search takes some seconds (COM 1 and COM 2 are tried first): a
+    // rest counted from start would be over before the window had seen it.
+    if (settings.rest) {
+        const int restMs = int(std::min(*settings.rest * 1000, double(std::numeric_limits<int>::max())));
+        QObject::connect(&monitor.session().link(), &Link::stateChanged, &monitor.window(),
+                         [&board, restMs](LinkState state) {
+                             if (state == LinkState::Polling)
+                                 board.restFor(restMs);
+                         });
+    }
     onTerminationRequest(&monitor.window(), [&] { monitor.window().close(); });
     monitor.start();
     if (settings.details)

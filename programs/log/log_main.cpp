@@ -2,6 +2,7 @@
 #include "programs/log/logoptions.h"
 #include "recording/recording.h"
 #include "recording/rowfile.h"
+#include "session/boardwait.h"
 #include "session/session.h"
 #include "programs/common/terminationsignals.h"
 
@@ -14,7 +15,8 @@
 
 // The board followed without a window: the same session as the monitor's,
 // a CSV row for every report on standard output, the texts the window
-// would show on standard error.
+// would show on standard error, and while there is no board, that it is
+// still waited for, until --wait gives up.
 
 namespace {
 
@@ -24,14 +26,18 @@ void printStatus(const QString &text)
     std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
 }
 
-// A failure to write the rows, after the program's name; a reader that
-// went away ends the rows as asked, without a word.
-int outputFailed(const QString &why, const RowFile &output)
+// Why the logger ends early, after the program's name.
+int failed(const QString &why)
 {
-    if (output.error() == EPIPE)
-        return EXIT_SUCCESS;
     std::fprintf(stderr, "%s: %s\n", qPrintable(QCoreApplication::applicationName()), qPrintable(why));
     return EXIT_FAILURE;
+}
+
+// A failure to write the rows; a reader that went away ends the rows as
+// asked, without a word.
+int outputFailed(const QString &why, const RowFile &output)
+{
+    return output.error() == EPIPE ? EXIT_SUCCESS : failed(why);
 }
 
 } // namespace
@@ -62,6 +68,13 @@ int main(int argc, char *argv[])
     });
     QObject::connect(&recording, &Recording::failed, &app, &QCoreApplication::quit);
     onTerminationRequest(&app, &QCoreApplication::quit);
+    BoardWait wait(session.link(), options.wait);
+    QObject::connect(&wait, &BoardWait::stillWaiting, &app, printStatus);
+    QString gaveUp;
+    QObject::connect(&wait, &BoardWait::gaveUp, &app, [&gaveUp](const QString &why) {
+        gaveUp = why;
+        QCoreApplication::quit();
+    });
 
     session.link().buscarPuerto();
     QCoreApplication::exec();
@@ -69,6 +82,8 @@ int main(int argc, char *argv[])
     session.link().close();
     if (!recording.file().isOpen())
         return outputFailed(recording.status(), recording.file());
+    if (!gaveUp.isEmpty())
+        return failed(gaveUp);
     printStatus(recording.status());
     return EXIT_SUCCESS;
 }

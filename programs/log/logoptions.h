@@ -2,6 +2,7 @@
 
 #include <QStringList>
 
+#include <chrono>
 #include <optional>
 
 struct LogOptions {
@@ -10,6 +11,9 @@ struct LogOptions {
     QStringList ports;
     // The rows to print before ending; 0 for no end.
     qint64 count = 0;
+    // How long to go without a board before giving up; none for as long as
+    // the logger runs.
+    std::optional<std::chrono::milliseconds> wait;
 };
 
 // Reads joystick-log's command line into `options`. Returns the status to

@@ -5,6 +5,7 @@
 #include "stickdata/statsreport.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #include <cstdio>
 #include <cstdlib>
@@ -15,14 +16,15 @@
 
 namespace {
 
-// Why `path` could not be read as a recording; nothing once its rows are in `reader`.
+// Why `path` could not be read as a recording, a folder named as the monitor
+// names it; nothing once its rows are in `reader`.
 std::optional<QString> readRecording(const QString &path, RecordingReader &reader)
 {
     QFile file(path);
     const bool opened = path == QStringLiteral("-") ? file.open(stdin, QIODevice::ReadOnly)
                                                      : file.open(QIODevice::ReadOnly);
     if (!opened)
-        return file.errorString();
+        return QFileInfo(path).isDir() ? QStringLiteral("it is a folder") : file.errorString();
     return reader.read(file);
 }
 

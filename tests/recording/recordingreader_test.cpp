@@ -138,13 +138,17 @@ TEST(RecordingReader, JsonHasEveryFigureAndNullWhereAStickNeverRested)
                                                   {"centre", 512},
                                                   {"noise_sd", 0},
                                                   {"noise_pp", 0},
-                                                  {"dead_zone", 1}}));
+                                                  {"dead_zone", 1},
+                                                  {"span_below", 0},
+                                                  {"span_above", 88}}));
     EXPECT_EQ(axes["A2"].toObject(), (QJsonObject{{"min", 100},
                                                   {"max", 900},
                                                   {"centre", QJsonValue::Null},
                                                   {"noise_sd", QJsonValue::Null},
                                                   {"noise_pp", QJsonValue::Null},
-                                                  {"dead_zone", QJsonValue::Null}}));
+                                                  {"dead_zone", QJsonValue::Null},
+                                                  {"span_below", QJsonValue::Null},
+                                                  {"span_above", QJsonValue::Null}}));
     EXPECT_EQ(json["buttons"].toObject(),
               (QJsonObject{{"A4", QJsonObject{{"presses", 4}}}, {"A5", QJsonObject{{"presses", 0}}}}));
 }

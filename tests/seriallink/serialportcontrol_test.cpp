@@ -119,6 +119,26 @@ TEST_F(OpenedPort, AHandlerThatReadsNothingIsNotCalledAgainUntilMoreArrives)
     EXPECT_EQ(control.Input(), "a");
 }
 
+// What the device sent while its port was closed, before the first open and
+// between two, waited in the pty's input: more than the line discipline's
+// 4 KB, so that the pty's own buffer holds some too. None of it is read.
+TEST_F(OpenedPort, DeliversNothingTheDeviceSentBeforeThePortWasOpened)
+{
+    QByteArray delivered;
+    QObject::connect(&control, &SerialControl::OnComm, &control, [&] { delivered += control.Input().toLatin1(); });
+    const QByteArray stale(6000, 'x');
+    for (const QByteArray fresh : {"first\n", "second\n"}) {
+        SCOPED_TRACE(fresh.constData());
+        device.sendRaw(stale);
+        open();
+        device.sendRaw(fresh);
+        runUntil([&] { return delivered.endsWith(fresh); });
+        EXPECT_TRUE(delivered == fresh) << delivered.count('x') << " bytes from before the open delivered";
+        control.setPortOpen(false);
+        delivered.clear();
+    }
+}
+
 TEST_F(OpenedPort, ClosesWhenTheDeviceGoesAwayWithoutSpinning)
 {
     open();

@@ -12,7 +12,7 @@ std::shared_ptr<ComPortMap> fixedPorts(const QStringList &devices)
 LinkTiming testTiming()
 {
     LinkTiming timing;
-    timing.portWait = 300ms;
+    timing.portWait = 700ms;
     timing.settle = 100ms;
     return timing;
 }

@@ -11,7 +11,10 @@
 std::shared_ptr<ComPortMap> fixedPorts(const QStringList &devices);
 
 // Timing for tests: a short port wait and settle delay, the real poll
-// interval and silence limits.
+// interval and silence limits. The port wait is still longer than the half
+// second between a board's announcements, as the real one is: only what a
+// board sends once its port is open is read, so a board made just before
+// it is opened may have announced itself too early.
 LinkTiming testTiming();
 
 // The monitor program over a device list the test changes (entry n-1 is

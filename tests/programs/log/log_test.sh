@@ -4,7 +4,8 @@
 # --count rows (saying how many), when its reader goes away (without a word
 # about it), and on SIGINT or SIGTERM, leaving only whole rows; an output
 # that takes nothing is refused in one line; a second logger on the same
-# port names the first one as its holder, and no port but the one given.
+# port gives up after --wait naming the first one as the port's holder, and
+# no port but the one given.
 #
 #   log_test.sh LOG BOARD_SIM
 set -uo pipefail
@@ -75,8 +76,9 @@ code="${PIPESTATUS[0]}"
 [ "$(wc -l < "$dir/head.csv")" -eq 2 ] || fail "| head -2: not two lines"
 grep -vxE "Conectado a COM 1|OK PUERTO 1" "$dir/head.err" && fail "| head -2: more than the status on standard error"
 
-# A second logger on the port the first one holds names the holder.
-# waits_for FILE TEXT: whether TEXT shows up in FILE within ten seconds.
+# A second logger on the port the first one holds names the holder when it
+# gives up. waits_for FILE TEXT: whether TEXT shows up in FILE within ten
+# seconds.
 waits_for() {
     for _ in $(seq 1 100); do
         grep -qF "$2" "$1" && return 0
@@ -87,16 +89,16 @@ waits_for() {
 "$log" --port "$board" > /dev/null 2> "$dir/holder.err" &
 holder=$!
 waits_for "$dir/holder.err" "OK PUERTO 1" || fail "the first logger did not find the board"
-"$log" --port "$board" > /dev/null 2> "$dir/second.err" &
-second=$!
-waits_for "$dir/second.err" "COM1 ($board): busy, held by joystick-log (process $holder)" ||
-    fail "a port held by another logger: the holder not named:$(echo; cat "$dir/second.err")"
-# Past the wait on COM1, where a search of COM 1 to 7 would go on: with one
-# --port there is no other port to try or to report.
-sleep 2.5
+# Its --wait outlasts the wait on COM1, where a search of COM 1 to 7 would
+# go on: with one --port there is no other port to try or to report.
+timeout 30 "$log" --port "$board" --wait 3 > /dev/null 2> "$dir/second.err"
+code=$?
+[ "$code" -eq 1 ] &&
+    [ "$(tail -n 1 "$dir/second.err")" = "joystick-log: no board answered within 3 s: COM1 ($board): busy, held by joystick-log (process $holder)" ] ||
+    fail "a port held by another logger: exit status $code, the holder not named:$(echo; cat "$dir/second.err")"
 grep -E 'COM ?[2-7]' "$dir/second.err" && fail "one --port: ports past COM1 reported"
-kill "$holder" "$second"
-wait "$holder" "$second"
+kill "$holder"
+wait "$holder"
 
 kill %1
 wait %1 2> /dev/null

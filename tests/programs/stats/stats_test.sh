@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # joystick-stats on what joystick-log records from a simulated board, on
-# two files at once, and on a file that is no recording: no Qt Gui, the
-# figures as JSON, one line and status 2 for the file it cannot read, with
-# nothing on standard output.
+# two files at once, on a file that is no recording and on a folder: no Qt
+# Gui, the figures as JSON, one line and status 2 for the file it cannot
+# read, with nothing on standard output.
 #
 #   stats_test.sh STATS LOG BOARD_SIM
 set -uo pipefail
@@ -43,6 +43,11 @@ code=$?
 [ -s "$dir/refused.out" ] && fail "no recording: printed$(echo; cat "$dir/refused.out")"
 [ "$(wc -l < "$dir/refused.err")" -eq 1 ] && grep -qF "joystick-stats: $dir/scores.csv: its first line is \"name,score\"" "$dir/refused.err" ||
     fail "no recording: not one line naming the file and why:$(echo; cat "$dir/refused.err")"
+
+"$stats" "$dir" > /dev/null 2> "$dir/folder.err"
+code=$?
+[ "$code" -eq 2 ] && [ "$(cat "$dir/folder.err")" = "joystick-stats: $dir: it is a folder" ] ||
+    fail "a folder: exit status $code, said:$(echo; cat "$dir/folder.err")"
 
 [ "$status" -eq 0 ] && echo "a recording's figures as JSON; a file that is no recording refused in one line"
 exit "$status"
