@@ -26,6 +26,12 @@ ReportOrigin BoardSession::origin() const
     return {port, ports_->devicePath(port)};
 }
 
+void BoardSession::pollAfterEachAnswer(int mostPerSecond)
+{
+    link_.pollAfterEachAnswer(mostPerSecond);
+    QObject::connect(&model_, &BoardModel::reportCompleted, &link_, &BoardLink::answerCompleted);
+}
+
 void forEachStatusText(const Link &link, const std::function<void(const QString &)> &show)
 {
     const auto showText = [show](const QString &text) {

@@ -22,6 +22,9 @@ public:
     const BoardModel &model() const { return model_; }
     // The port the link is on now, and its device.
     ReportOrigin origin() const;
+    // Polls the board again as soon as a report completes, at most
+    // `mostPerSecond` times a second, as a game controller needs.
+    void pollAfterEachAnswer(int mostPerSecond = BoardLink::kMostRequestsPerSecond);
 
 private:
     const std::shared_ptr<ComPortMap> ports_;
