@@ -24,6 +24,8 @@ struct SimOptions {
     QCommandLineOption announceDelay{"announce-delay", "Announce first after <ms>.", "ms", "0"};
     QCommandLineOption announceInterval{"announce-interval", "Announce every <ms> while not asked for a second.",
                                         "ms", "500"};
+    QCommandLineOption baud{"baud", "Send no faster than a serial line of <bits> a second, 10 bits a byte.", "bits",
+                            "0"};
 };
 
 // The first of `options` whose value is no number of at least 0, if any.
@@ -53,7 +55,7 @@ std::optional<int> parseOptions(const QStringList &arguments, BoardOptions &opti
         .name = "joystick-board-sim",
         .description = "Simulates the joystick board on a pseudo-terminal and prints its path.",
         .options = {sim.noAnswer, sim.noKeyword, sim.garbage, sim.noLineFeeds, sim.hangUpAfter, sim.rate,
-                    sim.announceDelay, sim.announceInterval},
+                    sim.announceDelay, sim.announceInterval, sim.baud},
         .positionalArguments = {},
         .qtWindowOptions = false,
     };
@@ -61,7 +63,7 @@ std::optional<int> parseOptions(const QStringList &arguments, BoardOptions &opti
     if (const auto exitStatus = commandline::parse(program, parser, arguments))
         return exitStatus;
     if (const QCommandLineOption *bad =
-            badNumber(parser, {&sim.hangUpAfter, &sim.rate, &sim.announceDelay, &sim.announceInterval})) {
+            badNumber(parser, {&sim.hangUpAfter, &sim.rate, &sim.announceDelay, &sim.announceInterval, &sim.baud})) {
         return commandline::refuse(
             QStringLiteral("invalid value for --%1: %2").arg(bad->names().constFirst(), parser.value(*bad)));
     }
@@ -74,6 +76,7 @@ std::optional<int> parseOptions(const QStringList &arguments, BoardOptions &opti
     options.reportsPerSecond = number(parser, sim.rate);
     options.announceDelayMs = int(number(parser, sim.announceDelay));
     options.announceIntervalMs = int(number(parser, sim.announceInterval));
+    options.baud = int(number(parser, sim.baud));
     return std::nullopt;
 }
 
