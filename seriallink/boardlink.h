@@ -70,7 +70,9 @@ struct LinkTiming {
 // between two requests has passed since the last one (at once when it has);
 // every request the board is sent while polled starts the poll afresh, so
 // that it goes on as the fallback for a lost answer: a request every poll
-// interval after the last one while no answer completes. In either mode each
+// interval after the last one while no answer completes. At 9600 baud that
+// takes 21.4 reports a second, 98 % of what the line carries, where the
+// fixed interval takes 5 (bench/RESULTS.md, `linerate`). In either mode each
 // poll checks the silence.
 //
 // enter() alone starts and stops the timers: a move between two states keeps
