@@ -21,11 +21,6 @@ constexpr int kQuietBeforeAnnouncingMs = 1000;
 constexpr qsizetype kMaxPendingBytes = 4096;
 // A UART's start bit, eight data bits and stop bit.
 constexpr qint64 kBitsPerByte = 10;
-
-qint64 byteTimeNs(int baud)
-{
-    return kBitsPerByte * 1'000'000'000 / baud;
-}
 constexpr int kMaxGarbageBytes = 6;
 // Each tick sends the reports due by the elapsed time, so the tick length only
 // bounds how late a report can be.
@@ -41,6 +36,12 @@ constexpr qint64 kButtonTogglePeriodMs = 1500;
 // While resting: a reading's noise, in counts either way, changes this often.
 constexpr int kRestNoise = 2;
 constexpr qint64 kRestNoisePeriodMs = 30;
+
+// How long a byte takes on a line of `baud` bits a second.
+qint64 byteTimeNs(int baud)
+{
+    return kBitsPerByte * 1'000'000'000 / baud;
+}
 
 std::array<int, 2> pointOnCircle(qint64 ms, double radius, double periodMs)
 {
