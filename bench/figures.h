@@ -88,3 +88,4 @@ int replugFigures(const QStringList &arguments);
 int idleFigures(const QStringList &arguments);
 int statsCostFigures(const QStringList &arguments);
 int restBandFigures(const QStringList &arguments);
+int lineRateFigures(const QStringList &arguments);

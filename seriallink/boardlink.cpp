@@ -24,7 +24,7 @@ int wholeSeconds(std::chrono::milliseconds span)
     return int(std::chrono::round<std::chrono::seconds>(span).count());
 }
 
-enum Timer : unsigned { kPortWait = 1, kPoll = 2, kSettle = 4, kRetry = 8 };
+enum Timer : unsigned { kPortWait = 1, kPoll = 2, kPace = 4, kSettle = 8, kRetry = 16, kEveryTimer = 31 };
 
 // What each state of the link shows and runs, in the order of BoardLink::Step.
 struct StepTraits {
@@ -32,12 +32,13 @@ struct StepTraits {
     unsigned timers;
 };
 
-constexpr std::array<StepTraits, 10> kSteps{{
+constexpr std::array<StepTraits, 11> kSteps{{
     {LinkState::Idle, 0},                     // Idle
     {LinkState::Scanning, kPortWait},         // Scanning
     {LinkState::Polling, kPortWait | kPoll},  // IdentifiedInPortWait
     {LinkState::Polling, kPoll},              // Polling
     {LinkState::Polling, kPoll},              // PollingSilent
+    {LinkState::Polling, kPoll | kPace},      // NextRequestPaced
     {LinkState::Waiting, 0},                  // Waiting
     {LinkState::Waiting, kSettle},            // Settling
     {LinkState::Waiting, kRetry},             // RetryPending
@@ -60,13 +61,14 @@ BoardLink::BoardLink(std::unique_ptr<SerialControl> control, std::shared_ptr<Com
     , timing_(timing)
     , clock_(std::move(clock))
     , lastPort_(int16_t(qMin<int>(kLastPort, ports_->portCount())))
-    , Timer1(clock_->makeTimer(LinkClock::Repeat::Periodic, [this] { Timer1_Timer(); }))
+    , Timer1(clock_->makeTimer(LinkClock::Repeat::Periodic, [this] { poll(); }))
+    , pace_(clock_->makeTimer(LinkClock::Repeat::Once, [this] { poll(); }))
     , portWait_(clock_->makeTimer(LinkClock::Repeat::Once, [this] { portWaitOver(); }))
     , settle_(clock_->makeTimer(LinkClock::Repeat::Once, [this] { settled(); }))
     , retry_(clock_->makeTimer(LinkClock::Repeat::Once, [this] { retryBusyPorts(); }))
 {
     connect(MSComm1.get(), &SerialControl::OnComm, this, &BoardLink::MSComm1_OnComm);
-    connect(ports_.get(), &ComPortMap::devicesMayHaveChanged, this, &BoardLink::devicesMayHaveChanged);
+    connect(ports_.get(), &ComPortMap::devicesMayHaveChanged, this, &BoardLink::lookAtDevicesOnceSettled);
 }
 
 void BoardLink::buscarPuerto()
@@ -84,13 +86,14 @@ void BoardLink::sendRequest()
 {
     try {
         MSComm1->setOutput(QString::fromLatin1(protocol::kRequestLine));
-        emit requestSent();
     } catch (const SerialError &error) {
         emit consoleChanged(statustext::portMessage(statustext::kFailurePrefix, puerto));
         showProblem(QString::fromStdString(error.what()));
         if (portok == 1)
             boardLost(error);
+        return;
     }
+    requestWritten();
 }
 
 void BoardLink::close()
@@ -107,6 +110,31 @@ void BoardLink::releasePortLock()
 LinkState BoardLink::state() const
 {
     return traitsOf(step_).phase;
+}
+
+// A rate of fewer requests than the fixed interval's would poll more slowly
+// than the fixed mode: the poll interval bounds the gap.
+void BoardLink::pollAfterEachAnswer(int mostPerSecond)
+{
+    const std::chrono::nanoseconds gap = std::chrono::nanoseconds(std::chrono::seconds(1)) / qMax(mostPerSecond, 1);
+    leastRequestGap_ = qMin<std::chrono::nanoseconds>(gap, timing_.pollInterval);
+}
+
+// A request waiting for its pace is left to the next poll.
+void BoardLink::pollAtFixedInterval()
+{
+    leastRequestGap_.reset();
+    if (step_ == Step::NextRequestPaced)
+        enter(Step::Polling);
+}
+
+// The answer's lines have ended any silence: a polled board is in one of
+// these two states then. An answer during the wait on the board's port ends
+// that wait, whose end would only have moved the link on to Polling.
+void BoardLink::answerCompleted()
+{
+    if (leastRequestGap_ && (step_ == Step::Polling || step_ == Step::IdentifiedInPortWait))
+        enter(Step::NextRequestPaced);
 }
 
 // Sets up port `puerto`: closes the port open, configures and opens the new
@@ -153,8 +181,9 @@ void BoardLink::MSComm1_OnComm()
     }
 }
 
-// A request that finds the board gone leaves nothing to watch for silence.
-void BoardLink::Timer1_Timer()
+// A poll tick, or the end of a pace. A request that finds the board gone
+// leaves nothing to watch for silence.
+void BoardLink::poll()
 {
     emit polled();
     if (portok != 1)
@@ -164,16 +193,39 @@ void BoardLink::Timer1_Timer()
         checkSilence();
 }
 
+// After answers, a request sent to a polled board, by a poll or by hand, is
+// the one a completed answer was waiting for, and the poll's fallback
+// counts from it.
+void BoardLink::requestWritten()
+{
+    lastRequest_ = clock_->now();
+    emit requestSent();
+    if (leastRequestGap_ && portok == 1)
+        enter(step_ == Step::NextRequestPaced ? Step::Polling : step_, Entry::PollAfresh);
+}
+
+// What is left of the least gap since the last request, in whole
+// milliseconds rounded up, so that requests never come closer.
+std::chrono::milliseconds BoardLink::paceLeft() const
+{
+    const std::chrono::nanoseconds left = lastRequest_ + leastRequestGap_.value_or(std::chrono::nanoseconds(0))
+                                          - clock_->now();
+    return std::chrono::ceil<std::chrono::milliseconds>(qMax(left, std::chrono::nanoseconds(0)));
+}
+
 // Leaves the state the link is in for `step`: the timers of the state left
 // that `step` does not run stop, those of `step` that were not running
-// start (all of them when entered afresh).
+// start (those `entry` restarts as well).
 void BoardLink::enter(Step step, Entry entry)
 {
     static_assert(kSteps.size() == size_t(Step::Closed) + 1, "one row for each state");
     const LinkState phaseBefore = state();
     const unsigned running = traitsOf(step_).timers;
     const unsigned wanted = traitsOf(step).timers;
-    const unsigned kept = entry == Entry::Afresh ? 0 : running & wanted;
+    const unsigned restarted = entry == Entry::Afresh       ? unsigned(kEveryTimer)
+                               : entry == Entry::PollAfresh ? unsigned(kPoll)
+                                                            : 0U;
+    const unsigned kept = running & wanted & ~restarted;
     stopTimers(running & ~kept);
     step_ = step;
     portok = state() == LinkState::Polling ? 1 : 0;
@@ -182,14 +234,16 @@ void BoardLink::enter(Step step, Entry entry)
         emit stateChanged(state());
 }
 
-// The one place timers start: each with its interval, a retry with the
-// next of its growing gaps.
+// The one place timers start: each with its interval, the pace with what
+// is left of its gap, a retry with the next of its growing gaps.
 void BoardLink::startTimers(unsigned timers)
 {
     if (timers & kPortWait)
         portWait_->start(timing_.portWait);
     if (timers & kPoll)
         Timer1->start(timing_.pollInterval);
+    if (timers & kPace)
+        pace_->start(paceLeft());
     if (timers & kSettle)
         settle_->start(timing_.settle);
     if (timers & kRetry)
@@ -202,6 +256,8 @@ void BoardLink::stopTimers(unsigned timers)
         portWait_->stop();
     if (timers & kPoll)
         Timer1->stop();
+    if (timers & kPace)
+        pace_->stop();
     if (timers & kSettle)
         settle_->stop();
     if (timers & kRetry)
@@ -325,7 +381,7 @@ void BoardLink::recoverSilentBoard()
 // While there is no board, a change is looked at once it has settled;
 // notices that come meanwhile are covered by the same look. A pending
 // retry keeps its time.
-void BoardLink::devicesMayHaveChanged()
+void BoardLink::lookAtDevicesOnceSettled()
 {
     if (step_ == Step::Waiting)
         enter(Step::Settling);

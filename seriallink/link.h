@@ -15,7 +15,8 @@ enum class LinkState {
     Scanning,
     // The board has been identified and is asked for a report every poll
     // interval, from its keyword line on (the wait on its port may still be
-    // running out), whether it answers or not.
+    // running out), whether it answers or not; polled after each answer, as
+    // soon as one completes as well.
     Polling,
     // No board: waiting for devices to change, or for a busy port's next try.
     Waiting,
@@ -59,7 +60,7 @@ signals:
     // A line too long to be a device line is being dropped whole; told once
     // per line, as soon as it passes the limit.
     void lineDropped();
-    // A poll tick: a request goes out now if there is a board.
+    // A poll: a request goes out now if there is a board.
     void polled();
     // A request line was written to the port, by a poll or by hand.
     void requestSent();

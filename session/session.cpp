@@ -18,6 +18,12 @@ BoardSession::BoardSession(std::shared_ptr<ComPortMap> ports, std::unique_ptr<Se
     , link_(orRealPorts(std::move(control), ports_), ports_, timing, clock)
     , lines_(link_, std::move(clock))
 {
+    // A report's closing line ends the board's answer: polled after each
+    // answer, the link asks again.
+    QObject::connect(&lines_, &BoardLines::arrived, &link_, [this](const BoardLine &line) {
+        if (line.report)
+            link_.answerCompleted();
+    });
 }
 
 ReportOrigin BoardSession::origin() const

@@ -19,6 +19,8 @@ constexpr int kQuietBeforeAnnouncingMs = 1000;
 // Beyond this much unsent output nobody is reading: further output is lost,
 // as on a serial line with nothing listening.
 constexpr qsizetype kMaxPendingBytes = 4096;
+// A UART's start bit, eight data bits and stop bit.
+constexpr qint64 kBitsPerByte = 10;
 constexpr int kMaxGarbageBytes = 6;
 // Each tick sends the reports due by the elapsed time, so the tick length only
 // bounds how late a report can be.
@@ -34,6 +36,12 @@ constexpr qint64 kButtonTogglePeriodMs = 1500;
 // While resting: a reading's noise, in counts either way, changes this often.
 constexpr int kRestNoise = 2;
 constexpr qint64 kRestNoisePeriodMs = 30;
+
+// How long a byte takes on a line of `baud` bits a second.
+qint64 byteTimeNs(int baud)
+{
+    return kBitsPerByte * 1'000'000'000 / baud;
+}
 
 std::array<int, 2> pointOnCircle(qint64 ms, double radius, double periodMs)
 {
@@ -70,6 +78,9 @@ BoardSimulator::BoardSimulator(const BoardOptions &options, QObject *parent)
         return;
     connect(&readNotifier_, &QSocketNotifier::activated, this, &BoardSimulator::readRequests);
     connect(&writeNotifier_, &QSocketNotifier::activated, this, &BoardSimulator::flush);
+    lineTimer_.setSingleShot(true);
+    lineTimer_.setTimerType(Qt::PreciseTimer);
+    connect(&lineTimer_, &QTimer::timeout, this, &BoardSimulator::passBytesThroughTheLine);
     startAnnouncing();
     startUnsolicitedReports();
 }
@@ -121,10 +132,8 @@ void BoardSimulator::restFor(int ms)
 
 void BoardSimulator::sendRaw(const QByteArray &bytes)
 {
-    if (isHungUp())
-        return;
-    pending_ += bytes;
-    flush();
+    if (!isHungUp())
+        output(bytes);
 }
 
 void BoardSimulator::hangUp()
@@ -133,11 +142,13 @@ void BoardSimulator::hangUp()
         return;
     announceTimer_.stop();
     unsolicitedTimer_.stop();
+    lineTimer_.stop();
     readNotifier_.setEnabled(false);
     writeNotifier_.setEnabled(false);
     ::close(slave_);
     ::close(master_);
     slave_ = master_ = -1;
+    onTheLine_.clear();
     pending_.clear();
 }
 
@@ -314,11 +325,43 @@ QByteArray BoardSimulator::garbageBytes()
 
 bool BoardSimulator::send(const QByteArray &bytes)
 {
-    if (isHungUp() || pending_.size() >= kMaxPendingBytes)
+    if (isHungUp() || onTheLine_.size() + pending_.size() >= kMaxPendingBytes)
         return false;
-    pending_ += bytes;
-    flush();
+    output(bytes);
     return true;
+}
+
+// Without a baud rate, straight to the pty; with one, after what is on the
+// line already, the line idle meanwhile.
+void BoardSimulator::output(const QByteArray &bytes)
+{
+    if (options_.baud <= 0) {
+        pending_ += bytes;
+        flush();
+        return;
+    }
+    lineFreeAtNs_ = qMax(lineFreeAtNs_, clock_.nsecsElapsed()) + qint64(bytes.size()) * byteTimeNs(options_.baud);
+    onTheLine_ += bytes;
+    passBytesThroughTheLine();
+}
+
+// Hands the pty the bytes whose stop bit has arrived, and wakes up when the
+// next one's will have. The times follow from when the line became busy,
+// not from when the timer fired, so a late wake-up delays bytes but never
+// the line.
+void BoardSimulator::passBytesThroughTheLine()
+{
+    const qint64 byteNs = byteTimeNs(options_.baud);
+    const qint64 now = clock_.nsecsElapsed();
+    const qint64 onTheLineNs = qMax<qint64>(lineFreeAtNs_ - now, 0);
+    const qsizetype left = qMin(onTheLine_.size(), qsizetype((onTheLineNs + byteNs - 1) / byteNs));
+    pending_ += onTheLine_.first(onTheLine_.size() - left);
+    onTheLine_.remove(0, onTheLine_.size() - left);
+    flush();
+    if (left == 0)
+        return;
+    const qint64 nextThroughNs = lineFreeAtNs_ - qint64(left - 1) * byteNs;
+    lineTimer_.start(int((nextThroughNs - now + 999'999) / 1'000'000));
 }
 
 void BoardSimulator::flush()

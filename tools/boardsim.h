@@ -44,6 +44,10 @@ struct BoardOptions {
     // position: A0 the whole seconds since creation, A1 the milliseconds
     // past them. A recording then shows when each row left the board.
     bool stampTime = false;
+    // Output goes out as a UART at this many bits a second sends it, ten
+    // bits a byte (start, eight data, stop): each byte reaches the pty once
+    // its stop bit would have arrived. 0 writes it as fast as the pty takes it.
+    int baud = 0;
 
     // A device that says nothing: neither the keyword nor any answer.
     static BoardOptions silent()
@@ -120,6 +124,8 @@ private:
     QByteArray framed(const QByteArray &line);
     QByteArray garbageBytes();
     bool send(const QByteArray &bytes);
+    void output(const QByteArray &bytes);
+    void passBytesThroughTheLine();
     void flush();
 
     BoardOptions options_;
@@ -133,6 +139,12 @@ private:
     QElapsedTimer clock_;
     QRandomGenerator garbageRandom_;
     QByteArray received_;
+    // Output on its way through a line of options_.baud, and when the last
+    // of it will have gone through, in nanoseconds since creation.
+    QByteArray onTheLine_;
+    qint64 lineFreeAtNs_ = 0;
+    QTimer lineTimer_;
+    // Output through the line, not yet taken by the pty.
     QByteArray pending_;
     QList<qint64> requestTimesMs_;
     qint64 unsolicitedSent_ = 0;

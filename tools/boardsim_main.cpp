@@ -26,6 +26,8 @@ struct SimOptions {
                                         "ms", "500"};
     QCommandLineOption stamp{"stamp", "Put the time each report is sent in place of the left stick: A0 the "
                                       "seconds since start, A1 the milliseconds past them."};
+    QCommandLineOption baud{"baud", "Send no faster than a serial line of <bits> a second, 10 bits a byte.", "bits",
+                            "0"};
 };
 
 // The first of `options` whose value is no number of at least 0, if any.
@@ -55,7 +57,7 @@ std::optional<int> parseOptions(const QStringList &arguments, BoardOptions &opti
         .name = "joystick-board-sim",
         .description = "Simulates the joystick board on a pseudo-terminal and prints its path.",
         .options = {sim.noAnswer, sim.noKeyword, sim.garbage, sim.noLineFeeds, sim.hangUpAfter, sim.rate,
-                    sim.announceDelay, sim.announceInterval, sim.stamp},
+                    sim.announceDelay, sim.announceInterval, sim.stamp, sim.baud},
         .positionalArguments = {},
         .qtWindowOptions = false,
     };
@@ -63,7 +65,7 @@ std::optional<int> parseOptions(const QStringList &arguments, BoardOptions &opti
     if (const auto exitStatus = commandline::parse(program, parser, arguments))
         return exitStatus;
     if (const QCommandLineOption *bad =
-            badNumber(parser, {&sim.hangUpAfter, &sim.rate, &sim.announceDelay, &sim.announceInterval})) {
+            badNumber(parser, {&sim.hangUpAfter, &sim.rate, &sim.announceDelay, &sim.announceInterval, &sim.baud})) {
         return commandline::refuse(
             QStringLiteral("invalid value for --%1: %2").arg(bad->names().constFirst(), parser.value(*bad)));
     }
@@ -77,6 +79,7 @@ std::optional<int> parseOptions(const QStringList &arguments, BoardOptions &opti
     options.announceDelayMs = int(number(parser, sim.announceDelay));
     options.announceIntervalMs = int(number(parser, sim.announceInterval));
     options.stampTime = parser.isSet(sim.stamp);
+    options.baud = int(number(parser, sim.baud));
     return std::nullopt;
 }
 

@@ -39,18 +39,29 @@ protected:
                          [this](const QString &text) { texts.append("Bconsola: " + text); });
         QObject::connect(&link, &Link::problemChanged, [this](const QString &reason) { problem = reason; });
         QObject::connect(&link, &Link::lineReceived, [this](const QString &line) { lines.append(line); });
+        // As the session does, whose model completes a report with its "A5" line.
+        QObject::connect(&link, &Link::lineReceived, [this](const QString &line) {
+            if (line.startsWith("A5"))
+                link.answerCompleted();
+        });
         QObject::connect(&link, &Link::stateChanged, [this](LinkState state) { states.append(state); });
         QObject::connect(&link, &Link::requestSent, [this] { ++requestsSent; });
         QObject::connect(&link, &Link::lineDropped, [this] { ++linesDropped; });
         // The board announces itself once its port is opened and answers
-        // every request, each a moment later, as a real one does.
+        // every request, each a moment later (or answerDelay later), as a
+        // real one does, but for the next answersToLose.
         QObject::connect(serial, &FakeSerial::portOpened, serial, [this](int16_t port) {
             if (port == boardPort)
                 clock->after(20ms, [this] { serial->receive("JOYSTICK\n"); });
         });
         QObject::connect(serial, &FakeSerial::textWritten, serial, [this] {
-            if (serial->commPort() == boardPort && answering)
-                clock->after(0ms, [this] { serial->receive(kReport); });
+            requestTimes.append(clock->now());
+            if (serial->commPort() != boardPort || !answering)
+                return;
+            if (answersToLose > 0)
+                --answersToLose;
+            else
+                clock->after(answerDelay, [this] { serial->receive(kReport); });
         });
     }
 
@@ -95,6 +106,28 @@ protected:
         return runUntil([&] { return link.state() == state; }, limit);
     }
 
+    // The board is found on COM 1 and polled until its first request.
+    void findTheBoard()
+    {
+        devices = {"/dev/ttyACM0"};
+        boardPort = 1;
+        link.buscarPuerto();
+        ASSERT_TRUE(runUntil([&] { return !requestTimes.isEmpty(); }));
+    }
+
+    // The milliseconds between the requests written over the next `span`.
+    QList<qint64> requestGapsOver(std::chrono::milliseconds span)
+    {
+        const qsizetype from = requestTimes.size();
+        runFor(span);
+        QList<qint64> gaps;
+        for (qsizetype i = qMax<qsizetype>(from, 1); i < requestTimes.size(); ++i) {
+            const auto gap = requestTimes[i] - requestTimes[i - 1];
+            gaps.append(std::chrono::duration_cast<std::chrono::milliseconds>(gap).count());
+        }
+        return gaps;
+    }
+
     QStringList devices;
     int looks = 0;
     const std::shared_ptr<ComPortMap> ports = std::make_shared<ComPortMap>([this] {
@@ -106,6 +139,8 @@ protected:
     BoardLink link{std::unique_ptr<SerialControl>(serial), ports, fastTiming(), clock};
     int16_t boardPort = 0;
     bool answering = true;
+    std::chrono::milliseconds answerDelay = 0ms;
+    int answersToLose = 0;
 
     QStringList texts;
     QString problem;
@@ -113,7 +148,16 @@ protected:
     QList<LinkState> states;
     qsizetype requestsSent = 0;
     int linesDropped = 0;
+    QList<std::chrono::nanoseconds> requestTimes;
 };
+
+// Every gap of `gaps` is `ms`, and there are some.
+testing::AssertionResult allAre(const QList<qint64> &gaps, qint64 ms)
+{
+    if (!gaps.isEmpty() && gaps.count(ms) == gaps.size())
+        return testing::AssertionSuccess();
+    return testing::AssertionFailure() << "gaps " << testing::PrintToString(gaps) << ", all expected to be " << ms;
+}
 
 } // namespace
 
@@ -372,4 +416,104 @@ TEST_F(LinkTest, ClosingWhilePollingOrWaitingStopsEveryTimer)
     runFor(500ms);
     EXPECT_EQ(serial->attempts.size(), attempts) << "the look after the loss is called off";
     EXPECT_EQ(states.constLast(), LinkState::Closed);
+}
+
+// Polling after each answer: the next request goes out as the board's
+// answer completes, but never sooner than the least gap after the last one;
+// the poll interval is the fallback for answers that do not come.
+
+TEST_F(LinkTest, TheFixedIntervalIsKeptWhateverTheBoardAnswersAndCanBeTurnedBackTo)
+{
+    ASSERT_NO_FATAL_FAILURE(findTheBoard());
+    EXPECT_TRUE(allAre(requestGapsOver(1s), 200));
+    link.pollAfterEachAnswer(50);
+    runFor(200ms);
+    EXPECT_TRUE(allAre(requestGapsOver(1s), 20));
+    link.pollAtFixedInterval();
+    runFor(200ms);
+    EXPECT_TRUE(allAre(requestGapsOver(1s), 200));
+}
+
+TEST_F(LinkTest, AfterEachAnswerTheNextRequestGoesOutAsItCompletesButNeverSoonerThanTheLeastGap)
+{
+    link.pollAfterEachAnswer(50);
+    devices = {"/dev/ttyACM0"};
+    boardPort = 1;
+    link.buscarPuerto();
+    ASSERT_TRUE(runUntilState(LinkState::Polling));
+    const auto identifiedAt = clock->now();
+    serial->receive(kReport);
+    runFor(0ms);
+    EXPECT_EQ(requestTimes, QList({identifiedAt})) << "a report during the wait on the board's port counts";
+
+    EXPECT_TRUE(allAre(requestGapsOver(1s), 20)) << "answered at once: 50 a second";
+    answerDelay = 30ms;
+    runFor(100ms);
+    EXPECT_TRUE(allAre(requestGapsOver(1s), 30)) << "each as the answer before it completes";
+    link.pollAfterEachAnswer(30);
+    answerDelay = 0ms;
+    runFor(100ms);
+    const QList<qint64> gaps = requestGapsOver(1s);
+    EXPECT_TRUE(allAre(gaps, 34)) << "1/30 s, rounded up";
+    EXPECT_LE(gaps.size(), 30);
+}
+
+TEST_F(LinkTest, AfterEachAnswerALostAnswerIsAskedForAgainAtThePollIntervalAndSilenceIsReportedAsBefore)
+{
+    link.pollAfterEachAnswer(50);
+    ASSERT_NO_FATAL_FAILURE(findTheBoard());
+    runFor(100ms);
+    answersToLose = 1;
+    const QList<qint64> gaps = requestGapsOver(500ms);
+    EXPECT_EQ(gaps.count(200), 1) << testing::PrintToString(gaps);
+    EXPECT_EQ(gaps.count(20), gaps.size() - 1) << testing::PrintToString(gaps);
+
+    answering = false;
+    const auto silentFrom = clock->now();
+    ASSERT_TRUE(runUntil([&] { return problem.contains("has not answered"); }));
+    EXPECT_GE(clock->now() - silentFrom, fastTiming().silenceWarning);
+    EXPECT_LE(clock->now() - silentFrom, fastTiming().silenceWarning + fastTiming().pollInterval);
+    EXPECT_TRUE(allAre(requestGapsOver(1s), 200)) << "a silent board is still asked";
+    answering = true;
+    ASSERT_TRUE(runUntil([&] { return problem.isEmpty(); }));
+    EXPECT_TRUE(allAre(requestGapsOver(500ms), 20));
+
+    answering = false;
+    ASSERT_TRUE(runUntilState(LinkState::Scanning));
+    EXPECT_EQ(serial->openings, QList<int16_t>({1, 1})) << "its port opened again at the silence limit";
+    EXPECT_EQ(requestsSent, serial->written.count("DATA\n"));
+}
+
+TEST_F(LinkTest, AfterEachAnswerPollingStopsWithTheBoardsLossAndResumesOnceItIsFoundAgain)
+{
+    link.pollAfterEachAnswer(50);
+    ASSERT_NO_FATAL_FAILURE(findTheBoard());
+    runFor(200ms);
+    const auto lostAt = clock->now();
+    serial->loseDevice();
+    ASSERT_TRUE(runUntilState(LinkState::Waiting));
+    EXPECT_LE(clock->now() - lostAt, 20ms) << "the next request finds it gone";
+    const qsizetype requests = requestTimes.size();
+    ASSERT_TRUE(runUntilState(LinkState::Polling)) << "its device counts as new, as after a USB reset";
+    EXPECT_EQ(requestTimes.size(), requests);
+    EXPECT_EQ(texts.count("Bconsola: Error COM 1"), 1) << "no request is tried after the one that failed";
+    runFor(400ms);
+    EXPECT_TRUE(allAre(requestGapsOver(1s), 20));
+}
+
+TEST_F(LinkTest, AfterEachAnswerAnswersWhileTheBoardIsNotPolledChangeNothing)
+{
+    link.pollAfterEachAnswer(50);
+    devices = {"/dev/ttyS0"};
+    link.buscarPuerto();
+    ASSERT_TRUE(serial->PortOpen());
+    serial->receive(kReport);
+    ASSERT_TRUE(runUntilState(LinkState::Waiting));
+    link.answerCompleted();
+    runFor(1s);
+    link.close();
+    link.answerCompleted();
+    runFor(1s);
+    EXPECT_EQ(lines.count("A5 1"), 1);
+    EXPECT_TRUE(serial->written.isEmpty());
 }

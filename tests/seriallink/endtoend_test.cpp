@@ -1,9 +1,11 @@
 #include "seriallink/portlock.h"
+#include "session/session.h"
 #include "tests/support/eventloop.h"
 #include "tests/support/monitor.h"
 #include "tests/support/qtprinters.h"
 #include "tools/boardsim.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QSerialPort>
 
@@ -170,4 +172,27 @@ TEST(EndToEndDeathTest, ExitLeavesNoLockFileForItsPort)
         ::testing::ExitedWithCode(0), "");
     qunsetenv(kPortVariable);
     EXPECT_FALSE(QFile::exists(lockFile));
+}
+
+// Polled after each answer, a board on a 9600-baud line sends about as many
+// reports as the line carries: 960 bytes a second, each answer 44 bytes
+// ("A0 512" to "A3 512" and "A4 1", "A5 1", each ending in CR LF).
+TEST(EndToEnd, PolledAfterEachAnswerABoardOnASlowLineSendsWhatTheLineCarries)
+{
+    BoardOptions options;
+    options.baud = 9600;
+    BoardSimulator board(options);
+    board.setValues(512, 512, 512, 512, false, false);
+    BoardSession session(fixedPorts({board.slavePath()}));
+    session.link().pollAfterEachAnswer();
+    session.link().buscarPuerto();
+    ASSERT_TRUE(runUntil([&] { return session.model().lastReport().number > 1; }));
+    const quint64 before = session.model().lastReport().number;
+    QElapsedTimer clock;
+    clock.start();
+    runFor(3s);
+    const double perSecond = double(session.model().lastReport().number - before) * 1000 / double(clock.elapsed());
+    constexpr double kLineLimit = 960.0 / 44;
+    EXPECT_GE(perSecond, 0.9 * kLineLimit);
+    EXPECT_LE(perSecond, 1.05 * kLineLimit) << "the board's output is paced as the line's";
 }
