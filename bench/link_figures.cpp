@@ -42,9 +42,11 @@ std::optional<PollingRun> pollFor(int baud, bool afterEachAnswer, std::chrono::m
     // completes: from one report to another, the bytes of the reports between.
     qint64 bytes = 0;
     qint64 bytesAtReport = 0;
-    QObject::connect(&session.link(), &Link::lineReceived,
-                     [&](const QString &line) { bytes += line.size() + kLineEndBytes; });
-    QObject::connect(&session.model(), &BoardModel::reportCompleted, [&] { bytesAtReport = bytes; });
+    QObject::connect(&session.lines(), &BoardLines::arrived, [&](const BoardLine &line) {
+        bytes += line.text.size() + kLineEndBytes;
+        if (line.report)
+            bytesAtReport = bytes;
+    });
     session.link().buscarPuerto();
     if (!runUntil([&] { return session.model().lastReport().number > 1; }, 10s))
         return std::nullopt;

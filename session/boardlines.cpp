@@ -12,10 +12,12 @@ BoardLines::BoardLines(Link &link, std::shared_ptr<LinkClock> clock, QObject *pa
 
 void BoardLines::interpret(const QString &text)
 {
-    BoardLine line{.text = text, .arrival = now()};
+    BoardLine line;
+    line.arrival = now();
     const AppliedLine applied = model_.apply(text);
     line.kind = applied.kind;
     line.channel = applied.channel;
+    line.text = text;
     if (applied.kind == LineKind::Channel)
         seen_.set(size_t(applied.channel));
     if (applied.completesReport) {
@@ -28,7 +30,10 @@ void BoardLines::interpret(const QString &text)
 // The line itself never reaches the program: the event stands for it.
 void BoardLines::markDropped()
 {
-    emit arrived({.kind = LineKind::Dropped, .arrival = now()});
+    BoardLine line;
+    line.kind = LineKind::Dropped;
+    line.arrival = now();
+    emit arrived(line);
 }
 
 Arrival BoardLines::now() const
