@@ -85,6 +85,7 @@ public:
     // or why it could not be made; and why the last frame was not sent.
     QString status() const;
     bool calibrated() const { return settings_.calibration.has_value(); }
+    bool failedToMake() const { return !made_ && problem_.has_value(); }
 
 private:
     // What the device shows: the axes A0 to A3, and the left and right

@@ -4,7 +4,7 @@
 #include "session/boardlines.h"
 #include "stickdata/boardline.h"
 #include "stickdata/boardmodel.h"
-#include "window/recordingfiledialog.h"
+#include "window/filedialogs.h"
 #include "window/shortenedtext.h"
 #include "window/vbcolor.h"
 

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QLoggingCategory>
+#include <QSaveFile>
 
 namespace {
 
@@ -13,6 +14,17 @@ Q_LOGGING_CATEGORY(lcRecording, "joystick.recording")
 // QT_LOGGING_RULES="joystick.status.info=true": the search step by step in
 // a terminal, and the window's texts where a test cannot read the window.
 Q_LOGGING_CATEGORY(lcStatus, "joystick.status", QtWarningMsg)
+
+// The board's figures as a calibration file, whole or not at all: a file
+// replaced is replaced only once the new one is written.
+std::optional<QString> saveFigures(const BoardStats &stats, const QString &path)
+{
+    QSaveFile file(path);
+    const QByteArray json = statsJson(stats);
+    if (!file.open(QIODevice::WriteOnly) || file.write(json) != json.size() || !file.commit())
+        return file.errorString();
+    return std::nullopt;
+}
 
 RecordingShown shownOf(const Recording &recording)
 {
@@ -52,6 +64,12 @@ void JoystickMonitor::answerDetailsRequests()
     QObject::connect(&details_, &DetailsWindow::resetRequested, &feed_, &DetailsFeed::reset);
     QObject::connect(&details_, &DetailsWindow::copyRequested, &details_,
                      [this] { QApplication::clipboard()->setText(statsTable(feed_.stats())); });
+    QObject::connect(&details_, &DetailsWindow::saveCalibrationRequested, &details_, [this](const QString &path) {
+        if (const auto problem = saveFigures(feed_.stats(), path))
+            details_.showCalibrationSaved(QStringLiteral("Not saved to %1: %2").arg(path, *problem), true);
+        else
+            details_.showCalibrationSaved(QStringLiteral("Saved to %1").arg(path), false);
+    });
 }
 
 void JoystickMonitor::start()

@@ -4,6 +4,7 @@
 #include "programs/monitor/monitoroptions.h"
 #include "programs/common/parentconsole.h"
 #include "programs/monitor/joystickmonitor.h"
+#include "programs/monitor/monitorgamepad.h"
 #include "programs/common/terminationsignals.h"
 
 int main(int argc, char *argv[])
@@ -29,6 +30,7 @@ int main(int argc, char *argv[])
     JoystickMonitor monitor(options.ports.isEmpty() ? ComPortMap::system() : ComPortMap::named(options.ports));
     if (recording)
         monitor.record(std::move(recording));
+    const MonitorGamepad gamepad(monitor, options);
     onTerminationRequest(&monitor.window(), [&] { monitor.window().close(); });
     monitor.start();
     if (options.details)

@@ -2,6 +2,7 @@
 
 #include "programs/common/commandline.h"
 #include "programs/common/portoption.h"
+#include "programs/monitor/monitorgamepad.h"
 #include "seriallink/boardlink.h"
 
 namespace {
@@ -48,5 +49,5 @@ std::optional<int> parseMonitorOptions(const QStringList &arguments, MonitorOpti
         .positionalArguments = {},
         .qtWindowOptions = true,
     };
-    return commandline::parseInto(program, monitorRules(), arguments, options);
+    return commandline::parseInto(program, monitorRules() + MonitorGamepad::optionRules(), arguments, options);
 }

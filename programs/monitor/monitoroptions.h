@@ -1,5 +1,7 @@
 #pragma once
 
+#include "programs/gamepad/gamepadoptions.h"
+
 #include <QStringList>
 
 #include <optional>
@@ -12,6 +14,10 @@ struct MonitorOptions {
     QString record;
     // Whether the board's details window opens at start (--details).
     bool details = false;
+    // Whether the board is a game controller from the start (--gamepad),
+    // and how, where the system can make one.
+    bool gamepadOn = false;
+    GamepadOptions gamepad;
 };
 
 // Reads joystick-monitor's command line into `options`. Returns the status

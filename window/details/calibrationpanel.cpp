@@ -75,6 +75,11 @@ CalibrationPanel::CalibrationPanel(QWidget *parent)
                               "sweep each round its full range."));
     connect(calibrate_, &QPushButton::clicked, this, &CalibrationPanel::askToCalibrateOrCancel);
     connect(done_, &QPushButton::clicked, this, &CalibrationPanel::calibrationDoneRequested);
+    auto *save = new QPushButton(tr("Save calibration…"));
+    save->setObjectName(QStringLiteral("saveCalibration"));
+    save->setToolTip(tr("Writes the figures to a file that joystick-gamepad --calibration takes, as "
+                        "joystick-stats --json writes them."));
+    connect(save, &QPushButton::clicked, this, &CalibrationPanel::saveRequested);
     auto *reset = new QPushButton(tr("Reset"));
     reset->setToolTip(tr("Starts every figure afresh, the sticks' outlines too."));
     connect(reset, &QPushButton::clicked, this, &CalibrationPanel::resetRequested);
@@ -83,12 +88,15 @@ CalibrationPanel::CalibrationPanel(QWidget *parent)
     copy->setToolTip(tr("Puts the figures on the clipboard as text."));
     connect(copy, &QPushButton::clicked, this, &CalibrationPanel::copyRequested);
     auto *buttons = new QHBoxLayout;
-    for (QPushButton *button : {calibrate_, done_, reset, copy})
+    for (QPushButton *button : {calibrate_, done_, save, reset, copy})
         buttons->addWidget(button);
     buttons->addStretch(1);
     auto *steps = new QVBoxLayout;
     steps->addWidget(wrapping(stepText_), 1);
     steps->addLayout(buttons);
+    saved_->setObjectName(QStringLiteral("calibrationSaved"));
+    steps->addWidget(wrapping(saved_));
+    saved_->hide();
 
     auto *layout = new QHBoxLayout(this);
     layout->addLayout(grid);
@@ -114,6 +122,13 @@ void CalibrationPanel::showStep(Calibration::Step step, const std::optional<QDat
     calibrate_->setText(isUnderWay(step) ? tr("Cancel") : tr("Calibrate…"));
     done_->setVisible(step == Calibration::Step::Sweeps);
     stepText_->setText(stepText(step, takenAt));
+}
+
+void CalibrationPanel::showSaved(const QString &outcome, bool failed)
+{
+    saved_->setText(outcome);
+    colourText(*saved_, failed ? QColor(kAlarmText) : palette().windowText().color());
+    saved_->show();
 }
 
 void CalibrationPanel::askToCalibrateOrCancel()

@@ -26,6 +26,8 @@ public:
     void showFigures(const BoardStats &stats);
     // Where a calibration stands, and when the last was taken, once one was.
     void showStep(Calibration::Step step, const std::optional<QDateTime> &takenAt);
+    // What became of saving the calibration: where it went, or why not.
+    void showSaved(const QString &outcome, bool failed);
 
 signals:
     void calibrateRequested();
@@ -33,6 +35,7 @@ signals:
     void calibrationDoneRequested();
     void resetRequested();
     void copyRequested();
+    void saveRequested();
 
 private:
     void askToCalibrateOrCancel();
@@ -43,4 +46,5 @@ private:
     QLabel *const stepText_ = new QLabel;
     QPushButton *const calibrate_ = new QPushButton;
     QPushButton *const done_ = new QPushButton(tr("Done"));
+    QLabel *const saved_ = new QLabel;
 };

@@ -2,6 +2,7 @@
 
 #include "window/details/figurelabels.h"
 #include "window/details/tracestyle.h"
+#include "window/filedialogs.h"
 
 #include <QHBoxLayout>
 #include <QPushButton>
@@ -158,6 +159,10 @@ void DetailsWindow::forwardRequests()
     connect(calibration_, &CalibrationPanel::calibrationDoneRequested, this, &DetailsWindow::calibrationDoneRequested);
     connect(calibration_, &CalibrationPanel::resetRequested, this, &DetailsWindow::resetRequested);
     connect(calibration_, &CalibrationPanel::copyRequested, this, &DetailsWindow::copyRequested);
+    connect(calibration_, &CalibrationPanel::saveRequested, this, [this] {
+        askForCalibrationFile(this, [this](const QString &file) { emit saveCalibrationRequested(file); });
+    });
+    connect(link_, &LinkPanel::gameControllerSwitched, this, &DetailsWindow::gameControllerSwitched);
     connect(recording_, &RecordingPanel::recordRequested, this, &DetailsWindow::recordRequested);
     connect(recording_, &RecordingPanel::stopRecordingRequested, this, &DetailsWindow::stopRecordingRequested);
 }
@@ -202,6 +207,16 @@ void DetailsWindow::showRowsWritten(qint64 rows)
 {
     recording_->countRows(rows);
     scheduleFigures();
+}
+
+void DetailsWindow::showGameController(bool on, const QString &state, const QString &details)
+{
+    link_->showGameController(on, state, details);
+}
+
+void DetailsWindow::showCalibrationSaved(const QString &outcome, bool failed)
+{
+    calibration_->showSaved(outcome, failed);
 }
 
 void DetailsWindow::bringUp()

@@ -37,6 +37,9 @@ public:
 
     void showRecording(const RecordingShown &recording);
     void showRowsWritten(qint64 rows);
+    // The game controller, where the program can make one.
+    void showGameController(bool on, const QString &state, const QString &details);
+    void showCalibrationSaved(const QString &outcome, bool failed);
     // Shows the window on top, however it was: hidden, minimised or
     // behind others.
     void bringUp();
@@ -48,8 +51,10 @@ signals:
     void cancelCalibrationRequested();
     void calibrationDoneRequested();
     void resetRequested();
-    // The user asked for the figures on the clipboard.
+    // The user asked for the figures on the clipboard, or in `file`.
     void copyRequested();
+    void saveCalibrationRequested(const QString &file);
+    void gameControllerSwitched(bool on);
 
 protected:
     void showEvent(QShowEvent *event) override;

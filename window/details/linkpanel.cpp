@@ -83,6 +83,10 @@ LinkPanel::LinkPanel(QWidget *parent)
     rows->addRow(tr("State"), wrapping(state_));
     rows->addRow(tr("Problem"), wrapping(problem_));
     rows->setRowVisible(problem_, false);
+    gameController_->setObjectName(QStringLiteral("gameController"));
+    connect(gameController_, &QCheckBox::clicked, this, &LinkPanel::gameControllerSwitched);
+    rows->addRow(tr("Game controller"), gameController_);
+    rows->setRowVisible(gameController_, false);
     const QString widest = widestOf(fontMetrics(), {QStringLiteral("0000000000 (0000.00 a second)"),
                                                     QStringLiteral("00000.0 ms (before the loss)")});
     for (const FigureRow &row : kFigureRows) {
@@ -100,6 +104,14 @@ void LinkPanel::showLink(const LinkShown &link)
     state_->setText(sentence(stateInWords(link)));
     problem_->setText(shortenLongWords(link.problem));
     static_cast<QFormLayout *>(layout())->setRowVisible(problem_, !link.problem.isEmpty());
+}
+
+void LinkPanel::showGameController(bool on, const QString &state, const QString &details)
+{
+    gameController_->setChecked(on);
+    gameController_->setText(state);
+    gameController_->setToolTip(details);
+    static_cast<QFormLayout *>(layout())->setRowVisible(gameController_, true);
 }
 
 void LinkPanel::showFigures(const LinkFigures &figures)

@@ -1,7 +1,7 @@
 #include "window/details/recordingpanel.h"
 
 #include "window/details/figurelabels.h"
-#include "window/recordingfiledialog.h"
+#include "window/filedialogs.h"
 
 #include <QFormLayout>
 #include <QHBoxLayout>

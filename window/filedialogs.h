@@ -10,3 +10,6 @@
 // A name without a suffix is a CSV file; a file that exists is appended
 // to, not replaced, so there is nothing to confirm.
 void askForRecordingFile(QWidget *parent, std::function<void(const QString &file)> chosen);
+// The same for the file to save a calibration to, a JSON file, which is
+// replaced once confirmed.
+void askForCalibrationFile(QWidget *parent, std::function<void(const QString &file)> chosen);
