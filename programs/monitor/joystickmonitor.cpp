@@ -1,5 +1,6 @@
 #include "programs/monitor/joystickmonitor.h"
 
+#include "stickdata/calibrationfile.h"
 #include "stickdata/statsreport.h"
 
 #include <QApplication>
@@ -16,11 +17,16 @@ Q_LOGGING_CATEGORY(lcRecording, "joystick.recording")
 Q_LOGGING_CATEGORY(lcStatus, "joystick.status", QtWarningMsg)
 
 // The board's figures as a calibration file, whole or not at all: a file
-// replaced is replaced only once the new one is written.
+// replaced is replaced only once the new one is written. Figures that
+// would make no calibration (a stick never moved has no range) are not
+// written: the game controller would refuse the file.
 std::optional<QString> saveFigures(const BoardStats &stats, const QString &path)
 {
-    QSaveFile file(path);
     const QByteArray json = statsJson(stats);
+    const auto calibration = calibrationFromJson(json);
+    if (const auto *refusal = std::get_if<QString>(&calibration))
+        return *refusal + QStringLiteral(": move each stick round its full range first (Calibrate…)");
+    QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(json) != json.size() || !file.commit())
         return file.errorString();
     return std::nullopt;

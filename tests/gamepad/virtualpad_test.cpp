@@ -1,5 +1,6 @@
 #include "gamepad/virtualpad.h"
 
+#include "recordedpad.h"
 #include "tests/support/virtualclock.h"
 
 #include <gtest/gtest.h>
@@ -10,27 +11,6 @@ namespace {
 
 constexpr int32_t kFull = AxisMap::kFullScale;
 
-// Records what the pad makes and sends; fails where told to.
-struct Record final : PadOutput {
-    std::optional<QString> create(const PadIdentity &, ButtonLayout) override
-    {
-        ++creations;
-        return creationProblem;
-    }
-    QString location() const override { return QStringLiteral("/dev/input/event5 and /dev/input/js0"); }
-    std::optional<QString> send(const PadFrame &frame) override
-    {
-        if (!sendProblem)
-            frames.push_back(frame);
-        return sendProblem;
-    }
-
-    int creations = 0;
-    std::optional<QString> creationProblem;
-    std::optional<QString> sendProblem;
-    std::vector<PadFrame> frames;
-};
-
 // Every axis rests at 500 within 5 and reaches full scale inside 100 and
 // 900; A1 inverted where asked.
 struct Pad {
@@ -38,7 +18,7 @@ struct Pad {
     {
         BoardCalibration calibration;
         calibration.axes.fill({90, 910, 500, 5});
-        auto output = std::make_unique<Record>();
+        auto output = std::make_unique<RecordedPad>();
         record = output.get();
         pad = std::make_unique<VirtualPad>(PadSettings{{}, layout, calibration, {false, invertA1, false, false}},
                                            std::move(output), clock);
@@ -50,7 +30,7 @@ struct Pad {
     }
 
     std::shared_ptr<VirtualClock> clock = std::make_shared<VirtualClock>();
-    Record *record = nullptr;
+    RecordedPad *record = nullptr;
     std::unique_ptr<VirtualPad> pad;
 };
 

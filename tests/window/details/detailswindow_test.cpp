@@ -1,3 +1,4 @@
+#include "stickdata/calibrationfile.h"
 #include "stickdata/statsreport.h"
 #include "tests/support/parts.h"
 #include "tests/support/virtualboard.h"
@@ -5,6 +6,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -90,4 +92,33 @@ TEST(DetailsWindow, CalibrateStartsAfreshAndLeadsThroughRestAndSweeps)
 
     fed.click("copy");
     EXPECT_EQ(QApplication::clipboard()->text(), statsTable(fed.monitor.program.detailsFeed().stats()));
+}
+
+// "Save calibration…" writes the figures as a file the game controller
+// takes, and says where they went or why not.
+TEST(DetailsWindow, SavesTheCalibrationAsAFileTheGameControllerReads)
+{
+    const QTemporaryDir dir;
+    FedWindow fed;
+    ASSERT_TRUE(fed.found);
+    fed.reports(30, {500, 520});
+    fed.reports(10, {100, 900});
+    const QString path = dir.filePath("board.json");
+    emit fed.window.saveCalibrationRequested(path);
+    EXPECT_EQ(fed.text("calibrationSaved"), "Not saved to " + path + ": A2's min 600 is not below its max 600: "
+                                                                     "move each stick round its full range first (Calibrate…)");
+    EXPECT_FALSE(QFile::exists(path));
+
+    fed.serial->receive("A0 300\nA1 300\nA2 100\nA3 900\nA4 1\nA5 1\nA2 900\nA3 100\nA5 1\n");
+    emit fed.window.saveCalibrationRequested(path);
+    EXPECT_EQ(fed.text("calibrationSaved"), "Saved to " + path);
+    const auto calibration = readCalibrationFile(path);
+    ASSERT_TRUE(std::holds_alternative<BoardCalibration>(calibration)) << std::get<QString>(calibration).toStdString();
+    const AxisCalibration a0 = std::get<BoardCalibration>(calibration).axes[0];
+    EXPECT_EQ(a0.min, 100);
+    EXPECT_EQ(a0.max, 502);
+    EXPECT_NEAR(a0.centre, 501, 1);
+
+    emit fed.window.saveCalibrationRequested(dir.filePath("no such folder/board.json"));
+    EXPECT_TRUE(fed.text("calibrationSaved").startsWith("Not saved to "));
 }
