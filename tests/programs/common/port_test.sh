@@ -57,10 +57,12 @@ differ() {
 
 pictures_changed() { pictures now && differ; }
 
-# Whether the pictures change from how they are now within half a minute,
-# however busy the machine: the window may not be shown yet, or not redrawn.
+# Whether the pictures change from how they are now within a minute,
+# however busy the machine: the window may not be shown yet, or not
+# redrawn, and a port another program holds for a moment is tried again
+# only after growing gaps.
 pictures_move() {
-    waits_for 30 pictures before && waits_for 30 pictures_changed
+    waits_for 30 pictures before && waits_for 60 pictures_changed
 }
 
 # Whether the pictures stay as they are for half a second.
@@ -72,7 +74,7 @@ pictures_stay() { pictures_still && pictures_still; }
 
 start_board
 QT_QPA_PLATFORM=xcb "$monitor" --port "$dir/board" 2> "$dir/monitor.log" &
-pictures_move || { echo "the board named through the symlink is not drawn"; exit 1; }
+pictures_move || { echo "the board named through the symlink is not drawn"; cat "$dir/monitor.log"; exit 1; }
 
 # The symlink is left naming nothing: left on the board's pty, it would
 # name the next pty any program on the machine opens, before the monitor
