@@ -26,7 +26,7 @@ constexpr const char *kFirmware = nullptr;
 constexpr auto kStartLimit = 10s;
 // Far beyond what any of these takes on an idle machine, so that a busy
 // one cannot fail them.
-constexpr auto kLimit = 15s;
+constexpr auto kLimit = 30s;
 constexpr QByteArrayView kPortLine = "joystick-board-emu: port ";
 
 // The board's firmware on the emulator, a child process. Its pins are set
@@ -100,18 +100,31 @@ bool showsCircle(const PictureBox *picture, int x, int y, Qt::GlobalColor colour
     return picture->drawing().pixelColor(x / 16 + 8, y / 16) == QColor(colour);
 }
 
-QByteArray readLines(QSerialPort &port, int count)
+QByteArray withoutKeywordLines(QByteArray bytes)
+{
+    return bytes.replace("JOYSTICK\n", "");
+}
+
+// Reads until `enough` holds for what has arrived, or kLimit passes.
+template <typename Enough>
+QByteArray readUntil(QSerialPort &port, Enough enough)
 {
     QByteArray received;
     const QDeadlineTimer deadline(kLimit);
-    while (received.count('\n') < count && port.waitForReadyRead(int(deadline.remainingTime())))
+    while (!enough(received) && port.waitForReadyRead(int(deadline.remainingTime())))
         received += port.readAll();
     return received;
 }
 
-QByteArray withoutKeywordLines(QByteArray bytes)
+QByteArray readLines(QSerialPort &port, int count)
 {
-    return bytes.replace("JOYSTICK\n", "");
+    return readUntil(port, [count](const QByteArray &bytes) { return bytes.count('\n') >= count; });
+}
+
+// Reads until `count` lines besides the keyword lines have arrived.
+QByteArray readAnswerLines(QSerialPort &port, int count)
+{
+    return readUntil(port, [count](const QByteArray &bytes) { return withoutKeywordLines(bytes).count('\n') >= count; });
 }
 
 } // namespace
@@ -129,7 +142,7 @@ TEST_F(EmulatedBoardTest, AnnouncesUntilAskedThenAnswersEachRequestAloneInOrder)
     // the one before is answered is answered next.
     port.write("HELLO\nDATA\r\n" + QByteArray(64, 'x') + "DATA\nDATA\nDATA\n");
     const QByteArray answer = "A0 0\nA1 1023\nA2 100\nA3 777\nA4 0\nA5 1\n";
-    QByteArray received = readLines(port, 3 * 6);
+    QByteArray received = readAnswerLines(port, 3 * 6);
     const QDeadlineTimer nothingMore(500ms);
     while (port.waitForReadyRead(int(nothingMore.remainingTime())))
         received += port.readAll();

@@ -62,7 +62,7 @@ TEST(RecordingEndToEnd, TheFileHoldsExactlyTheReportsTheBoardSentEachWhole)
         Monitor monitor({board.slavePath()});
         ASSERT_TRUE(monitor.program.record(RowFile::append(path)));
         monitor.program.start();
-        ASSERT_TRUE(runUntil([&] { return sent.size() >= 8; }, 10s));
+        ASSERT_TRUE(runUntil([&] { return sent.size() >= 8; }));
         answering = false;
         board.setAnswering(false);
         EXPECT_TRUE(runUntil([&] { return monitor.program.recording()->rows() == sent.size(); }));

@@ -79,7 +79,7 @@ TEST(EndToEnd, ASecondMonitorFindsTheBoardTheFirstOneLeft)
 
     Monitor second({board.slavePath()}, timing);
     second.program.start();
-    EXPECT_TRUE(runUntil([&] { return second.window.vA0->text() == "100"; }, 10s));
+    EXPECT_TRUE(runUntil([&] { return second.window.vA0->text() == "100"; }));
     EXPECT_EQ(second.window.Bconsola->text(), "OK PUERTO 1");
 }
 
@@ -101,23 +101,54 @@ TEST(EndToEnd, APortHeldByAnotherProgramIsTriedAgainUntilItIsFree)
     EXPECT_TRUE(reason.contains(heldBy)) << reason.toStdString();
 
     holder.close();
-    ASSERT_TRUE(runUntil([&] { return monitor.link.state() == LinkState::Polling; }, 10s));
+    ASSERT_TRUE(runUntil([&] { return monitor.link.state() == LinkState::Polling; }));
     EXPECT_EQ(monitor.window.Bconsola->text(), "OK PUERTO 1");
 }
 
+namespace {
+
+// The stages a window is closed or the program ended in: the search
+// waiting on a silent board's port, and polling once the wait on the
+// board's port has run out (a few requests in).
+struct Stage {
+    const char *name;
+    BoardOptions board;
+    std::chrono::milliseconds portWait;
+    bool (*reached)(const Monitor &, const BoardSimulator &);
+
+    LinkTiming timing() const
+    {
+        LinkTiming timing = testTiming();
+        timing.portWait = portWait;
+        return timing;
+    }
+};
+const Stage kStages[] = {
+    {"searching", BoardOptions::silent(), 10s,
+     [](const Monitor &monitor, const BoardSimulator &) { return monitor.link.state() == LinkState::Scanning; }},
+    {"polling", BoardOptions{}, testTiming().portWait,
+     [](const Monitor &monitor, const BoardSimulator &board) {
+         return monitor.link.state() == LinkState::Polling && board.requestCount() >= 3;
+     }},
+};
+const Stage &kSearching = kStages[0];
+
+} // namespace
+
 TEST(EndToEnd, ClosingTheWindowWhileSearchingOrPollingReleasesThePort)
 {
-    for (const auto &[stage, options] : {std::pair{"searching", BoardOptions::silent()}, std::pair{"polling", BoardOptions{}}}) {
-        SCOPED_TRACE(stage);
-        BoardSimulator board(options);
-        Monitor monitor({board.slavePath()});
+    for (const Stage &stage : kStages) {
+        SCOPED_TRACE(stage.name);
+        BoardSimulator board(stage.board);
+        Monitor monitor({board.slavePath()}, stage.timing());
         monitor.program.start();
-        runFor(400ms);
+        ASSERT_TRUE(runUntil([&] { return stage.reached(monitor, board); }));
+        QSerialPort other(board.slavePath());
+        ASSERT_FALSE(other.open(QIODevice::ReadWrite)) << "the port is not held before the close";
         ASSERT_TRUE(monitor.window.close());
         const int requests = board.requestCount();
         runFor(600ms);
         EXPECT_EQ(board.requestCount(), requests) << "polling goes on after the close";
-        QSerialPort other(board.slavePath());
         EXPECT_TRUE(other.open(QIODevice::ReadWrite)) << "the port is still held";
     }
 }
@@ -125,14 +156,15 @@ TEST(EndToEnd, ClosingTheWindowWhileSearchingOrPollingReleasesThePort)
 TEST(EndToEndDeathTest, ExitEndsTheProcessWithStatusZeroWhileSearchingOrPolling)
 {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
-    for (const BoardOptions &options : {BoardOptions::silent(), BoardOptions{}}) {
+    for (const Stage &stage : kStages) {
+        SCOPED_TRACE(stage.name);
         EXPECT_EXIT(
             {
-                BoardSimulator board(options);
-                Monitor monitor({board.slavePath()});
-                QTimer::singleShot(400ms, monitor.window.Exit, &QPushButton::click);
+                BoardSimulator board(stage.board);
+                Monitor monitor({board.slavePath()}, stage.timing());
                 monitor.program.start();
-                runFor(5s);
+                if (runUntil([&] { return stage.reached(monitor, board); }))
+                    monitor.window.Exit->click();
                 std::abort();
             },
             ::testing::ExitedWithCode(0), "");
@@ -161,12 +193,10 @@ TEST(EndToEndDeathTest, ExitLeavesNoLockFileForItsPort)
 
     EXPECT_EXIT(
         {
-            LinkTiming timing = testTiming();
-            timing.portWait = 10s;
-            Monitor monitor({port}, timing);
-            QTimer::singleShot(300ms, monitor.window.Exit, &QPushButton::click);
+            Monitor monitor({port}, kSearching.timing());
             monitor.program.start();
-            runFor(5s);
+            if (runUntil([&] { return kSearching.reached(monitor, board); }))
+                monitor.window.Exit->click();
             std::abort();
         },
         ::testing::ExitedWithCode(0), "");

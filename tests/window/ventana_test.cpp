@@ -2,12 +2,12 @@
 #include "tests/support/fakelink.h"
 #include "tests/support/pixels.h"
 #include "tests/support/qtprinters.h"
+#include "tests/support/virtualclock.h"
 #include "session/boardlines.h"
 #include "window/vbcolor.h"
 #include "window/ventana.h"
 
 #include <QColor>
-#include <QElapsedTimer>
 #include <QImage>
 #include <QRect>
 #include <QToolTip>
@@ -16,6 +16,9 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <memory>
+
+using namespace std::chrono_literals;
 
 namespace {
 
@@ -49,7 +52,8 @@ QStringList report(int x0, int y0, int x1, int y1, const char *right = "1", cons
 }
 
 // The window over a link the test speaks for, presenting a model the test
-// applies lines to; shown or hidden, it behaves alike.
+// applies lines to; shown or hidden, it behaves alike. Its frames go by a
+// clock the test moves on.
 class LinkView : public testing::TestWithParam<bool> {
 protected:
     LinkView()
@@ -60,12 +64,12 @@ protected:
         }
     }
 
-    // Applies `lines` and waits until the window shows them: a change is
-    // shown within a text refresh, waited here twice over.
+    // Applies `lines` and lets two text refreshes pass: a change is shown
+    // within one.
     void receive(const QStringList &lines)
     {
         apply(lines);
-        runFor(std::chrono::duration_cast<std::chrono::milliseconds>(2 * PresentTiming().textRefresh));
+        clock->runFor(std::chrono::duration_cast<std::chrono::milliseconds>(2 * PresentTiming().textRefresh));
     }
 
     void apply(const QStringList &lines)
@@ -74,9 +78,10 @@ protected:
             emit link.lineReceived(line);
     }
 
+    const std::shared_ptr<VirtualClock> clock = std::make_shared<VirtualClock>();
     FakeLink link;
-    BoardLines lines{link};
-    ventana window{link, lines};
+    BoardLines lines{link, clock};
+    ventana window{link, lines, clock};
 };
 
 INSTANTIATE_TEST_SUITE_P(ShownOrHidden, LinkView, testing::Bool(),
@@ -138,7 +143,7 @@ TEST(ConsoleTooltip, InViewFollowsTheReasonAtOnce)
     EXPECT_TRUE(QToolTip::isVisible());
     EXPECT_EQ(QToolTip::text(), "COM1 (/dev/ttyACM0): busy");
     emit link.problemChanged(QString());
-    EXPECT_TRUE(runUntil([] { return !QToolTip::isVisible(); }, std::chrono::seconds(2)));
+    EXPECT_TRUE(runUntil([] { return !QToolTip::isVisible(); }));
 }
 
 // The test line stays however the report before it was shown: drawn at
@@ -255,26 +260,27 @@ TEST_P(LinkView, AFastStreamIsShownAtMostOnceAFrameAndEndsOnItsLastReport)
     int picturesDrawn = 0;
     int textsSet = 0;
     QObject::connect(window.vA0, &QLineEdit::textChanged, window.vA0, [&] { ++textsSet; });
-    const QImage blank = window.Picture1->drawing();
-    QElapsedTimer clock;
-    clock.start();
+    // Five reports a frame, the left button changing with each: every frame
+    // draws a picture unlike the one before.
     constexpr int kReports = 200;
-    QImage shown = blank;
+    constexpr auto kGap = 8ms;
+    QImage shown = window.Picture1->drawing();
     for (int i = 0; i < kReports; ++i) {
         const bool leftPressed = i % 2 == 1;
         apply(report(i, 1023 - i, 512, 512, "1", leftPressed ? "0" : "1"));
-        QCoreApplication::processEvents();
+        clock->runFor(kGap);
         if (window.Picture1->drawing() != shown) {
             shown = window.Picture1->drawing();
             ++picturesDrawn;
         }
     }
     receive({});
-    // Once a 40 ms frame, with room for twice that rate; the texts at most
-    // that often too.
-    EXPECT_GE(picturesDrawn, 1);
-    EXPECT_LE(picturesDrawn, 2 + clock.elapsed() / 20);
-    EXPECT_LE(textsSet, 2 + clock.elapsed() / 20);
+    // The pictures once a frame while the stream lasts, with room for the
+    // first and the last; the texts less often.
+    const auto frames = kReports * std::chrono::nanoseconds(kGap) / PresentTiming().frame;
+    EXPECT_GE(picturesDrawn, frames / 2) << "the stream was hardly shown while it lasted";
+    EXPECT_LE(picturesDrawn, 2 + frames);
+    EXPECT_LT(textsSet, picturesDrawn);
     EXPECT_EQ(window.vA0->text(), QString::number(kReports - 1));
     EXPECT_EQ(window.vA1->text(), QString::number(1023 - (kReports - 1)));
     const QImage left = window.Picture1->drawing();
@@ -282,13 +288,15 @@ TEST_P(LinkView, AFastStreamIsShownAtMostOnceAFrameAndEndsOnItsLastReport)
     EXPECT_NEAR(pixelsOf(left, kBlue).center().y(), (1023 - (kReports - 1)) / 16, 1);
 }
 
-// After a quiet spell the first change does not wait for a frame timer.
+// After a quiet spell the first change goes out with no time passing, not
+// at a frame timer.
 TEST_P(LinkView, AChangeAfterAQuietSpellIsShownAtOnce)
 {
-    runFor(std::chrono::milliseconds(150));
+    clock->runFor(150ms);
     int paints = 0;
     const PaintWatch watch(window.Picture1, [&] { ++paints; });
     apply(report(300, 700, 512, 512));
+    clock->runFor(0ms);
     for (int pass = 0; pass < 3; ++pass) {
         QCoreApplication::sendPostedEvents();
         QCoreApplication::processEvents();

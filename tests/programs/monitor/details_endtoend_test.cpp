@@ -31,11 +31,10 @@ TEST(DetailsEndToEnd, ThePlotMovesAndTheSticksStaySquareAsTheWindowGrows)
     details.resize(1000, 740);
     monitor.program.start();
     monitor.program.showDetails();
-    ASSERT_TRUE(runUntil([&] { return monitor.link.state() == LinkState::Polling; }, 10s));
-    runFor(1s);
+    ASSERT_TRUE(runUntil([&] { return monitor.link.state() == LinkState::Polling; }));
+    ASSERT_TRUE(runUntil([&] { return monitor.model.lastReport().number >= 5; })) << "a second of reports to plot";
     const QImage before = plot.grab().toImage();
-    runFor(1s);
-    EXPECT_NE(plot.grab().toImage(), before) << "the plot stands still";
+    EXPECT_TRUE(runUntil([&] { return plot.grab().toImage() != before; })) << "the plot stands still";
 
     const QRect small = squareOf(left);
     details.resize(1600, 1100);

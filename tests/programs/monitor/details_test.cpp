@@ -126,7 +126,7 @@ TEST(BoardDetails, OneWindowThatDoesNotKeepTheProgramRunning)
 
     bool ended = false;
     QTimer::singleShot(0, &board.monitor.window, [&] { board.monitor.window.close(); });
-    QTimer::singleShot(5s, &board.details, [&] { QCoreApplication::exit(1); });
+    QTimer::singleShot(30s, &board.details, [&] { QCoreApplication::exit(1); });
     ended = QCoreApplication::exec() == 0;
     EXPECT_TRUE(ended) << "the program went on with the details window open";
     EXPECT_EQ(board.monitor.link.state(), LinkState::Closed);

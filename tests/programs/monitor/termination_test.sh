@@ -16,7 +16,7 @@ trap 'kill $(jobs -p) 2>/dev/null; wait; rm -rf "$dir"' EXIT
 export QT_QPA_PLATFORM=offscreen
 
 "$sim" > "$dir/pty" &
-for _ in $(seq 1 50); do [ -s "$dir/pty" ] && break; sleep 0.1; done
+for _ in $(seq 1 300); do [ -s "$dir/pty" ] && break; sleep 0.1; done
 pty="$(head -n 1 "$dir/pty")"
 pty_name="${pty#/dev/}"
 lock="/run/lock/LCK..${pty_name//\//_}"
@@ -27,7 +27,7 @@ rows() { [ -f "$1" ] && grep -c $'\r$' "$1" || echo 0; }
 ends_cleanly() {
     local signal="$1" pid="$2" what="$3" status=0
     kill -s "$signal" "$pid"
-    timeout 20 tail --pid="$pid" -f /dev/null || { echo "SIG$signal: $what did not end"; exit 1; }
+    timeout 30 tail --pid="$pid" -f /dev/null || { echo "SIG$signal: $what did not end"; exit 1; }
     wait "$pid" || status=$?
     [ "$status" -eq 0 ] || { echo "SIG$signal: $what ended with status $status"; exit 1; }
 }
@@ -37,7 +37,7 @@ for signal in TERM INT; do
     details=$([ "$signal" = TERM ] && echo --details)
     "$monitor" --port "$pty" --record "$file" $details 2> "$dir/$signal.log" &
     pid=$!
-    for _ in $(seq 1 200); do [ "$(rows "$file")" -ge 4 ] && break; sleep 0.1; done
+    for _ in $(seq 1 400); do [ "$(rows "$file")" -ge 4 ] && break; sleep 0.1; done
     [ "$(rows "$file")" -ge 4 ] || { echo "SIG$signal: no rows recorded"; cat "$dir/$signal.log"; exit 1; }
     [ -e "$lock" ] || { echo "SIG$signal: no lock file $lock while the port is open"; exit 1; }
     ends_cleanly "$signal" "$pid" "the monitor"
@@ -66,7 +66,7 @@ exec 3<> "$fifo"
 pid=$!
 head -c 300 <&3 > /dev/null &
 exec 3<&-
-for _ in $(seq 1 200); do
+for _ in $(seq 1 400); do
     grep -q 'Recording stopped' "$dir/pipe.log" || ! kill -0 "$pid" 2> /dev/null && break
     sleep 0.1
 done

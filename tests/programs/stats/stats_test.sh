@@ -22,11 +22,11 @@ fail() {
 ldd "$stats" | grep -E 'libQt6(Gui|Widgets)' && fail "joystick-stats links Qt Gui"
 
 "$sim" --rate 50 --no-answer > "$dir/pty" &
-for _ in $(seq 1 100); do
+for _ in $(seq 1 300); do
     [ -s "$dir/pty" ] && break
     sleep 0.1
 done
-timeout 30 "$log" --port "$(head -n 1 "$dir/pty")" --count 20 > "$dir/board.csv" 2> /dev/null ||
+timeout 60 "$log" --port "$(head -n 1 "$dir/pty")" --count 20 > "$dir/board.csv" 2> /dev/null ||
     fail "joystick-log recorded nothing"
 
 "$stats" --json "$dir/board.csv" - < "$dir/board.csv" > "$dir/both.json" 2> "$dir/both.err"
