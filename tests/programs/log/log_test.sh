@@ -23,7 +23,9 @@ fail() {
 }
 
 # The board, polled or sending ARGUMENTS' reports unasked; its pty in $board.
+# The file is new each time: the board before's path must not be read.
 start_board() {
+    rm -f "$dir/pty"
     "$sim" "$@" > "$dir/pty" &
     for _ in $(seq 1 100); do
         [ -s "$dir/pty" ] && break
