@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the build into a temporary prefix and checks the installed tree:
-# the programs and their man pages, a valid desktop entry, icon, metainfo
-# and the copyright file.
+# the programs and their man pages, a valid desktop entry, icon, metainfo,
+# the udev rule for uinput and the copyright file.
 #
 #   install_test.sh BUILD_DIR
 set -euo pipefail
@@ -17,12 +17,14 @@ expected=(
     bin/joystick-monitor
     bin/joystick-log
     bin/joystick-stats
+    bin/joystick-gamepad
     bin/joystick-monitor-demo
     bin/joystick-board-sim
     "share/applications/$app_id.desktop"
     "share/icons/hicolor/scalable/apps/$app_id.svg"
     "share/metainfo/$app_id.metainfo.xml"
     share/doc/joystick-monitor/copyright
+    "lib/udev/rules.d/60-$app_id-uinput.rules"
 )
 status=0
 for path in "${expected[@]}"; do
@@ -31,7 +33,7 @@ for path in "${expected[@]}"; do
         status=1
     fi
 done
-for program in joystick-monitor joystick-log joystick-stats joystick-monitor-demo joystick-board-sim; do
+for program in joystick-monitor joystick-log joystick-stats joystick-gamepad joystick-monitor-demo joystick-board-sim; do
     [ -x "$prefix/bin/$program" ] || { echo "not executable: bin/$program"; status=1; }
     man -l "$prefix/share/man/man1/$program.1.gz" > /dev/null || { echo "no man page for $program"; status=1; }
 done

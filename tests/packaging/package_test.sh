@@ -40,14 +40,23 @@ expect_control '^ Suggests: qt6-wayland$'
 expect_content ./usr/bin/joystick-monitor
 expect_content ./usr/bin/joystick-log
 expect_content ./usr/bin/joystick-stats
+expect_content ./usr/bin/joystick-gamepad
 expect_content ./usr/share/applications/io.github.torvenk.JoystickMonitor.desktop
 expect_content ./usr/share/icons/hicolor/scalable/apps/io.github.torvenk.JoystickMonitor.svg
 expect_content ./usr/share/metainfo/io.github.torvenk.JoystickMonitor.metainfo.xml
-for program in joystick-monitor joystick-log joystick-stats joystick-monitor-demo joystick-board-sim; do
+for program in joystick-monitor joystick-log joystick-stats joystick-gamepad joystick-monitor-demo joystick-board-sim; do
     expect_content "./usr/share/man/man1/$program.1.gz"
 done
 expect_content ./usr/share/doc/joystick-monitor/copyright
 expect_content ./usr/share/doc/joystick-monitor/changelog.gz
+
+# The udev rule that gives the user at the seat /dev/uinput: one rule, the
+# rest comments, for the node made before the module too.
+rules=./usr/lib/udev/rules.d/60-io.github.torvenk.JoystickMonitor-uinput.rules
+expect_content "$rules"
+rule_lines="$(dpkg-deb --fsys-tarfile "$deb" | tar -xO "$rules" | grep -v -e '^#' -e '^$')" || true
+[ "$rule_lines" = 'KERNEL=="uinput", SUBSYSTEM=="misc", TAG+="uaccess", OPTIONS+="static_node=uinput"' ] ||
+    { echo "udev rule is not the uinput rule: $rule_lines"; status=1; }
 
 version="$(sed -n 's/^ Version: //p' <<< "$control")"
 latest="$(dpkg-deb --fsys-tarfile "$deb" | tar -xO ./usr/share/doc/joystick-monitor/changelog.gz | zcat | sed -n 1p)"
