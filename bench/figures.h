@@ -88,4 +88,5 @@ int replugFigures(const QStringList &arguments);
 int idleFigures(const QStringList &arguments);
 int statsCostFigures(const QStringList &arguments);
 int restBandFigures(const QStringList &arguments);
+int feedFigures(const QStringList &arguments);
 int lineRateFigures(const QStringList &arguments);

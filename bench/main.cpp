@@ -32,6 +32,8 @@ constexpr std::array kCommands{
     Command{"idle", "[SECONDS=30] [-- OPTION...]", "CPU of a search finding no board, wake-ups after", idleFigures},
     Command{"stats", "[REPORTS=20000000]", "CPU of the board's statistics a report", statsCostFigures},
     Command{"restband", "[TRIALS=100]", "rests and slow sweeps taken as a rest, per band width", restBandFigures},
+    Command{"feed", "[REPORTS=200000]", "what a line costs the session, the details feed and a hidden details window",
+            feedFigures},
     Command{"linerate", "[SECONDS=10] [BAUD=9600]", "reports a second polled after each answer, against the line",
             lineRateFigures},
 };

@@ -97,7 +97,6 @@ DetailsWindow::DetailsWindow(const DetailsFeed &feed, std::shared_ptr<LinkClock>
     resize(QSize(1280, 900).boundedTo(screen()->availableSize()));
 
     forwardRequests();
-    followFeed();
     showLink();
     showCalibrationStep();
     showFigures();
@@ -167,24 +166,27 @@ void DetailsWindow::forwardRequests()
     connect(recording_, &RecordingPanel::stopRecordingRequested, this, &DetailsWindow::stopRecordingRequested);
 }
 
+// Only while shown: hidden, the window costs the feed nothing a line or a
+// report (a signal to it took a third of what the feed takes a line,
+// bench/RESULTS.md), and everything is shown afresh when it is shown.
 void DetailsWindow::followFeed()
 {
-    connect(&feed_, &DetailsFeed::reportTaken, this, &DetailsWindow::showReport);
-    connect(&feed_, &DetailsFeed::lineTaken, this, [this] {
-        lines_->showNewLines();
-        scheduleFigures();
-    });
-    connect(&feed_, &DetailsFeed::figuresChanged, this, &DetailsWindow::scheduleFigures);
-    connect(&feed_, &DetailsFeed::linkChanged, this, &DetailsWindow::showLink);
-    connect(&feed_, &DetailsFeed::calibrationChanged, this, &DetailsWindow::showCalibrationStep);
-    connect(&feed_, &DetailsFeed::restarted, this, &DetailsWindow::showRestart);
+    following_ = {
+        connect(&feed_, &DetailsFeed::reportTaken, this, &DetailsWindow::showReport),
+        connect(&feed_, &DetailsFeed::lineTaken, this,
+                [this] {
+                    lines_->showNewLines();
+                    scheduleFigures();
+                }),
+        connect(&feed_, &DetailsFeed::figuresChanged, this, &DetailsWindow::scheduleFigures),
+        connect(&feed_, &DetailsFeed::linkChanged, this, &DetailsWindow::showLink),
+        connect(&feed_, &DetailsFeed::calibrationChanged, this, &DetailsWindow::showCalibrationStep),
+        connect(&feed_, &DetailsFeed::restarted, this, &DetailsWindow::showRestart),
+    };
 }
 
-// Hidden, the views and the figures are shown afresh when the window is.
 void DetailsWindow::showReport(std::chrono::nanoseconds at)
 {
-    if (!isVisible())
-        return;
     plot_->showNewReports();
     for (StickView *stick : sticks_)
         stick->showNewReport(at);
@@ -230,7 +232,19 @@ void DetailsWindow::bringUp()
 void DetailsWindow::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
+    if (following_.isEmpty())
+        followFeed();
+    showLink();
+    showCalibrationStep();
     showFigures();
+}
+
+void DetailsWindow::hideEvent(QHideEvent *event)
+{
+    QWidget::hideEvent(event);
+    for (const QMetaObject::Connection &connection : std::as_const(following_))
+        disconnect(connection);
+    following_.clear();
 }
 
 void DetailsWindow::showFigures()

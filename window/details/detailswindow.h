@@ -11,6 +11,8 @@
 #include "window/framepacer.h"
 
 #include <QLabel>
+#include <QList>
+#include <QMetaObject>
 #include <QString>
 #include <QWidget>
 
@@ -58,6 +60,7 @@ signals:
 
 protected:
     void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
 
 private:
     QWidget *makePlotPart();
@@ -76,6 +79,8 @@ private:
     void showAlert();
 
     const DetailsFeed &feed_;
+    // To the feed, while shown.
+    QList<QMetaObject::Connection> following_;
     std::array<std::optional<StickCalibration>, 2> shownCalibrations_;
 
     QLabel *const alert_ = new QLabel;
