@@ -2,9 +2,10 @@
 
 #include <chrono>
 
-FramePacer::FramePacer(Show show, std::shared_ptr<LinkClock> clock)
+FramePacer::FramePacer(Show show, std::shared_ptr<LinkClock> clock, PresentTiming timing)
     : show_(std::move(show))
     , clock_(std::move(clock))
+    , schedule_(timing)
     , timer_(clock_->makeTimer(LinkClock::Repeat::Once, [this] { showDueParts(); }))
 {
 }

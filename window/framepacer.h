@@ -17,7 +17,8 @@ public:
     // `show` is given the parts due in a frame.
     using Show = std::function<void(PresentSchedule::Parts)>;
 
-    explicit FramePacer(Show show, std::shared_ptr<LinkClock> clock = LinkClock::eventLoop());
+    explicit FramePacer(Show show, std::shared_ptr<LinkClock> clock = LinkClock::eventLoop(),
+                        PresentTiming timing = {});
 
     // `part` of the view has something new to show.
     void changed(PresentSchedule::Part part);

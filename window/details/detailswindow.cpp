@@ -66,7 +66,7 @@ DetailsWindow::DetailsWindow(const DetailsFeed &feed, std::shared_ptr<LinkClock>
     , plot_(new HistoryPlot(feed.recent().history(), clock))
     , sticks_{new StickView(feed.recent(), 0, clock), new StickView(feed.recent(), 1, clock)}
     , lines_(new RawLinesView(feed.lines(), clock))
-    , pacer_([this](PresentSchedule::Parts) { showFigures(); }, clock)
+    , pacer_([this](PresentSchedule::Parts) { showFigures(); }, clock, {.textRefresh = std::chrono::milliseconds(250)})
 {
     setWindowTitle(tr("Board details"));
     // The main window alone keeps the program running.
