@@ -68,7 +68,7 @@ struct Shown : QObject {
     QImage afresh()
     {
         grabbing = true;
-        const QImage image = comparable(view.grab().toImage());
+        QImage image = comparable(view.grab().toImage());
         grabbing = false;
         return image;
     }
