@@ -145,7 +145,7 @@ TEST(HistoryPlot, RepaintsAtMostAboutTwentyFiveTimesASecondAndNotWhileNothingCha
     Shown shown(plot);
     QTimer feed;
     Time at = 0s;
-    QObject::connect(&feed, &QTimer::timeout, [&] {
+    QObject::connect(&feed, &QTimer::timeout, &feed, [&] {
         for (int i = 0; i < 5; ++i, at += 1ms)
             plot.add(at, reportAt({double(at.count() % 1000), 300}));
     });
