@@ -131,7 +131,7 @@ ChildProgram::ChildProgram(const QString &program, const QStringList &arguments,
     environment.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("joystick.status.info=true"));
     process_.setProcessEnvironment(environment);
     process_.setProcessChannelMode(QProcess::MergedChannels);
-    QObject::connect(&process_, &QProcess::readyRead, [this] { output_ += process_.readAll(); });
+    QObject::connect(&process_, &QProcess::readyRead, &process_, [this] { output_ += process_.readAll(); });
     process_.start(program, arguments);
     runUntil([this] { return output_.contains(readyText_) || process_.state() == QProcess::NotRunning; },
              std::chrono::seconds(60));

@@ -18,6 +18,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdio>
 
 // The monitor program: how fast it takes what the board sends, what showing,
@@ -62,7 +63,7 @@ QString describeSpread(std::vector<double> samples, const char *unit, int decima
 {
     std::sort(samples.begin(), samples.end());
     const auto at = [&](double fraction) {
-        return samples.empty() ? 0 : samples[size_t(fraction * double(samples.size() - 1) + 0.5)];
+        return samples.empty() ? 0 : samples[size_t(std::lround(fraction * double(samples.size() - 1)))];
     };
     return QStringLiteral("median %1 %4, 90th percentile %2 %4, worst %3 %4")
         .arg(fixed(at(0.5), decimals), fixed(at(0.9), decimals), fixed(at(1), decimals), QLatin1StringView(unit));

@@ -75,7 +75,7 @@ FileError AppendOnlyFile::append(const QByteArray &data)
         }
         if (count < 0 && errno == EINTR)
             continue;
-        const FileError error = systemError(count < 0 ? errno : EIO);
+        FileError error = systemError(count < 0 ? errno : EIO);
         if (written > 0 && regular_) {
             const off_t end = ::lseek(descriptor, 0, SEEK_END);
             [[maybe_unused]] const int truncated = ::ftruncate(descriptor, end - written);

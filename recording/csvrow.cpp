@@ -74,8 +74,8 @@ bool isCsvHeader(QByteArrayView line)
     return line == header;
 }
 
-CsvRows::CsvRows(QTimeZone zone, QByteArray lineEnd)
-    : zone_(std::move(zone))
+CsvRows::CsvRows(const QTimeZone &zone, QByteArray lineEnd)
+    : zone_(zone)
     , lineEnd_(std::move(lineEnd))
 {
 }

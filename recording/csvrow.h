@@ -43,7 +43,7 @@ bool isCsvHeader(QByteArrayView line);
 // formatted once, for a board that sends many reports a second.
 class CsvRows {
 public:
-    explicit CsvRows(QTimeZone zone = QTimeZone::systemTimeZone(), QByteArray lineEnd = "\r\n");
+    explicit CsvRows(const QTimeZone &zone = QTimeZone::systemTimeZone(), QByteArray lineEnd = "\r\n");
 
     QByteArray row(std::chrono::system_clock::time_point time, std::chrono::milliseconds sinceStart,
                    const ReportOrigin &origin, const Report &report);

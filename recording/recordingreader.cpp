@@ -222,18 +222,18 @@ std::optional<QString> RecordingReader::read(QIODevice &file)
 {
     previous_.reset();
     QByteArray record;
-    if (const auto problem = readHeader(file, record))
+    if (auto problem = readHeader(file, record))
         return problem;
     nextLine_ = 2;
     Row row;
     for (bool more = true;;) {
-        if (const auto problem = readRecord(file, record, more))
+        if (auto problem = readRecord(file, record, more))
             return problem;
         if (!more)
             break;
         if (record.isEmpty())
             continue;
-        if (const auto problem = parseRow(record, row))
+        if (auto problem = parseRow(record, row))
             return problem;
         take(row);
     }
@@ -271,7 +271,7 @@ std::optional<QString> RecordingReader::readRecord(QIODevice &file, QByteArray &
 std::optional<QString> RecordingReader::parseRow(QByteArrayView record, Row &row) const
 {
     RowFields fields;
-    if (const auto problem = fieldCountProblem(line_, splitFields(record, fields)))
+    if (auto problem = fieldCountProblem(line_, splitFields(record, fields)))
         return problem;
     const auto problem = [&](int column, const char *expected) {
         return fieldProblem(line_, fields, column, expected);

@@ -61,7 +61,7 @@ QString PortLocks::lockFile(const QString &device) const
     const QString name = lockFileName(device);
     for (const QString &folder : folders_) {
         const QFileInfo info(folder);
-        const QString path = folder + name;
+        QString path = folder + name;
         if (info.isReadable() && (QFile::exists(path) || info.isWritable()))
             return path;
     }

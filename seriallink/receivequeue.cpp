@@ -31,8 +31,8 @@ void ReceiveQueue::clear()
 QString ReceiveQueue::read(int16_t length)
 {
     const qsizetype count = length == 0 ? waiting() : qMin<qsizetype>(length, waiting());
-    const QString text = count == 1 ? oneCharacter(bytes_[firstWaiting_])
-                                    : QString::fromLatin1(bytes_.sliced(firstWaiting_, count));
+    QString text = count == 1 ? oneCharacter(bytes_[firstWaiting_])
+                              : QString::fromLatin1(bytes_.sliced(firstWaiting_, count));
     firstWaiting_ += count;
     if (waiting() == 0)
         clear();

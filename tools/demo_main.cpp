@@ -83,7 +83,7 @@ std::optional<QString> takeSeconds(const QString &name, const QStringList &given
 // A board is plugged in again only after it was unplugged.
 std::optional<QString> takeReplugAt(const QStringList &given, DemoSettings &settings)
 {
-    if (const auto problem = takeSeconds(QStringLiteral("replug-at"), given, settings.replugAt))
+    if (auto problem = takeSeconds(QStringLiteral("replug-at"), given, settings.replugAt))
         return problem;
     if (!settings.replugAt)
         return std::nullopt;

@@ -100,6 +100,7 @@ void apply(QWidget &widget, const ControlLayout &row)
 void applyTabOrder(QWidget &window)
 {
     std::vector<const ControlLayout *> rows;
+    rows.reserve(kControls.size());
     for (const ControlLayout &row : kControls)
         rows.push_back(&row);
     std::sort(rows.begin(), rows.end(), [](auto *a, auto *b) { return a->tabIndex < b->tabIndex; });

@@ -17,7 +17,7 @@ template <typename Settings>
 commandline::OptionRule<Settings> portRule(int lastPort)
 {
     return {portOption(lastPort), [lastPort](const QStringList &devices, Settings &settings) {
-                const std::optional<QString> problem = portsProblem(devices, lastPort);
+                std::optional<QString> problem = portsProblem(devices, lastPort);
                 if (!problem)
                     settings.ports = devices;
                 return problem;

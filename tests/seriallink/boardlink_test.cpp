@@ -34,19 +34,19 @@ class LinkTest : public testing::Test {
 protected:
     LinkTest()
     {
-        QObject::connect(&link, &Link::infoChanged, [this](const QString &text) { texts.append("Info: " + text); });
-        QObject::connect(&link, &Link::consoleChanged,
+        QObject::connect(&link, &Link::infoChanged, &link, [this](const QString &text) { texts.append("Info: " + text); });
+        QObject::connect(&link, &Link::consoleChanged, &link,
                          [this](const QString &text) { texts.append("Bconsola: " + text); });
-        QObject::connect(&link, &Link::problemChanged, [this](const QString &reason) { problem = reason; });
-        QObject::connect(&link, &Link::lineReceived, [this](const QString &line) { lines.append(line); });
+        QObject::connect(&link, &Link::problemChanged, &link, [this](const QString &reason) { problem = reason; });
+        QObject::connect(&link, &Link::lineReceived, &link, [this](const QString &line) { lines.append(line); });
         // As the session does, whose model completes a report with its "A5" line.
-        QObject::connect(&link, &Link::lineReceived, [this](const QString &line) {
+        QObject::connect(&link, &Link::lineReceived, &link, [this](const QString &line) {
             if (line.startsWith("A5"))
                 link.answerCompleted();
         });
-        QObject::connect(&link, &Link::stateChanged, [this](LinkState state) { states.append(state); });
-        QObject::connect(&link, &Link::requestSent, [this] { ++requestsSent; });
-        QObject::connect(&link, &Link::lineDropped, [this] { ++linesDropped; });
+        QObject::connect(&link, &Link::stateChanged, &link, [this](LinkState state) { states.append(state); });
+        QObject::connect(&link, &Link::requestSent, &link, [this] { ++requestsSent; });
+        QObject::connect(&link, &Link::lineDropped, &link, [this] { ++linesDropped; });
         // The board announces itself once its port is opened and answers
         // every request, each a moment later (or answerDelay later), as a
         // real one does, but for the next answersToLose.

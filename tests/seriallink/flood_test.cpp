@@ -86,7 +86,7 @@ TEST(Flood, NoReportIsMisreadAndPollingGoesOn)
     QStringList linesNotSent;
     int reportsDrawn = 0;
     QStringList misreadReports;
-    QObject::connect(&monitor.link, &Link::lineReceived, [&](const QString &line) {
+    QObject::connect(&monitor.link, &Link::lineReceived, &monitor.link, [&](const QString &line) {
         if (!kLineSent.match(line).hasMatch())
             linesNotSent.append(line);
         if (!kCleanReportEnd.match(line).hasMatch())

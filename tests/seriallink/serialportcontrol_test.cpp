@@ -75,7 +75,9 @@ TEST_F(OpenedPort, OpensTheMappedDeviceAndTellsWhyOthersFail)
 TEST_F(OpenedPort, WritesEachCharacterAsOneByte)
 {
     QByteArray arrived;
-    QObject::connect(&device, &BoardSimulator::bytesReceived, &device,
+    // The connections end with this test's locals, not with the fixture.
+    QObject receiver;
+    QObject::connect(&device, &BoardSimulator::bytesReceived, &receiver,
                      [&](const QByteArray &bytes) { arrived += bytes; });
     open();
     control.setOutput(QString::fromLatin1("DATA\n\xE9"));
@@ -91,7 +93,8 @@ TEST_F(OpenedPort, DeliversABurstOneCharacterPerEventCompleteAndInOrder)
         burst.append(char(i % 256));
     QByteArray delivered;
     int events = 0;
-    QObject::connect(&control, &SerialControl::OnComm, &control, [&] {
+    QObject receiver;
+    QObject::connect(&control, &SerialControl::OnComm, &receiver, [&] {
         ++events;
         ASSERT_EQ(control.CommEvent(), SerialControl::kEventReceive);
         const QString character = control.Input();
@@ -111,7 +114,8 @@ TEST_F(OpenedPort, AHandlerThatReadsNothingIsNotCalledAgainUntilMoreArrives)
 {
     open();
     int events = 0;
-    QObject::connect(&control, &SerialControl::OnComm, &control, [&] { ++events; });
+    QObject receiver;
+    QObject::connect(&control, &SerialControl::OnComm, &receiver, [&] { ++events; });
     device.sendRaw("abc");
     runUntil([&] { return events > 0; });
     runFor(100ms);

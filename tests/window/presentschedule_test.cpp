@@ -138,6 +138,7 @@ TEST(PresentSchedule, TheLastReportIsShownSoonAfterTheStreamEnds)
 TEST(PresentSchedule, TextsAloneAreRefreshedWithinARefresh)
 {
     std::vector<Change> changes;
+    changes.reserve(300);
     for (int i = 0; i < 300; ++i)
         changes.push_back({i * 3ms, Part::Texts});
     const std::vector<Frame> frames = framesOf(changes);

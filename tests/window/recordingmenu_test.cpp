@@ -58,7 +58,7 @@ TEST(RecordingMenu, AsksWhereToRecordThenOffersToStop)
     QMenu *menu = openMenu(window);
     ASSERT_NE(menu, nullptr);
     EXPECT_EQ(entries(*menu), QStringList({"Record to file…", "Stop recording (disabled)", "", "Board details…"}));
-    menu->actions().first()->trigger();
+    menu->actions().constFirst()->trigger();
     closeAndDelete(*menu);
     auto *dialog = window.findChild<QFileDialog *>();
     ASSERT_NE(dialog, nullptr);
@@ -75,8 +75,8 @@ TEST(RecordingMenu, AsksWhereToRecordThenOffersToStop)
     menu = openMenu(window);
     ASSERT_NE(menu, nullptr);
     EXPECT_EQ(entries(*menu), QStringList({"Record to file… (disabled)", "Stop recording", "", "Board details…"}));
-    menu->actions()[1]->trigger();
-    menu->actions().last()->trigger();
+    menu->actions().at(1)->trigger();
+    menu->actions().constLast()->trigger();
     closeAndDelete(*menu);
     EXPECT_EQ(requests.mid(1), QStringList({"stop", "details"}));
     EXPECT_EQ(window.findChildren<QWidget *>(Qt::FindDirectChildrenOnly), controls);

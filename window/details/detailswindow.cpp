@@ -31,7 +31,7 @@ QPushButton *pauseButton(const char *name, std::function<void(bool paused)> paus
     auto *button = new QPushButton(QPushButton::tr("Pause"));
     button->setObjectName(QLatin1StringView(name));
     button->setCheckable(true);
-    QObject::connect(button, &QPushButton::toggled, button, [button, pause](bool paused) {
+    QObject::connect(button, &QPushButton::toggled, button, [button, pause = std::move(pause)](bool paused) {
         pause(paused);
         button->setText(paused ? QPushButton::tr("Go on") : QPushButton::tr("Pause"));
     });

@@ -196,6 +196,7 @@ void StickView::changeEvent(QEvent *event)
 QRectF StickView::square() const
 {
     const int side = qMax(1, qMin(width(), height()) - 2 * kMargin);
+    // NOLINTNEXTLINE(bugprone-integer-division): whole pixels, so that its upright and level edges are crisp
     return QRectF((width() - side) / 2, (height() - side) / 2, side, side);
 }
 

@@ -93,7 +93,7 @@ struct Shown : QObject {
     QImage afresh()
     {
         grabbing = true;
-        const QImage image = comparable(view.grab().toImage());
+        QImage image = comparable(view.grab().toImage());
         grabbing = false;
         return image;
     }
