@@ -69,7 +69,7 @@ QString cpuWithoutAndWith(double withoutPercent, double withPercent)
 QString ratioTarget(const QStringList &monitorOptions, double ratio)
 {
     if (monitorOptions.contains(QStringLiteral("--details")))
-        return target(QStringLiteral("≤ 3 × the CPU without"), ratio <= 3);
+        return target(QStringLiteral("≤ 2 × the CPU without"), ratio <= 2);
     if (monitorOptions.contains(QStringLiteral("--record")))
         return target(QStringLiteral("< 10 % more CPU"), ratio < 1.1);
     return QStringLiteral("-");

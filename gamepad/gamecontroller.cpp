@@ -1,7 +1,7 @@
 #include "gamepad/gamecontroller.h"
 
 GameController::GameController(BoardSession &session, PadSettings settings, std::unique_ptr<PadOutput> output,
-                               int mostPerSecond, std::shared_ptr<LinkClock> clock)
+                               int mostPerSecond, const std::shared_ptr<LinkClock> &clock)
     : session_(session)
     , pad_(std::move(settings), std::move(output), clock)
 {

@@ -20,7 +20,7 @@ class GameController final : public QObject {
 
 public:
     GameController(BoardSession &session, PadSettings settings, std::unique_ptr<PadOutput> output,
-                   int mostPerSecond, std::shared_ptr<LinkClock> clock = LinkClock::eventLoop());
+                   int mostPerSecond, const std::shared_ptr<LinkClock> &clock = LinkClock::eventLoop());
     ~GameController() override;
 
     // The pad in words: "off" until made, where it lives, or why it could

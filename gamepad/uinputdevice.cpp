@@ -62,7 +62,7 @@ UinputDevice::~UinputDevice()
 
 std::optional<QString> UinputDevice::create(const PadIdentity &identity, ButtonLayout layout)
 {
-    if (const auto refusal = padNameRefusal(identity.name))
+    if (auto refusal = padNameRefusal(identity.name))
         return refusal;
     const ButtonCodes buttons = buttonCodes(layout);
     if (ioctl(descriptor_, UI_SET_EVBIT, EV_KEY) < 0)

@@ -85,7 +85,7 @@ QString Recording::status() const
         return QStringLiteral("Recording stopped after %1: %2").arg(rowCount(rowsWritten_), file_->problem());
     if (stopped_)
         return QStringLiteral("Recorded %1 to %2").arg(rowCount(rowsWritten_), file_->name());
-    const QString recording = QStringLiteral("Recording every report to %1").arg(file_->name());
+    QString recording = QStringLiteral("Recording every report to %1").arg(file_->name());
     if (!waiting_)
         return recording;
     if (partialReports_ < kPartialReportsToName)

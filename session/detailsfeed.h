@@ -66,7 +66,7 @@ public:
 
 signals:
     // A whole report arrived at `at` and was taken.
-    void reportTaken(Time at);
+    void reportTaken(std::chrono::nanoseconds at);
     void lineTaken();
     // The figures changed otherwise: a request went out.
     void figuresChanged();

@@ -63,7 +63,7 @@ int main(int argc, char *argv[])
     auto settings = padSettings(options.gamepad);
     if (const QString *refusal = std::get_if<QString>(&settings))
         return commandline::refuse(*refusal);
-    const PadSettings &pad = std::get<PadSettings>(settings);
+    const PadSettings &pad = *std::get_if<PadSettings>(&settings);
     if (options.gamepad.sdlMapping) {
         std::printf("%s\n", sdlMapping(pad.identity, pad.layout).constData());
         return EXIT_SUCCESS;
@@ -83,7 +83,7 @@ int main(int argc, char *argv[])
 
     BoardSession session(options.ports.isEmpty() ? ComPortMap::system() : ComPortMap::named(options.ports));
     forEachStatusText(session.link(), printLine);
-    GameController controller(session, pad, std::get<std::unique_ptr<UinputDevice>>(std::move(device)),
+    GameController controller(session, pad, std::move(*std::get_if<std::unique_ptr<UinputDevice>>(&device)),
                               options.gamepad.mostPerSecond);
     int exitStatus = EXIT_SUCCESS;
     QObject::connect(&controller, &GameController::statusChanged, &app, [&](const QString &status) {

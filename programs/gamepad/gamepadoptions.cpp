@@ -45,7 +45,7 @@ std::optional<QString> takeCalibration(const QStringList &files, GamepadOptions 
 {
     if (files.isEmpty())
         return std::nullopt;
-    if (const auto problem = oneValue("calibration", files))
+    if (auto problem = oneValue("calibration", files))
         return problem;
     auto read = readCalibrationFile(files.first());
     if (const QString *refusal = std::get_if<QString>(&read))
@@ -68,7 +68,7 @@ std::optional<QString> takeButtons(const QStringList &values, GamepadOptions &op
 {
     if (values.isEmpty())
         return std::nullopt;
-    if (const auto problem = oneValue("buttons", values))
+    if (auto problem = oneValue("buttons", values))
         return problem;
     if (values.first() != QStringLiteral("face") && values.first() != QStringLiteral("sticks"))
         return QStringLiteral("--buttons takes face or sticks, not '%1'").arg(values.first());
@@ -86,7 +86,7 @@ std::optional<QString> takeName(const QStringList &values, GamepadOptions &optio
 {
     if (values.isEmpty())
         return std::nullopt;
-    if (const auto problem = oneValue("name", values))
+    if (auto problem = oneValue("name", values))
         return problem;
     options.name = values.first().toUtf8();
     return std::nullopt;
@@ -106,7 +106,7 @@ std::optional<QString> takeRate(const QStringList &values, GamepadOptions &optio
 {
     if (values.isEmpty())
         return std::nullopt;
-    if (const auto problem = oneValue("rate", values))
+    if (auto problem = oneValue("rate", values))
         return problem;
     bool ok = false;
     const int rate = values.first().toInt(&ok);

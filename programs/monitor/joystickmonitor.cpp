@@ -44,7 +44,7 @@ RecordingShown shownOf(const Recording &recording)
 } // namespace
 
 JoystickMonitor::JoystickMonitor(std::shared_ptr<ComPortMap> ports, std::unique_ptr<SerialControl> control,
-                                 LinkTiming timing, std::shared_ptr<LinkClock> clock)
+                                 LinkTiming timing, const std::shared_ptr<LinkClock> &clock)
     : session_(std::move(ports), std::move(control), timing, clock)
     , window_(session_.link(), session_.lines(), clock)
     , feed_(session_)

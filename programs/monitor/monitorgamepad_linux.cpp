@@ -47,8 +47,8 @@ private:
         auto device = UinputDevice::open();
         if (const QString *problem = std::get_if<QString>(&device))
             return fail(*problem);
-        controller_ = std::make_unique<GameController>(monitor_.session(), std::get<PadSettings>(settings),
-                                                       std::get<std::unique_ptr<UinputDevice>>(std::move(device)),
+        controller_ = std::make_unique<GameController>(monitor_.session(), *std::get_if<PadSettings>(&settings),
+                                                       std::move(*std::get_if<std::unique_ptr<UinputDevice>>(&device)),
                                                        options.mostPerSecond);
         calibration_ = calibrationLines(options).join(u'\n');
         QObject::connect(controller_.get(), &GameController::statusChanged, controller_.get(),

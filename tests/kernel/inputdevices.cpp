@@ -62,6 +62,7 @@ std::vector<InputDeviceNodes> inputDevices()
     }
     std::ranges::sort(numbered, {}, &std::pair<int, InputDeviceNodes>::first);
     std::vector<InputDeviceNodes> devices;
+    devices.reserve(numbered.size());
     for (auto &[number, device] : numbered)
         devices.push_back(std::move(device));
     return devices;

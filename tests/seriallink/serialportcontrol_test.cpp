@@ -131,7 +131,7 @@ TEST_F(OpenedPort, DeliversNothingTheDeviceSentBeforeThePortWasOpened)
     QByteArray delivered;
     QObject::connect(&control, &SerialControl::OnComm, &control, [&] { delivered += control.Input().toLatin1(); });
     const QByteArray stale(6000, 'x');
-    for (const QByteArray fresh : {"first\n", "second\n"}) {
+    for (const QByteArray &fresh : {QByteArray("first\n"), QByteArray("second\n")}) {
         SCOPED_TRACE(fresh.constData());
         device.sendRaw(stale);
         open();

@@ -20,8 +20,9 @@ protected:
     {
         link.phase = LinkState::Scanning;
         wait = std::make_unique<BoardWait>(link, limit, clock);
-        QObject::connect(wait.get(), &BoardWait::stillWaiting, [this](const QString &text) { told.append(at(text)); });
-        QObject::connect(wait.get(), &BoardWait::gaveUp,
+        QObject::connect(wait.get(), &BoardWait::stillWaiting, wait.get(),
+                         [this](const QString &text) { told.append(at(text)); });
+        QObject::connect(wait.get(), &BoardWait::gaveUp, wait.get(),
                          [this](const QString &text) { told.append(at("gave up: " + text)); });
     }
 

@@ -33,8 +33,8 @@ TEST(AxisMap, AStickRestingOffTheMiddleGetsTwoSlopesADeadZoneAndFullScaleWithinI
     EXPECT_LT(at(map, 505), 100);
     // Halfway from the dead zone to full scale is half the scale on either
     // side, although the sides differ (within a count, some 75 of output).
-    EXPECT_NEAR(at(map, 273), -kFull / 2, 75);
-    EXPECT_NEAR(at(map, 735), kFull / 2, 75);
+    EXPECT_NEAR(at(map, 273), -kFull / 2.0, 75);
+    EXPECT_NEAR(at(map, 735), kFull / 2.0, 75);
     for (const int reading : {kLowest, 0, 40, 50})
         EXPECT_EQ(at(map, reading), -kFull) << reading;
     for (const int reading : {970, 980, 1023, kHighest})

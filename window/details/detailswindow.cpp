@@ -60,7 +60,7 @@ void makeAlarm(QLabel &alert)
 
 } // namespace
 
-DetailsWindow::DetailsWindow(const DetailsFeed &feed, std::shared_ptr<LinkClock> clock, QWidget *parent)
+DetailsWindow::DetailsWindow(const DetailsFeed &feed, const std::shared_ptr<LinkClock> &clock, QWidget *parent)
     : QWidget(parent, Qt::Window)
     , feed_(feed)
     , plot_(new HistoryPlot(feed.recent().history(), clock))

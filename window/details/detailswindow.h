@@ -27,14 +27,14 @@
 // asks for a calibration, a reset, a copy of the figures or a recording
 // with its signals. A loss of the board and a recording's failure are said
 // at the top as they happen; the plot and the sticks are greyed while the
-// board is lost. The figures' texts are refreshed at most about ten times
-// a second, and only while shown. Closed, it only hides; it does not keep
+// board is lost. The figures' texts are refreshed about four times a
+// second, and only while shown. Closed, it only hides; it does not keep
 // the program running.
 class DetailsWindow final : public QWidget {
     Q_OBJECT
 
 public:
-    explicit DetailsWindow(const DetailsFeed &feed, std::shared_ptr<LinkClock> clock = LinkClock::eventLoop(),
+    explicit DetailsWindow(const DetailsFeed &feed, const std::shared_ptr<LinkClock> &clock = LinkClock::eventLoop(),
                            QWidget *parent = nullptr);
 
     void showRecording(const RecordingShown &recording);
