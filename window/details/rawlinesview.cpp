@@ -68,7 +68,12 @@ RawLinesView::RawLinesView(const LineLog &log, std::shared_ptr<LinkClock> clock,
     , log_(log)
     , pacer_([this](PresentSchedule::Parts) { showKept(); }, std::move(clock))
 {
-    setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    // A fixed font laid out without shaping: each new line is laid out when
+    // it is first drawn, and shaping took most of what that cost
+    // (bench/RESULTS.md).
+    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    font.setStyleStrategy(QFont::PreferNoShaping);
+    setFont(font);
     viewport()->setBackgroundRole(QPalette::Base);
     verticalScrollBar()->setSingleStep(1);
     auto *copy = new QAction(tr("Copy"), this);

@@ -175,7 +175,7 @@ void StickView::paintEvent(QPaintEvent *event)
     painter.setTransform(toPixels());
     painter.setClipRect(QRectF(0, 0, kUnits, kUnits), Qt::IntersectClip);
     painter.setRenderHint(QPainter::Antialiasing);
-    drawTrail(painter);
+    drawTrail(painter, event->region());
     drawPosition(painter);
 }
 
@@ -259,8 +259,10 @@ void StickView::drawOutline(QPainter &painter) const
     painter.drawPolygon(outline);
 }
 
-// The steps of a shade are drawn together.
-void StickView::drawTrail(QPainter &painter) const
+// The steps of a shade are drawn together, those that reach into `dirty`
+// only: a frame repaints a few places, and drawing every step of the trail
+// into each took most of what a frame of the view cost (bench/RESULTS.md).
+void StickView::drawTrail(QPainter &painter, const QRegion &dirty) const
 {
     const Ring<HistorySample> &samples = recent_.trail().samples();
     if (samples.empty())
@@ -269,8 +271,11 @@ void StickView::drawTrail(QPainter &painter) const
     const auto pointOf = [&](size_t i) { return QPointF(samples[i].last[channels_.x], samples[i].last[channels_.y]); };
     std::array<QList<QLineF>, kTrailShades> shades;
     for (size_t i = std::max<size_t>(1, recent_.trail().firstFrom(newest - kTrailSpan)); i < samples.size(); ++i)
-        if (const std::optional<size_t> shade = shadeOfStep(i, newest))
-            shades[*shade] << QLineF(pointOf(i - 1), pointOf(i));
+        if (const std::optional<size_t> shade = shadeOfStep(i, newest)) {
+            const QLineF step(pointOf(i - 1), pointOf(i));
+            if (dirty.intersects(pixelsAround(around(step))))
+                shades[*shade] << step;
+        }
     QColor colour = shown(QColor(tracestyle::kTrail));
     for (size_t shade = 0; shade < kTrailShades; ++shade) {
         colour.setAlphaF(float(1 - double(shade) / kTrailShades));

@@ -81,7 +81,7 @@ private:
     QColor shown(const QColor &colour) const;
     const QPixmap &background();
     void drawOutline(QPainter &painter) const;
-    void drawTrail(QPainter &painter) const;
+    void drawTrail(QPainter &painter, const QRegion &dirty) const;
     void drawCalibration(QPainter &painter) const;
     void drawPosition(QPainter &painter) const;
 
