@@ -210,7 +210,7 @@ void ScriptedBoard::queue(const std::string &bytes, nanoseconds now, std::option
 }
 
 // Writes every byte that is due in one write, as much as the pty takes; the
-// answers whose last byte went out are stamped once the write returned.
+// answers whose last byte went out are stamped with the write's times.
 void ScriptedBoard::writeDueBytes(nanoseconds now)
 {
     std::string due;
@@ -221,10 +221,11 @@ void ScriptedBoard::writeDueBytes(nanoseconds now)
     }
     if (due.empty())
         return;
+    const nanoseconds writing = monotonicNow();
     const ssize_t written = ::write(master_.get(), due.data(), due.size());
+    const nanoseconds returned = monotonicNow();
     if (written <= 0)
         return;
-    const nanoseconds returned = monotonicNow();
     std::vector<BoardValues> ended;
     for (ssize_t i = 0; i < written; ++i) {
         if (line_.front().endsAnswer)
@@ -236,7 +237,7 @@ void ScriptedBoard::writeDueBytes(nanoseconds now)
     {
         std::lock_guard lock(mutex_);
         for (const BoardValues &values : ended)
-            answers_.push_back({returned, values});
+            answers_.push_back({writing, returned, values});
     }
     answered_.notify_all();
 }

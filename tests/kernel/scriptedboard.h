@@ -51,10 +51,12 @@ public:
     // The values of the answer numbered `answer`, from 0.
     using ValueRule = std::function<BoardValues(std::size_t answer)>;
 
-    // An answer's A5 line as it went out: when its last byte's write
-    // returned, on CLOCK_MONOTONIC, and what the answer said.
+    // An answer's A5 line as it went out: when the write of its last byte
+    // began and when it returned, on CLOCK_MONOTONIC, and what the answer
+    // said. On one CPU the reader may run before the write returns.
     struct Answer
     {
+        std::chrono::nanoseconds writing{};
         std::chrono::nanoseconds written{};
         BoardValues values;
     };
