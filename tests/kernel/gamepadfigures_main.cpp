@@ -199,21 +199,24 @@ int cpu(seconds period)
     return 0;
 }
 
-// The resident set every ten seconds over `period`.
+// The resident set every ten seconds over `period`, and each minute's.
 int memory(seconds period)
 {
     ScriptedBoard board({.baud = 9600});
     board.setValues(sweeping);
     const auto gamepad = startGamepad(board);
     std::vector<long> samples{rssKiB(gamepad->pid())};
-    const auto end = steady_clock::now() + period;
-    while (steady_clock::now() < end) {
-        std::this_thread::sleep_for(std::min<nanoseconds>(10s, end - steady_clock::now()));
+    std::string minutes = std::to_string(samples.front());
+    const auto start = steady_clock::now();
+    for (auto next = start + 10s; next <= start + period; next += 10s) {
+        std::this_thread::sleep_until(next);
         samples.push_back(rssKiB(gamepad->pid()));
+        if (samples.size() % 6 == 1)
+            minutes.append(" ").append(std::to_string(samples.back()));
     }
-    std::printf("RSS over %lld s, %zu reports: first %ld KiB, last %ld KiB, highest %ld KiB\n",
+    std::printf("RSS over %lld s, %zu reports: first %ld KiB, last %ld KiB, highest %ld KiB; each minute: %s KiB\n",
                 static_cast<long long>(period.count()), board.answers().size(), samples.front(), samples.back(),
-                *std::max_element(samples.begin(), samples.end()));
+                *std::max_element(samples.begin(), samples.end()), minutes.c_str());
     return 0;
 }
 
