@@ -409,7 +409,7 @@ TEST_F(Gamepad, AsksNoMoreOftenThanItsRateAndLaysOutTheButtonsAsStickClicks)
     ASSERT_TRUE(pad.comesTo(held)) << testing::PrintToString(pad.shown());
     EXPECT_EQ(pad.device().pressedKeys(), (std::vector<std::uint16_t>{BTN_THUMBL}));
 
-    constexpr std::size_t requests = 40;
+    constexpr std::size_t requests = 25;
     ASSERT_TRUE(board.waitForAnswers(requests, 3 * patience)) << board.answers().size() << " answers";
     const std::vector<std::chrono::nanoseconds> times = board.requestTimes();
     std::size_t most = 0;
@@ -443,7 +443,7 @@ TEST_F(Gamepad, PolledAfterEachAnswerTakesWhatA9600BaudLineCarries)
     ASSERT_EQ(answerBytes, 44u);
     const std::chrono::duration<double, std::milli> lineTime(static_cast<double>(answerBytes) * 10 / 9.6);
     const std::size_t first = board.answers().size() + 5;
-    constexpr std::size_t counted = 64;
+    constexpr std::size_t counted = 48;
     ASSERT_TRUE(board.waitForAnswers(first + counted + 1, 3 * patience));
     const std::vector<ScriptedBoard::Answer> answers = board.answers();
     const std::vector<std::chrono::nanoseconds> requests = board.requestTimes();
