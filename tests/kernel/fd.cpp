@@ -1,6 +1,7 @@
 #include "fd.h"
 
 #include <cerrno>
+#include <ctime>
 #include <system_error>
 
 #include <poll.h>
@@ -24,6 +25,13 @@ void Fd::reset()
     if (fd_ >= 0)
         ::close(fd_);
     fd_ = -1;
+}
+
+std::chrono::nanoseconds monotonicNow()
+{
+    timespec now{};
+    ::clock_gettime(CLOCK_MONOTONIC, &now);
+    return std::chrono::seconds(now.tv_sec) + std::chrono::nanoseconds(now.tv_nsec);
 }
 
 void throwErrno(const std::string &what)

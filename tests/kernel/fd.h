@@ -27,6 +27,10 @@ private:
     int fd_ = -1;
 };
 
+// The time on CLOCK_MONOTONIC, the clock EvdevDevice has the kernel stamp
+// events with.
+std::chrono::nanoseconds monotonicNow();
+
 // Throws std::system_error for errno, saying what failed.
 [[noreturn]] void throwErrno(const std::string &what);
 

@@ -11,7 +11,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <ctime>
 #include <system_error>
 #include <thread>
 #include <utility>
@@ -46,13 +45,6 @@ const DeclaredAxis declaredAxes[] = {
     {ABS_RX, {0, -32767, 32767, 16, 128, 0}},
     {ABS_RY, {0, -32767, 32767, 16, 128, 0}},
 };
-
-std::chrono::nanoseconds monotonicNow()
-{
-    timespec now{};
-    ::clock_gettime(CLOCK_MONOTONIC, &now);
-    return std::chrono::seconds(now.tv_sec) + std::chrono::nanoseconds(now.tv_nsec);
-}
 
 void check(int result, const char *what)
 {
