@@ -18,6 +18,12 @@ using namespace figurelabels;
 
 namespace {
 
+// The figures four times a second, not ten: the window open beside the
+// monitor at 20 reports a second went from 2.15 to 1.96 times the CPU of
+// the monitor without it (bench/RESULTS.md), and a figure is as readable.
+constexpr PresentTiming kFigureTiming{.frame = std::chrono::milliseconds(40),
+                                      .textRefresh = std::chrono::milliseconds(250)};
+
 // Names the parts that are found from outside with QObject::findChild.
 void nameParts(std::initializer_list<std::pair<QObject *, const char *>> parts)
 {
@@ -66,7 +72,7 @@ DetailsWindow::DetailsWindow(const DetailsFeed &feed, const std::shared_ptr<Link
     , plot_(new HistoryPlot(feed.recent().history(), clock))
     , sticks_{new StickView(feed.recent(), 0, clock), new StickView(feed.recent(), 1, clock)}
     , lines_(new RawLinesView(feed.lines(), clock))
-    , pacer_([this](PresentSchedule::Parts) { showFigures(); }, clock, {.textRefresh = std::chrono::milliseconds(250)})
+    , pacer_([this](PresentSchedule::Parts) { showFigures(); }, clock, kFigureTiming)
 {
     setWindowTitle(tr("Board details"));
     // The main window alone keeps the program running.
