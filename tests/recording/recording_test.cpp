@@ -186,39 +186,10 @@ TEST(RowFile, RefusesWhatItCannotAppendTo)
 }
 
 // The disk fills up in the middle of a row: what went in of it is taken
-// back, the recording stops, and later reports are not written.
-TEST(Recording, AFailedWriteStopsItWithItsReasonAndLeavesOnlyTheWholeRowsBefore)
-{
-    const QTemporaryDir dir;
-    const QString path = dir.filePath("board.csv");
-    BoardOnComOne board;
-    const auto recording = board.recordTo(path);
-    int failures = 0;
-    QObject::connect(recording.get(), &Recording::failed, [&] { ++failures; });
-    for (int a0 : {1, 2, 3})
-        board.serial->receive(report(a0));
-    const qint64 sizeBefore = QFileInfo(path).size();
-    {
-        const FileSizeLimit limit(sizeBefore + 20);
-        for (int a0 : {4, 5})
-            board.serial->receive(report(a0));
-    }
-    board.serial->receive(report(6));
-
-    EXPECT_EQ(failures, 1);
-    EXPECT_EQ(recording->rows(), 3);
-    EXPECT_FALSE(recording->file().isOpen());
-    EXPECT_EQ(recording->file().problem(), path + ": " + systemReason(EFBIG));
-    const RecordedFile file = readRecording(path);
-    EXPECT_TRUE(file.whole);
-    EXPECT_EQ(QFileInfo(path).size(), sizeBefore);
-    ASSERT_EQ(file.rows.size(), 3);
-    EXPECT_EQ(file.rows.last()[4], "3");
-}
-
-// The monitor goes on showing the board after its recording failed, says
-// why in the window's own tooltip, not the ports', and logs it once.
-TEST(MonitorRecording, AFailedWriteIsShownInTheWindowsOwnTooltipAndLoggedOnce)
+// back, the recording stops, and later reports are not written. The monitor
+// goes on showing the board, says why in the window's own tooltip, not the
+// ports', and logs it once.
+TEST(MonitorRecording, AFailedWriteLeavesOnlyWholeRowsAndIsShownInTheWindowsOwnTooltipAndLoggedOnce)
 {
     const QTemporaryDir dir;
     const QString path = dir.filePath("board.csv");
@@ -234,17 +205,23 @@ TEST(MonitorRecording, AFailedWriteIsShownInTheWindowsOwnTooltipAndLoggedOnce)
     const RecordingLog log;
     RecordingLog::messages.clear();
     port.receive(report(100));
+    const qint64 sizeBefore = QFileInfo(path).size();
     {
-        const FileSizeLimit limit(QFileInfo(path).size());
+        const FileSizeLimit limit(sizeBefore + 20);
         for (int a0 : {200, 300})
             port.receive(report(a0));
     }
+    port.receive(report(400));
     const QString reason = "Recording stopped after 1 row: " + path + ": " + systemReason(EFBIG);
     EXPECT_EQ(RecordingLog::messages, QStringList{reason});
     EXPECT_EQ(window.toolTip(), reason);
     EXPECT_NE(window.Bconsola->toolTip(), reason);
-    EXPECT_TRUE(runUntil([&] { return window.vA0->text() == "300"; }));
-    EXPECT_EQ(readRecording(path).rows.size(), 1);
+    EXPECT_FALSE(monitor.program.recording()->file().isOpen());
+    EXPECT_TRUE(runUntil([&] { return window.vA0->text() == "400"; }));
+    const RecordedFile file = readRecording(path);
+    EXPECT_TRUE(file.whole);
+    EXPECT_EQ(QFileInfo(path).size(), sizeBefore);
+    EXPECT_EQ(file.rows.size(), 1);
 }
 
 // A row holds only values the board sent since its port opened: found in

@@ -40,28 +40,6 @@ TEST(EndToEnd, BoardOnPortFourAfterTwoAbsentPortsAndASilentOne)
     EXPECT_EQ(w.Picture2->drawing().pixelColor(14, 63), QColor(Qt::blue));
 }
 
-TEST(EndToEnd, ALostBoardIsNoLongerPolledAndIsFoundAgainOnAnotherPort)
-{
-    auto first = std::make_unique<BoardSimulator>();
-    first->setValues(100, 200, 300, 400, false, false);
-    Monitor monitor({first->slavePath()});
-    monitor.program.start();
-    ASSERT_TRUE(runUntil([&] { return monitor.window.vA0->text() == "100"; }));
-
-    first->hangUp();
-    monitor.setDevices({});
-    ASSERT_TRUE(runUntil([&] { return monitor.link.state() == LinkState::Waiting; }));
-    EXPECT_EQ(monitor.window.Bconsola->text(), "Error COM 1");
-    EXPECT_TRUE(monitor.window.Bconsola->toolTip().endsWith("the device went away"));
-    EXPECT_EQ(monitor.window.vA0->text(), "100") << "the last values stay shown";
-
-    BoardSimulator second;
-    second.setValues(500, 600, 700, 800, false, false);
-    monitor.setDevices({"", "", second.slavePath()});
-    ASSERT_TRUE(runUntil([&] { return monitor.window.vA0->text() == "500"; }));
-    EXPECT_EQ(monitor.link.port(), 3);
-}
-
 // The board announces itself again once it has not been asked for a
 // second, so a monitor started after another one quit finds it while it
 // listens on the port.
