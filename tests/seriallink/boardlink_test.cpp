@@ -78,41 +78,27 @@ protected:
         emit ports->devicesMayHaveChanged();
     }
 
-    // The board is found on COM 1, then its device goes away under it.
-    void loseTheBoard()
-    {
-        devices = {"/dev/ttyACM0"};
-        boardPort = 1;
-        link.buscarPuerto();
-        ASSERT_TRUE(runUntilState(LinkState::Polling));
-        serial->loseDevice();
-        ASSERT_TRUE(runUntilState(LinkState::Waiting));
-    }
-
-    // The board is found on COM `port` of `present`, then stops answering
-    // until the link says so.
-    void silenceTheBoard(const QStringList &present, int16_t port)
-    {
-        devices = present;
-        boardPort = port;
-        link.buscarPuerto();
-        ASSERT_TRUE(runUntilState(LinkState::Polling));
-        answering = false;
-        ASSERT_TRUE(runUntil([&] { return problem.contains("has not answered"); }));
-    }
-
     bool runUntilState(LinkState state, std::chrono::milliseconds limit = 5s)
     {
         return runUntil([&] { return link.state() == state; }, limit);
     }
 
-    // The board is found on COM 1 and polled until its first request.
-    void findTheBoard()
+    // The board is found on COM `port` of `present` and polled until its
+    // first request.
+    void findTheBoard(const QStringList &present = {"/dev/ttyACM0"}, int16_t port = 1)
     {
-        devices = {"/dev/ttyACM0"};
-        boardPort = 1;
+        devices = present;
+        boardPort = port;
         link.buscarPuerto();
-        ASSERT_TRUE(runUntil([&] { return !requestTimes.isEmpty(); }));
+        ASSERT_TRUE(runUntil([&] { return link.state() == LinkState::Polling && !requestTimes.isEmpty(); }));
+    }
+
+    // The board is found, then stops answering until the link says so.
+    void silenceTheBoard(const QStringList &present = {"/dev/ttyACM0"}, int16_t port = 1)
+    {
+        ASSERT_NO_FATAL_FAILURE(findTheBoard(present, port));
+        answering = false;
+        ASSERT_TRUE(runUntil([&] { return problem.contains("has not answered"); }));
     }
 
     // The milliseconds between the requests written over the next `span`.
@@ -302,12 +288,6 @@ TEST_F(LinkTest, ALostBoardStopsPollingStartsCleanAndIsFoundAgainOnALowerPort)
     EXPECT_EQ(lines, QStringList({"JOYSTICK", "A0 512"})) << "the half line of a lost connection is forgotten";
 }
 
-TEST_F(LinkTest, ABoardWhoseDeviceStaysIsTriedAgainAtOnceAfterALoss)
-{
-    loseTheBoard();
-    ASSERT_TRUE(runUntilState(LinkState::Polling)) << "its device counts as new, as after a USB reset";
-}
-
 TEST_F(LinkTest, ASilentBoardIsReportedThenItsPortIsOpenedAgainFirst)
 {
     ASSERT_NO_FATAL_FAILURE(silenceTheBoard({"/dev/ttyS0", "/dev/ttyACM0"}, 2));
@@ -324,7 +304,7 @@ TEST_F(LinkTest, ASilentBoardIsReportedThenItsPortIsOpenedAgainFirst)
 
 TEST_F(LinkTest, ABoardThatAnswersAgainBeforeTheLimitIsSimplyPolledOn)
 {
-    ASSERT_NO_FATAL_FAILURE(silenceTheBoard({"/dev/ttyACM0"}, 1));
+    ASSERT_NO_FATAL_FAILURE(silenceTheBoard());
     answering = true;
     ASSERT_TRUE(runUntil([&] { return problem.isEmpty(); }));
     runFor(1500ms);
@@ -335,7 +315,7 @@ TEST_F(LinkTest, ABoardThatAnswersAgainBeforeTheLimitIsSimplyPolledOn)
 // The loss is the news: the silence before it is not reported again over it.
 TEST_F(LinkTest, ASilentBoardThatGoesAwayIsReportedGone)
 {
-    ASSERT_NO_FATAL_FAILURE(silenceTheBoard({"/dev/ttyACM0"}, 1));
+    ASSERT_NO_FATAL_FAILURE(silenceTheBoard());
     serial->loseDevice();
     ASSERT_TRUE(runUntilState(LinkState::Waiting));
     EXPECT_TRUE(problem.contains("went away")) << problem.toStdString();
@@ -354,10 +334,7 @@ TEST_F(LinkTest, ARequestWithNoPortOpenIsShownAndChangesNothingElse)
 // every over-long line once, the one still under way included.
 TEST_F(LinkTest, TellsEveryRequestWrittenAndEveryLineDropped)
 {
-    devices = {"/dev/ttyACM0"};
-    boardPort = 1;
-    link.buscarPuerto();
-    ASSERT_TRUE(runUntilState(LinkState::Polling));
+    ASSERT_NO_FATAL_FAILURE(findTheBoard());
     runFor(1s);
     link.sendRequest();
     EXPECT_EQ(requestsSent, serial->written.count("DATA\n"));
@@ -385,32 +362,29 @@ TEST(NamedPorts, OnlyTheirPortsAreTriedAndSummedUp)
     EXPECT_EQ(problem, "COM1: no such port");
 }
 
-TEST_F(LinkTest, ClosingEndsEveryStateAndReleasesThePort)
+TEST_F(LinkTest, ClosingWhileScanningReleasesThePortAndEndsTheLinkForGood)
 {
     devices = {"/dev/ttyS0", "/dev/ttyACM0"};
     serial->failing = {{1, PortProblem::Busy}};
-    const auto closeAndCheckItStays = [&](const char *state) {
-        link.close();
-        EXPECT_EQ(link.state(), LinkState::Closed) << state;
-        EXPECT_FALSE(serial->PortOpen()) << state;
-        const qsizetype attempts = serial->attempts.size();
-        const qsizetype written = serial->written.size();
-        setDevices({"/dev/ttyS0", "/dev/ttyACM0", "/dev/ttyUSB0"});
-        runFor(500ms);
-        EXPECT_EQ(serial->attempts.size(), attempts) << state;
-        EXPECT_EQ(serial->written.size(), written) << state;
-    };
-
     link.buscarPuerto();
     ASSERT_TRUE(runUntil([&] { return serial->PortOpen(); }));
-    closeAndCheckItStays("scanning");
+    link.close();
+    EXPECT_EQ(link.state(), LinkState::Closed);
+    EXPECT_FALSE(serial->PortOpen());
+    const qsizetype attempts = serial->attempts.size();
+    setDevices({"/dev/ttyS0", "/dev/ttyACM0", "/dev/ttyUSB0"});
     link.buscarPuerto();
+    runFor(500ms);
     EXPECT_EQ(link.state(), LinkState::Closed) << "closed for good";
+    EXPECT_EQ(serial->attempts.size(), attempts);
+    EXPECT_TRUE(serial->written.isEmpty());
 }
 
-TEST_F(LinkTest, ClosingWhilePollingOrWaitingStopsEveryTimer)
+TEST_F(LinkTest, ClosingWhileWaitingAfterALossStopsEveryTimer)
 {
-    loseTheBoard();
+    ASSERT_NO_FATAL_FAILURE(findTheBoard());
+    serial->loseDevice();
+    ASSERT_TRUE(runUntilState(LinkState::Waiting));
     link.close();
     const qsizetype attempts = serial->attempts.size();
     runFor(500ms);
