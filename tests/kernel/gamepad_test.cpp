@@ -172,34 +172,6 @@ private:
     PadState shown_;
 };
 
-// A folder of the test's own, removed with what it holds.
-class TemporaryFolder
-{
-public:
-    TemporaryFolder()
-    {
-        std::string pattern = "/tmp/gamepad-test.XXXXXX";
-        if (!::mkdtemp(pattern.data()))
-            throwErrno("mkdtemp");
-        path_ = pattern;
-    }
-    ~TemporaryFolder() { std::filesystem::remove_all(path_); }
-
-    std::string file(const std::string &name) const { return path_ + "/" + name; }
-
-    // Points the symlink `name` at `target` in one step, as udev moves a
-    // /dev/serial/by-id link.
-    std::string link(const std::string &name, const std::string &target) const
-    {
-        std::filesystem::create_symlink(target, file(name + ".new"));
-        std::filesystem::rename(file(name + ".new"), file(name));
-        return file(name);
-    }
-
-private:
-    std::string path_;
-};
-
 // The program, with the board on `port` and `options` after it.
 std::unique_ptr<ChildProcess> startGamepad(const std::string &port, std::vector<std::string> options = {})
 {
@@ -237,7 +209,26 @@ protected:
         EXPECT_TRUE(waitForInputDeviceGone(name, patience));
     }
 
-    TemporaryFolder folder_;
+    // A file in a folder of the test's own, removed with it.
+    std::string file(const std::string &name) const { return folder_ + "/" + name; }
+
+    // Points the symlink `name` at `target` in one step, as udev moves a
+    // /dev/serial/by-id link.
+    std::string link(const std::string &name, const std::string &target) const
+    {
+        std::filesystem::create_symlink(target, file(name + ".new"));
+        std::filesystem::rename(file(name + ".new"), file(name));
+        return file(name);
+    }
+
+    void TearDown() override { std::filesystem::remove_all(folder_); }
+
+    const std::string folder_ = [] {
+        std::string pattern = "/tmp/gamepad-test.XXXXXX";
+        if (!::mkdtemp(pattern.data()))
+            throwErrno("mkdtemp");
+        return pattern;
+    }();
 };
 
 // The calibration joystick-stats --json would write for four sticks alike:
@@ -285,7 +276,7 @@ const Step calibratedSteps[] = {
 
 TEST_F(Gamepad, IsAJoystickWithTheBoardsSticksAndButtonsThroughItsCalibration)
 {
-    const std::string calibration = folder_.file("calibration.json");
+    const std::string calibration = file("calibration.json");
     std::ofstream(calibration) << calibrationJson;
     ScriptedBoard board;
     board.setValues(BoardValues{{540, 540, 540, 540}});
@@ -342,7 +333,7 @@ TEST_F(Gamepad, CentresWhenTheBoardIsLostOrSilentAndKeepsTheDeviceUntilTerminate
     const PadState deflected{{-32767, 32767, 32767, -32767}, true, true};
     auto board = std::make_unique<ScriptedBoard>();
     board->setValues(BoardValues{{0, 1023, 1023, 0}, true, true});
-    const std::string port = folder_.link("board", board->path());
+    const std::string port = link("board", board->path());
     const auto gamepad = startGamepad(port, {"--name", name});
     const InputDeviceNodes nodes = padNamed(name, *gamepad);
     EvdevPad pad(nodes.event, faceButtons);
@@ -364,7 +355,7 @@ TEST_F(Gamepad, CentresWhenTheBoardIsLostOrSilentAndKeepsTheDeviceUntilTerminate
     // Back behind the same link, with other values.
     board = std::make_unique<ScriptedBoard>();
     board->setValues(BoardValues{{1023, 0, 0, 1023}, false, true});
-    folder_.link("board", board->path());
+    link("board", board->path());
     const PadState back{{32767, -32767, -32767, 32767}, true, false};
     ASSERT_TRUE(pad.waitFor(back)) << testing::PrintToString(pad.shown()) << "\n" << gamepad->errorOutput();
     EXPECT_TRUE(gamepad->waitForErrorOutput("game controller: the board is back", patience));

@@ -1,9 +1,5 @@
 #include "joydev.h"
 
-#include "evdev.h"
-
-#include <cerrno>
-
 #include <fcntl.h>
 #include <linux/joystick.h>
 #include <sys/ioctl.h>
@@ -64,22 +60,11 @@ std::vector<std::uint16_t> JoystickDevice::buttonMap() const
 
 std::optional<JoystickEvent> JoystickDevice::readEvent(milliseconds timeout)
 {
-    const auto deadline = steady_clock::now() + timeout;
-    for (;;) {
-        js_event event{};
-        const ssize_t got = ::read(fd_.get(), &event, sizeof event);
-        if (got == static_cast<ssize_t>(sizeof event)) {
-            const auto kind = (event.type & JS_EVENT_AXIS) ? JoystickEvent::Kind::Axis : JoystickEvent::Kind::Button;
-            return JoystickEvent{event.time, kind, event.number, event.value, (event.type & JS_EVENT_INIT) != 0};
-        }
-        if (got < 0 && errno == ENODEV)
-            throw DeviceGone(path_ + " was removed");
-        if (got < 0 && errno != EAGAIN && errno != EINTR)
-            throwErrno("read " + path_);
-        const auto left = duration_cast<milliseconds>(deadline - steady_clock::now());
-        if (left.count() <= 0 || !waitReadable(fd_.get(), left))
-            return std::nullopt;
-    }
+    js_event event{};
+    if (!readRecord(fd_.get(), path_, &event, sizeof event, timeout))
+        return std::nullopt;
+    const auto kind = (event.type & JS_EVENT_AXIS) ? JoystickEvent::Kind::Axis : JoystickEvent::Kind::Button;
+    return JoystickEvent{event.time, kind, event.number, event.value, (event.type & JS_EVENT_INIT) != 0};
 }
 
 } // namespace kernelinput
