@@ -100,11 +100,6 @@ bool showsCircle(const PictureBox *picture, int x, int y, Qt::GlobalColor colour
     return picture->drawing().pixelColor(x / 16 + 8, y / 16) == QColor(colour);
 }
 
-QByteArray withoutKeywordLines(QByteArray bytes)
-{
-    return bytes.replace("JOYSTICK\n", "");
-}
-
 // Reads until `enough` holds for what has arrived, or kLimit passes.
 template <typename Enough>
 QByteArray readUntil(QSerialPort &port, Enough enough)
@@ -116,17 +111,6 @@ QByteArray readUntil(QSerialPort &port, Enough enough)
     return received;
 }
 
-QByteArray readLines(QSerialPort &port, int count)
-{
-    return readUntil(port, [count](const QByteArray &bytes) { return bytes.count('\n') >= count; });
-}
-
-// Reads until `count` lines besides the keyword lines have arrived.
-QByteArray readAnswerLines(QSerialPort &port, int count)
-{
-    return readUntil(port, [count](const QByteArray &bytes) { return withoutKeywordLines(bytes).count('\n') >= count; });
-}
-
 } // namespace
 
 TEST_F(EmulatedBoardTest, AnnouncesUntilAskedThenAnswersEachRequestAloneInOrder)
@@ -135,19 +119,20 @@ TEST_F(EmulatedBoardTest, AnnouncesUntilAskedThenAnswersEachRequestAloneInOrder)
         board->command(pin);
     QSerialPort port(board->port());
     ASSERT_TRUE(port.open(QIODevice::ReadWrite));
-    EXPECT_EQ(QString::fromLatin1(readLines(port, 2).left(18)), "JOYSTICK\nJOYSTICK\n");
+    const QByteArray announced = readUntil(port, [](const QByteArray &bytes) { return bytes.count('\n') >= 2; });
+    EXPECT_EQ(QString::fromLatin1(announced.left(18)), "JOYSTICK\nJOYSTICK\n");
 
     // A carriage return is ignored; an unknown line, and a request buried at
     // the end of an over-long line, get no answer; a request arriving while
     // the one before is answered is answered next.
     port.write("HELLO\nDATA\r\n" + QByteArray(64, 'x') + "DATA\nDATA\nDATA\n");
     const QByteArray answer = "A0 0\nA1 1023\nA2 100\nA3 777\nA4 0\nA5 1\n";
-    QByteArray received = readAnswerLines(port, 3 * 6);
+    const auto answers = [](QByteArray bytes) { return bytes.replace("JOYSTICK\n", ""); };
+    QByteArray received = readUntil(port, [&](const QByteArray &bytes) { return answers(bytes).count('\n') >= 3 * 6; });
     const QDeadlineTimer nothingMore(500ms);
     while (port.waitForReadyRead(int(nothingMore.remainingTime())))
         received += port.readAll();
-    received = withoutKeywordLines(received);
-    EXPECT_EQ(QString::fromLatin1(received), QString::fromLatin1(answer + answer + answer));
+    EXPECT_EQ(QString::fromLatin1(answers(received)), QString::fromLatin1(answer + answer + answer));
 }
 
 // Found, then followed as pins change while polling and through a reset
@@ -192,22 +177,4 @@ TEST_F(EmulatedBoardTest, MonitorFindsTheBoardOnComTwoAndFollowsItsPinsThroughAR
     EXPECT_EQ(monitor->link.port(), 2);
     EXPECT_EQ(w.vA0->text(), "704");
     EXPECT_FALSE(w.vA4->isChecked());
-}
-
-TEST_F(EmulatedBoardTest, ABoardPluggedInAgainAfterItsPortWasLostIsFoundAgain)
-{
-    const auto monitor = monitorWithBoardOnComTwo(board->port());
-    ventana &w = monitor->window;
-    monitor->program.start();
-    ASSERT_TRUE(runUntil([&] { return monitor->link.state() == LinkState::Polling; }, kLimit));
-
-    board.reset();
-    monitor->setDevices({});
-    ASSERT_TRUE(runUntil([&] { return monitor->link.state() != LinkState::Polling; }, kLimit));
-
-    board.emplace();
-    board->command("A0 900");
-    monitor->setDevices({board->port()});
-    ASSERT_TRUE(runUntil([&] { return w.vA0->text() == "900"; }, kLimit));
-    EXPECT_EQ(monitor->link.port(), 1);
 }

@@ -396,18 +396,6 @@ TEST_F(LinkTest, ClosingWhileWaitingAfterALossStopsEveryTimer)
 // answer completes, but never sooner than the least gap after the last one;
 // the poll interval is the fallback for answers that do not come.
 
-TEST_F(LinkTest, TheFixedIntervalIsKeptWhateverTheBoardAnswersAndCanBeTurnedBackTo)
-{
-    ASSERT_NO_FATAL_FAILURE(findTheBoard());
-    EXPECT_TRUE(allAre(requestGapsOver(1s), 200));
-    link.pollAfterEachAnswer(50);
-    runFor(200ms);
-    EXPECT_TRUE(allAre(requestGapsOver(1s), 20));
-    link.pollAtFixedInterval();
-    runFor(200ms);
-    EXPECT_TRUE(allAre(requestGapsOver(1s), 200));
-}
-
 TEST_F(LinkTest, AfterEachAnswerTheNextRequestGoesOutAsItCompletesButNeverSoonerThanTheLeastGap)
 {
     link.pollAfterEachAnswer(50);

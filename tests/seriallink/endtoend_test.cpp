@@ -61,28 +61,6 @@ TEST(EndToEnd, ASecondMonitorFindsTheBoardTheFirstOneLeft)
     EXPECT_EQ(second.window.Bconsola->text(), "OK PUERTO 1");
 }
 
-// Another program holds the board's port when the monitor looks (as
-// ModemManager does with a new USB board); once it lets go, the board is
-// found without any change of devices.
-TEST(EndToEnd, APortHeldByAnotherProgramIsTriedAgainUntilItIsFree)
-{
-    BoardSimulator board;
-    QSerialPort holder(board.slavePath());
-    ASSERT_TRUE(holder.open(QIODevice::ReadWrite));
-    Monitor monitor({board.slavePath()});
-    monitor.program.start();
-    ASSERT_TRUE(runUntil([&] { return monitor.link.state() == LinkState::Waiting; }));
-    const QString heldBy = QStringLiteral("busy, held by %1 (process %2)")
-                               .arg(QCoreApplication::applicationName())
-                               .arg(QCoreApplication::applicationPid());
-    const QString reason = monitor.window.Bconsola->toolTip();
-    EXPECT_TRUE(reason.contains(heldBy)) << reason.toStdString();
-
-    holder.close();
-    ASSERT_TRUE(runUntil([&] { return monitor.link.state() == LinkState::Polling; }));
-    EXPECT_EQ(monitor.window.Bconsola->text(), "OK PUERTO 1");
-}
-
 namespace {
 
 // The stages a window is closed or the program ended in: the search
