@@ -26,47 +26,6 @@ QList<QByteArray> rowValues(int a0, int a1, int a2, int a3, bool rightPressed, b
 
 } // namespace
 
-// Each answer carries values of its own; the board then stops answering
-// and the program ends as when its window is closed.
-TEST(RecordingEndToEnd, TheFileHoldsExactlyTheReportsTheBoardSentEachWhole)
-{
-    const QTemporaryDir dir;
-    const QString path = dir.filePath("board.csv");
-    BoardSimulator board;
-    QList<QList<QByteArray>> sent;
-    bool answering = true;
-    const auto setStep = [&](int k) { board.setValues(100 + k, 300 + k, 500 + k, 700 + k, k % 2 == 0, k % 3 == 0); };
-    setStep(0);
-    QObject::connect(&board, &BoardSimulator::requestReceived, [&] {
-        if (!answering)
-            return;
-        const int k = int(sent.size());
-        sent.append(rowValues(100 + k, 300 + k, 500 + k, 700 + k, k % 2 == 0, k % 3 == 0));
-        setStep(k + 1);
-    });
-    {
-        Monitor monitor({board.slavePath()});
-        ASSERT_TRUE(monitor.program.record(RowFile::append(path)));
-        monitor.program.start();
-        ASSERT_TRUE(runUntil([&] { return sent.size() >= 8; }));
-        answering = false;
-        board.setAnswering(false);
-        EXPECT_TRUE(runUntil([&] { return monitor.program.recording()->rows() == sent.size(); }));
-        ASSERT_TRUE(monitor.window.close());
-    }
-
-    const RecordedFile file = readRecording(path);
-    EXPECT_TRUE(file.whole);
-    ASSERT_EQ(file.rows.size(), sent.size());
-    for (qsizetype i = 0; i < sent.size(); ++i) {
-        SCOPED_TRACE(file.rows[i].join(',').toStdString());
-        ASSERT_EQ(file.rows[i].size(), 10);
-        EXPECT_EQ(RecordedFile::values(file.rows[i]), sent[i]);
-        EXPECT_EQ(file.rows[i][2], "COM1");
-        EXPECT_EQ(file.rows[i][3], board.slavePath().toUtf8());
-    }
-}
-
 // A lost board is no longer polled, its last values stay shown, and found
 // again on another port it goes on in the same file.
 TEST(RecordingEndToEnd, ABoardFoundAgainOnAnotherPortGoesOnInTheSameFile)
