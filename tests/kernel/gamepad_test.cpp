@@ -235,9 +235,9 @@ protected:
 // each covers 140 to 740 and rests at 540 (not the middle of either range)
 // with a dead zone of 10 either side. Below the centre the dead zone's edge
 // is 530 and full scale is reached at 152, 3 % of that side's 400 counts
-// in from the end; above, 550 and 734, 3 % of 200 in. So a count past the
-// edge is 32767 / 378 = 87 below and 32767 / 184 = 178 above, and halfway
-// to full scale is 341 on one side and 642 on the other.
+// in from the end; above, 550 and 734, 3 % of 200 in; halfway to full
+// scale is 341 on one side and 642 on the other. The map's finer points
+// are the AxisMap tests'.
 constexpr auto calibrationJson = R"({
   "reports": 1000,
   "axes": {
@@ -264,10 +264,6 @@ const Step calibratedSteps[] = {
     {"halfway on each side: the two sides' slopes, the left button held",
      {{341, 642, 642, 341}, false, true}, {{-16384, 16384, 16384, -16384}, true, false}},
     {"within the dead zone, the right button held", {{531, 549, 535, 545}, true, false}, {{0, 0, 0, 0}, false, true}},
-    {"a count past the dead zone's edges: near 0, not a jump", {{529, 551, 529, 551}, false, false},
-     {{-87, 178, -87, 178}, false, false}},
-    {"a count short of full scale", {{153, 733, 153, 733}, false, false},
-     {{-32680, 32589, -32680, 32589}, false, false}},
     {"beyond the calibrated range", {{0, 1023, 100, 1000}, false, false},
      {{-32767, 32767, -32767, 32767}, false, false}},
 };
@@ -311,14 +307,6 @@ TEST_F(Gamepad, IsAJoystickWithTheBoardsSticksAndButtonsThroughItsCalibration)
         if (std::exchange(first, false)) {
             EXPECT_EQ(frame->events.size(), 6u);
         }
-        // As a game that polls the state sees it.
-        EXPECT_EQ(device.axis(ABS_RY).value, step.pad.axes[3]);
-        std::vector<std::uint16_t> held;
-        if (step.pad.left)
-            held.push_back(BTN_SOUTH);
-        if (step.pad.right)
-            held.push_back(BTN_EAST);
-        EXPECT_EQ(device.pressedKeys(), held);
         EXPECT_TRUE(joystick.comesTo(step.pad)) << "joydev shows " << testing::PrintToString(joystick.shown());
     }
     terminate(*gamepad, defaultName);

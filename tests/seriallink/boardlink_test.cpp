@@ -165,37 +165,31 @@ TEST_F(LinkTest, TriesThePortsInOrderAndStopsAfterTheWaitOnTheBoardsPort)
     EXPECT_TRUE(problem.isEmpty());
 }
 
-TEST_F(LinkTest, PollsOnlyOnceTheBoardIsFoundAndWhetherItAnswersOrNot)
-{
-    devices = {"/dev/ttyS0"};
-    link.buscarPuerto();
-    ASSERT_TRUE(runUntilState(LinkState::Waiting));
-    EXPECT_TRUE(serial->written.isEmpty()) << "nothing is sent to a port without a board";
-
-    boardPort = 1;
-    answering = false;
-    link.buscarPuerto();
-    ASSERT_TRUE(runUntilState(LinkState::Polling));
-    runFor(1200ms);
-    const qsizetype requests = serial->written.count("DATA\n");
-    EXPECT_GE(requests, 3) << "requests are not paced by answers";
-    EXPECT_LE(requests, 7);
-    EXPECT_EQ(serial->written, QByteArray("DATA\n").repeated(requests));
-}
-
-TEST_F(LinkTest, AScanWithoutABoardHoldsNothingAndLeavesEveryReasonInTheTooltip)
+TEST_F(LinkTest, AScanWithoutABoardSendsNothingHoldsNothingAndLeavesEveryReasonInTheTooltip)
 {
     devices = {"/dev/ttyS0", "", "/dev/ttyS2", "/dev/ttyS3"};
     serial->failing = {{1, PortProblem::PermissionDenied}, {4, PortProblem::Busy}};
     link.buscarPuerto();
     ASSERT_TRUE(runUntilState(LinkState::Waiting));
 
+    EXPECT_TRUE(serial->written.isEmpty()) << "nothing is sent to a port without a board";
     EXPECT_FALSE(serial->PortOpen()) << "the last port opened is closed again";
     EXPECT_EQ(texts.constLast(), "Bconsola: Error COM 7");
     EXPECT_EQ(problem, "COM1: cannot open / COM4: cannot open / COM3 (/dev/ttyS2): opened, but no board answered"
                        " / COM2: no such port / COM5-COM7: no such port");
     runFor(100ms);
     EXPECT_FALSE(problem.isEmpty()) << "the reasons stay until the next scan";
+}
+
+TEST_F(LinkTest, PollsTheBoardWhetherItAnswersOrNot)
+{
+    answering = false;
+    ASSERT_NO_FATAL_FAILURE(findTheBoard());
+    runFor(1200ms);
+    const qsizetype requests = serial->written.count("DATA\n");
+    EXPECT_GE(requests, 3) << "requests are not paced by answers";
+    EXPECT_LE(requests, 8);
+    EXPECT_EQ(serial->written, QByteArray("DATA\n").repeated(requests));
 }
 
 TEST_F(LinkTest, ABusyOrForbiddenPortIsTriedAgainAtGrowingGapsWhileItIsThere)

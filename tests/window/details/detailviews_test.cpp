@@ -96,21 +96,6 @@ struct Shown : QObject {
     }
 };
 
-bool bluish(QColor c)
-{
-    return c.blue() > c.red() + 40 && c.blue() > c.green() + 20;
-}
-
-bool greenish(QColor c)
-{
-    return c.green() > c.red() + 30 && c.green() > c.blue() + 20;
-}
-
-bool orange(QColor c)
-{
-    return c.red() > 200 && c.green() > 80 && c.green() < 180 && c.blue() < 80;
-}
-
 struct HistoryPlots : Views {
     void add(Time at, const Report &report)
     {
@@ -189,6 +174,9 @@ struct StickViews : Views {
 
 TEST_F(StickViews, TheTrailFadesAfterTwoSecondsAndTheOutlineStays)
 {
+    const auto bluish = [](QColor c) { return c.blue() > c.red() + 40 && c.blue() > c.green() + 20; };
+    const auto greenish = [](QColor c) { return c.green() > c.red() + 30 && c.green() > c.blue() + 20; };
+    const auto orange = [](QColor c) { return c.red() > 200 && c.green() > 80 && c.green() < 180 && c.blue() < 80; };
     StickView &stick = left;
     stick.resize(256, 256);
     const auto pixel = [](double units) { return int(4 + units * 248 / 1024); };
@@ -237,11 +225,6 @@ TEST_F(StickViews, PartialRepaintsLeaveOnScreenWhatAFullRepaintShows)
     }
 }
 
-QStringList shownLines(const RawLinesView &view)
-{
-    return view.shownText().split(QLatin1Char('\n'));
-}
-
 struct RawLinesViews : Views {
     void add(ReceivedLine line)
     {
@@ -262,7 +245,7 @@ TEST_F(RawLinesViews, ShowsTheLastLinesAsReceivedMarkingIgnoredOnesAndEscapingWh
     add({noon + 1, QString::fromUtf8("x\x01y\u202Ez\u2028"), true});
     add({noon + 2, QString(5000, u'7'), true});
     shown.frame();
-    const QStringList lines = shownLines(view);
+    const QStringList lines = view.shownText().split(QLatin1Char('\n'));
     ASSERT_EQ(lines.size(), qsizetype(LineLog::kKept));
     EXPECT_EQ(lines[0], QStringLiteral("12:03:04.056   A0 102"));
     EXPECT_EQ(lines[498], QString::fromUtf8("12:03:04.057 \u2717 x\\x01y\\u202ez\\u2028"));
