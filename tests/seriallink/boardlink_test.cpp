@@ -296,7 +296,9 @@ TEST_F(LinkTest, ASilentBoardIsReportedThenItsPortIsOpenedAgainFirst)
     EXPECT_EQ(link.port(), 2);
 }
 
-TEST_F(LinkTest, ABoardThatAnswersAgainBeforeTheLimitIsSimplyPolledOn)
+// Answering again before the limit, the board is simply polled on. Gone
+// while silent, its loss is the news: the silence is not reported over it.
+TEST_F(LinkTest, ASilentBoardThatAnswersAgainIsPolledOnAndOneThatGoesAwayIsReportedGone)
 {
     ASSERT_NO_FATAL_FAILURE(silenceTheBoard());
     answering = true;
@@ -304,12 +306,9 @@ TEST_F(LinkTest, ABoardThatAnswersAgainBeforeTheLimitIsSimplyPolledOn)
     runFor(1500ms);
     EXPECT_EQ(serial->openings, QList<int16_t>({1}));
     EXPECT_EQ(link.state(), LinkState::Polling);
-}
 
-// The loss is the news: the silence before it is not reported again over it.
-TEST_F(LinkTest, ASilentBoardThatGoesAwayIsReportedGone)
-{
-    ASSERT_NO_FATAL_FAILURE(silenceTheBoard());
+    answering = false;
+    ASSERT_TRUE(runUntil([&] { return problem.contains("has not answered"); }));
     serial->loseDevice();
     ASSERT_TRUE(runUntilState(LinkState::Waiting));
     EXPECT_TRUE(problem.contains("went away")) << problem.toStdString();

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <string>
 #include <vector>
 
 namespace {
@@ -43,7 +42,7 @@ struct Case {
     State expected;
 };
 
-TEST(BoardModel, LinesLeaveTheStateTheInterpreterGives)
+TEST(BoardModel, LinesLeaveTheStateTheInterpreterGivesAndSayWhatEachWasAndWhenAReportCompletes)
 {
     const Case cases[] = {
         {"a full report, texts as received and their leading numbers",
@@ -66,10 +65,7 @@ TEST(BoardModel, LinesLeaveTheStateTheInterpreterGives)
             model.apply(line);
         expectState(model, c.expected);
     }
-}
 
-TEST(BoardModel, SaysWhatEachLineWasWhichChannelItSetAndWhenAReportCompletes)
-{
     BoardModel model;
     std::vector<AppliedLine> applied;
     for (const char *line : {"A3 7", "JOYSTICK", "A6 1", "A4 0", "A5 1", "A0 2", "A5 0", "A5"})

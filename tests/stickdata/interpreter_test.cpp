@@ -53,7 +53,7 @@ TEST(Interpreter, AnAxisLineCarriesItsValueFieldAsReceivedAndItsLeadingNumber)
         EXPECT_EQ(analizarIN(line), LineMeaning(expected)) << line.toString().toStdString();
 }
 
-TEST(Interpreter, AButtonIsPressedOnlyByExactlyZeroAndTheLeftOneClosesTheReport)
+TEST(Interpreter, AButtonIsPressedOnlyByExactlyZeroTheLeftOneClosesTheReportAndAnUnknownLineSaysNothing)
 {
     const std::pair<QStringView, ButtonLine> cases[] = {
         {u"A4 0", {4, true, false}},  {u"A5 0", {5, true, true}},   {u"A4 0 1", {4, true, false}},
@@ -62,10 +62,7 @@ TEST(Interpreter, AButtonIsPressedOnlyByExactlyZeroAndTheLeftOneClosesTheReport)
     };
     for (const auto &[line, expected] : cases)
         EXPECT_EQ(analizarIN(line), LineMeaning(expected)) << line.toString().toStdString();
-}
 
-TEST(Interpreter, ALineWithoutAKnownTagAndAValueFieldSaysNothing)
-{
     for (QStringView line : {QStringView(), QStringView(u"A0"), QStringView(u"A5"), QStringView(u"A6 5"),
                              QStringView(u"a0 5"), QStringView(u" A0 5"), QStringView(u"A0\t5"), QStringView(u"A05")})
         EXPECT_EQ(analizarIN(line), LineMeaning()) << line.toString().toStdString();
