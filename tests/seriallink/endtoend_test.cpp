@@ -9,31 +9,10 @@
 
 #include <gtest/gtest.h>
 
-
 using namespace std::chrono_literals;
 
 // The whole program on the real serial layer, against simulated boards on
 // pseudo-terminals.
-
-TEST(EndToEnd, BoardOnPortFourAfterTwoAbsentPortsAndASilentOne)
-{
-    BoardSimulator port3(BoardOptions::silent());
-    BoardSimulator board;
-    board.setValues(512, 256, 96, 1008, true, false);
-    Monitor monitor({"", "", port3.slavePath(), board.slavePath()});
-    monitor.program.start();
-    const ventana &w = monitor.window;
-    ASSERT_TRUE(runUntil([&] { return w.vA3->text() == "1008" && w.Picture1->drawing().pixelColor(40, 16) == Qt::red; }));
-
-    EXPECT_EQ(monitor.status, QStringList({"Bconsola: Error COM 1", "Bconsola: Error COM 2",
-                                           "Info: Conectado a COM 3", "Bconsola: OK PUERTO 3",
-                                           "Info: Conectado a COM 4", "Bconsola: OK PUERTO 4"}));
-    EXPECT_EQ(port3.requestCount(), 0);
-    EXPECT_EQ(monitor.model.coordinates(), (std::array<int16_t, 4>{512, 256, 96, 1008}));
-    EXPECT_TRUE(w.vA4->isChecked());
-    EXPECT_FALSE(w.vA5->isChecked());
-    EXPECT_EQ(w.Picture2->drawing().pixelColor(14, 63), QColor(Qt::blue));
-}
 
 namespace {
 

@@ -25,7 +25,7 @@ BoardCalibration calibrationIn(const std::variant<BoardCalibration, QString> &re
 
 } // namespace
 
-TEST(CalibrationFile, TakesEachAxissFiguresAndTheMiddleOfTheRangeForAStickThatNeverRested)
+TEST(CalibrationFile, TakesEachAxissFiguresTheRangesMiddleWithoutARestAndRefusesWhatIsNoCalibration)
 {
     BoardCalibration calibration = calibrationIn(calibrationFromJson(statsFile(R"({"min": 40, "max": 980, "centre": 470.5, "dead_zone": 7})")));
     EXPECT_EQ(calibration.axes[0], (AxisCalibration{12, 1010, 498.4, 6}));
@@ -36,10 +36,7 @@ TEST(CalibrationFile, TakesEachAxissFiguresAndTheMiddleOfTheRangeForAStickThatNe
     calibration = calibrationIn(calibrationFromJson(statsFile(R"({"min": 40, "max": 980, "centre": null, "dead_zone": null})")));
     EXPECT_EQ(calibration.axes[1], (AxisCalibration{40, 980, 510, 0}));
     EXPECT_EQ(calibration.notes, QStringList{"A1 has no centre (its stick never rested): the middle of its range, no dead zone"});
-}
 
-TEST(CalibrationFile, AFileThatIsNoCalibrationIsRefusedSayingWhatWasFound)
-{
     const std::pair<QByteArray, const char *> cases[] = {
         {R"({"axes": {"A0": {"min": 1})", "not JSON (unterminated object at offset 26)"},
         {R"({"axes": [1, 2]})", "no \"axes\" object: is it joystick-stats --json output?"},
@@ -69,3 +66,4 @@ TEST(CalibrationFile, AFileThatIsNoCalibrationIsRefusedSayingWhatWasFound)
     ASSERT_EQ(read.index(), 1u);
     EXPECT_EQ(std::get<QString>(read), path + QStringLiteral(": not JSON (unterminated object at offset 26)"));
 }
+

@@ -38,7 +38,7 @@ int widthNeeded(QAbstractButton &control)
 
 } // namespace
 
-TEST_F(Window, IsAFixedSizeJoystickWindowWithoutMinimizeOrMaximize)
+TEST_F(Window, IsAFixedSizeJoystickWindowWithoutMinimizeOrMaximizeItsStatusBoxesInTheirColoursAndFonts)
 {
     EXPECT_EQ(window.windowTitle(), "JOYSTICK");
     EXPECT_EQ(window.size(), QSize(497, 208));
@@ -47,6 +47,12 @@ TEST_F(Window, IsAFixedSizeJoystickWindowWithoutMinimizeOrMaximize)
     EXPECT_FALSE(flags & Qt::WindowMinimizeButtonHint);
     EXPECT_FALSE(flags & Qt::WindowMaximizeButtonHint);
     EXPECT_TRUE(flags & Qt::WindowCloseButtonHint);
+
+    EXPECT_EQ(window.Label1->palette().color(QPalette::WindowText), QColor(0, 0, 0xC0));
+    EXPECT_EQ(window.Bconsola->palette().color(QPalette::Text), QColor(0xC0, 0, 0));
+    EXPECT_EQ(window.Label1->font().pointSizeF(), 18);
+    EXPECT_TRUE(window.Label1->font().bold());
+    EXPECT_EQ(QFontInfo(window.Bconsola->font()).fixedPitch(), true);
 }
 
 // The captions as the table has them; two of them, to show they are set.
@@ -65,16 +71,6 @@ TEST_F(Window, PlacesTheControlsWithTheirInitialTexts)
     EXPECT_EQ(window.Info->text(), "Grabador no encontrado");
     EXPECT_EQ(window.vA4->text(), "DE");
     EXPECT_FALSE(window.vA4->isChecked());
-}
-
-// The table's colours are Visual Basic's, 0xBBGGRR.
-TEST_F(Window, GivesTheStatusBoxesTheirColoursAndFonts)
-{
-    EXPECT_EQ(window.Label1->palette().color(QPalette::WindowText), QColor(0, 0, 0xC0));
-    EXPECT_EQ(window.Bconsola->palette().color(QPalette::Text), QColor(0xC0, 0, 0));
-    EXPECT_EQ(window.Label1->font().pointSizeF(), 18);
-    EXPECT_TRUE(window.Label1->font().bold());
-    EXPECT_EQ(QFontInfo(window.Bconsola->font()).fixedPitch(), true);
 }
 
 // The value boxes are drawn more cheaply than the other text boxes; a value

@@ -158,8 +158,13 @@ TEST_F(ShownBox, RedrawingLeavesNothingOfTheLastDrawingOnScreen)
     }
 }
 
-TEST_F(ShownBox, RepaintsOnlyAroundWhatChanged)
+TEST_F(ShownBox, RepaintsOnlyAroundWhatChangedAndNothingForABlankBoxCleared)
 {
+    const int shown = painted.paints;
+    box.Cls();
+    repaintChanges();
+    EXPECT_EQ(painted.paints, shown) << "cleared, never drawn on";
+
     // Drawn, then nudged: only the top-left quarter each time.
     for (const auto &[x, y] : {std::pair{200.f, 200.f}, std::pair{260.f, 240.f}}) {
         box.Cls();
@@ -174,14 +179,6 @@ TEST_F(ShownBox, RepaintsOnlyAroundWhatChanged)
     const QRegion moved = repaintChanges();
     EXPECT_TRUE(moved.contains(at(0.25, 0.23))) << "the old circle cleared";
     EXPECT_TRUE(moved.contains(at(0.8, 0.8))) << "the new one drawn";
-}
-
-TEST_F(ShownBox, ClearingABlankBoxRepaintsNothing)
-{
-    const int shown = painted.paints;
-    box.Cls();
-    repaintChanges();
-    EXPECT_EQ(painted.paints, shown) << "never drawn on";
 
     box.Circle(512, 512, 128, vbcolor::kRed);
     box.Cls();
@@ -192,3 +189,4 @@ TEST_F(ShownBox, ClearingABlankBoxRepaintsNothing)
     repaintChanges();
     EXPECT_EQ(painted.paints, cleared) << "cleared already";
 }
+

@@ -27,9 +27,11 @@ TEST(DetailsWindow, APauseFreezesThePlotAndTheLinesWhileTheFiguresCountOn)
     fed.reports(20, {200, 200});
     fed.serial->receive("A0 200\n");
     ASSERT_TRUE(fed.shows("Reports", "20 ("));
+    const QImage running = fed.plot.grab().toImage();
     fed.click("pausePlot");
     fed.click("pauseLines");
     const QImage plot = fed.plot.grab().toImage();
+    EXPECT_NE(plot, running) << "the pause is not shown";
     const QString lines = fed.lines.shownText();
 
     fed.reports(40, {800, 800});

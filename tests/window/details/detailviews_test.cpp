@@ -106,22 +106,6 @@ struct HistoryPlots : Views {
     HistoryPlot plot{recent.history(), clock};
 };
 
-TEST_F(HistoryPlots, APauseFreezesTheViewWhileReportsStillComeIn)
-{
-    plot.resize(600, 300);
-    for (Time at = 0s; at < 5s; at += 50ms)
-        add(at, reportAt({200, 200}));
-    const QImage before = plot.grab().toImage();
-    plot.setPaused(true);
-    const QImage paused = plot.grab().toImage();
-    for (Time at = 5s; at < 40s; at += 1ms)
-        add(at, reportAt({900, 900}, 100, true));
-    EXPECT_EQ(plot.grab().toImage(), paused) << "the frozen view changed";
-    EXPECT_NE(paused, before) << "the pause is not shown";
-    plot.resize(3, 3);
-    EXPECT_FALSE(plot.grab().isNull()) << "however small";
-}
-
 // The plot scrolls its traces and paints only the new columns; whatever it
 // leaves on screen must be what painting it whole shows, however the
 // reports come: fast, slow, with silences and spikes.
@@ -156,6 +140,8 @@ TEST_F(HistoryPlots, RepaintsAtMostAboutTwentyFiveTimesASecondAndNotWhileNothing
     shown.paints = 0;
     pass(500ms);
     EXPECT_LE(shown.paints, 1) << "more than the last frame after the reports stopped";
+    plot.resize(3, 3);
+    EXPECT_FALSE(plot.grab().isNull()) << "however small";
 }
 
 // Two seconds along a line from the left, then two back: the outline takes
@@ -197,11 +183,8 @@ TEST_F(StickViews, TheTrailFadesAfterTwoSecondsAndTheOutlineStays)
     image = drawn();
     EXPECT_GT(countIn(image, QRect(pixel(470), pixel(480), pixel(554) - pixel(470), pixel(544) - pixel(480)), orange),
               20);
-    stick.setLive(false);
-    EXPECT_EQ(countIn(drawn(), stick.rect(), saturated), 0) << "colour left while the board is lost";
     recent.restart();
     stick.showRestart();
-    stick.setLive(true);
     EXPECT_EQ(countIn(drawn(), oldPart, greenish), 0) << "outline left after a reset";
 }
 
