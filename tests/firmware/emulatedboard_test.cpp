@@ -84,15 +84,6 @@ protected:
     std::optional<EmulatedBoard> board;
 };
 
-// The monitor with COM 1 absent and the emulated board's port as COM 2.
-// The firmware announces itself every half second, so the monitor listens
-// on each port as long as it does for real boards.
-std::unique_ptr<Monitor> monitorWithBoardOnComTwo(const QString &boardPort)
-{
-    LinkTiming timing;
-    return std::make_unique<Monitor>(QStringList{QString(), boardPort}, timing);
-}
-
 // Whether the right-hand end of a stick's circle (radius 128 units, 16 units
 // a pixel), centred where the stick's values put it, has the given colour.
 bool showsCircle(const PictureBox *picture, int x, int y, Qt::GlobalColor colour)
@@ -141,7 +132,10 @@ TEST_F(EmulatedBoardTest, MonitorFindsTheBoardOnComTwoAndFollowsItsPinsThroughAR
 {
     for (const char *pin : {"A0 512", "A1 256", "A2 96", "A3 1008", "A4 0"})
         board->command(pin);
-    const auto monitor = monitorWithBoardOnComTwo(board->port());
+    // COM 1 absent and the board on COM 2. The firmware announces itself
+    // every half second, so the monitor listens on each port as long as it
+    // does for real boards.
+    const auto monitor = std::make_unique<Monitor>(QStringList{QString(), board->port()}, LinkTiming{});
     ventana &w = monitor->window;
     monitor->program.start();
     // The texts are shown up to a text refresh after the sticks.

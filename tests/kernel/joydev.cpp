@@ -9,6 +9,15 @@ namespace kernelinput {
 
 using namespace std::chrono;
 
+// How many axes (JSIOCGAXES) or buttons (JSIOCGBUTTONS) the node has.
+static std::size_t countOf(int fd, unsigned long request, const std::string &what)
+{
+    std::uint8_t count = 0;
+    if (::ioctl(fd, request, &count) < 0)
+        throwErrno(what);
+    return count;
+}
+
 JoystickDevice::JoystickDevice(std::string path)
     : path_(std::move(path)), fd_(::open(path_.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC))
 {
@@ -24,28 +33,12 @@ std::string JoystickDevice::name() const
     return name;
 }
 
-int JoystickDevice::axisCount() const
-{
-    std::uint8_t count = 0;
-    if (::ioctl(fd_.get(), JSIOCGAXES, &count) < 0)
-        throwErrno("JSIOCGAXES on " + path_);
-    return count;
-}
-
-int JoystickDevice::buttonCount() const
-{
-    std::uint8_t count = 0;
-    if (::ioctl(fd_.get(), JSIOCGBUTTONS, &count) < 0)
-        throwErrno("JSIOCGBUTTONS on " + path_);
-    return count;
-}
-
 std::vector<std::uint8_t> JoystickDevice::axisMap() const
 {
     std::vector<std::uint8_t> map(ABS_CNT);
     if (::ioctl(fd_.get(), JSIOCGAXMAP, map.data()) < 0)
         throwErrno("JSIOCGAXMAP on " + path_);
-    map.resize(static_cast<std::size_t>(axisCount()));
+    map.resize(countOf(fd_.get(), JSIOCGAXES, "JSIOCGAXES on " + path_));
     return map;
 }
 
@@ -54,7 +47,7 @@ std::vector<std::uint16_t> JoystickDevice::buttonMap() const
     std::vector<std::uint16_t> map(KEY_MAX - BTN_MISC + 1);
     if (::ioctl(fd_.get(), JSIOCGBTNMAP, map.data()) < 0)
         throwErrno("JSIOCGBTNMAP on " + path_);
-    map.resize(static_cast<std::size_t>(buttonCount()));
+    map.resize(countOf(fd_.get(), JSIOCGBUTTONS, "JSIOCGBUTTONS on " + path_));
     return map;
 }
 

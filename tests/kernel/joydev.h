@@ -35,8 +35,6 @@ public:
     explicit JoystickDevice(std::string path);
 
     std::string name() const;
-    int axisCount() const;
-    int buttonCount() const;
     // The ABS_* code of each axis and the BTN_* code of each button.
     std::vector<std::uint8_t> axisMap() const;
     std::vector<std::uint16_t> buttonMap() const;

@@ -35,16 +35,6 @@ QPointF onCircle(double turns, double radius = 400)
 
 // The views' frames go by a clock the test moves on.
 struct Views : testing::Test {
-    // Lets `span` pass, the events due meanwhile handled.
-    void pass(std::chrono::milliseconds span)
-    {
-        clock->advanceUntil([] {
-            QCoreApplication::processEvents();
-            return false;
-        }, span);
-        QCoreApplication::processEvents();
-    }
-
     const std::shared_ptr<VirtualClock> clock = std::make_shared<VirtualClock>();
     RecentReports recent;
     LineLog log;
@@ -79,11 +69,7 @@ struct Shown : QObject {
     void frame(std::chrono::milliseconds limit = 1s)
     {
         const int before = paints;
-        clock.advanceUntil([&] {
-            QCoreApplication::processEvents();
-            return paints > before;
-        }, limit);
-        QCoreApplication::sendPostedEvents();
+        clock.runUntil([&] { return paints > before; }, limit);
     }
 
     // The view painted whole afresh, to compare with what is on screen.
@@ -133,12 +119,12 @@ TEST_F(HistoryPlots, RepaintsAtMostAboutTwentyFiveTimesASecondAndNotWhileNothing
     for (int step = 0; step < 200; ++step) {
         for (int i = 0; i < 5; ++i, at += 1ms)
             add(at, reportAt({double(at.count() % 1000), 300}));
-        pass(5ms);
+        clock->runFor(5ms);
     }
     EXPECT_GE(shown.paints, 20);
     EXPECT_LE(shown.paints, 30);
     shown.paints = 0;
-    pass(500ms);
+    clock->runFor(500ms);
     EXPECT_LE(shown.paints, 1) << "more than the last frame after the reports stopped";
     plot.resize(3, 3);
     EXPECT_FALSE(plot.grab().isNull()) << "however small";
