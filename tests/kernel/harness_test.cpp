@@ -59,8 +59,9 @@ public:
         for (const int key : {BTN_SOUTH, BTN_EAST})
             check(::ioctl(fd_.get(), UI_SET_KEYBIT, key), "UI_SET_KEYBIT");
         check(::ioctl(fd_.get(), UI_SET_EVBIT, EV_ABS), "UI_SET_EVBIT EV_ABS");
-        for (const auto &[code, info] : declaredAxes) {
-            uinput_abs_setup setup{code, {info.value, info.minimum, info.maximum, info.fuzz, info.flat, info.resolution}};
+        for (const auto &[code, axis] : declaredAxes) {
+            uinput_abs_setup setup{code,
+                                   {axis.value, axis.minimum, axis.maximum, axis.fuzz, axis.flat, axis.resolution}};
             check(::ioctl(fd_.get(), UI_ABS_SETUP, &setup), "UI_ABS_SETUP");
         }
         uinput_setup setup{};
@@ -72,11 +73,8 @@ public:
     ~UinputJoystick() { ::ioctl(fd_.get(), UI_DEV_DESTROY); }
 
     // Writes the events and a SYN_REPORT after them, in one write.
-    void sendFrame(std::initializer_list<std::tuple<std::uint16_t, std::uint16_t, std::int32_t>> changes)
+    void sendFrame(std::vector<input_event> events)
     {
-        std::vector<input_event> events;
-        for (const auto &[type, code, value] : changes)
-            events.push_back(input_event{{}, type, code, value});
         events.push_back(input_event{{}, EV_SYN, SYN_REPORT, 0});
         writeAll(fd_.get(), {reinterpret_cast<const char *>(events.data()), events.size() * sizeof(input_event)});
     }
@@ -106,7 +104,7 @@ std::vector<JoystickChange> readJoystickEvents(JoystickDevice &joystick, std::si
 TEST(Uinput, AJoystickMadeHereIsReadBackThroughEvdevAndJoydevAndGoesAwayWhenDestroyed)
 {
     if (::access("/dev/uinput", W_OK) != 0)
-        GTEST_SKIP() << "no writable /dev/uinput here: these tests run in a real kernel, through tests/kernel/boot-guest";
+        GTEST_SKIP() << "no writable /dev/uinput here: the kernel tests run through tests/kernel/boot-guest";
     std::optional<UinputJoystick> stick(std::in_place);
     const std::optional<InputDeviceNodes> nodes = waitForInputDevice(testName, patience);
     ASSERT_TRUE(nodes) << "no input device named \"" << testName << "\" with its event and joystick nodes";
@@ -125,14 +123,14 @@ TEST(Uinput, AJoystickMadeHereIsReadBackThroughEvdevAndJoydevAndGoesAwayWhenDest
     // The state at opening, buttons first; joydev scales ABS_Y's 100 over
     // its full range unchanged and the other axes rest at 0.
     using enum JoystickEvent::Kind;
-    EXPECT_EQ(readJoystickEvents(joystick, 6),
-              (std::vector<JoystickChange>{{Button, 0, 0, true}, {Button, 1, 0, true}, {Axis, 0, 0, true},
-                                           {Axis, 1, 100, true}, {Axis, 2, 0, true}, {Axis, 3, 0, true}}));
+    const std::vector<JoystickChange> atOpening{{Button, 0, 0, true}, {Button, 1, 0, true}, {Axis, 0, 0, true},
+                                                {Axis, 1, 100, true}, {Axis, 2, 0, true},   {Axis, 3, 0, true}};
+    EXPECT_EQ(readJoystickEvents(joystick, 6), atOpening);
 
     // A frame comes back whole, stamped on CLOCK_MONOTONIC, and through
     // joydev as its changes.
     const auto before = monotonicNow();
-    stick->sendFrame({{EV_ABS, ABS_X, 12345}, {EV_ABS, ABS_RX, -32767}, {EV_KEY, BTN_SOUTH, 1}});
+    stick->sendFrame({{{}, EV_ABS, ABS_X, 12345}, {{}, EV_ABS, ABS_RX, -32767}, {{}, EV_KEY, BTN_SOUTH, 1}});
     const std::optional<InputFrame> frame = device.readFrame(patience);
     const auto after = monotonicNow();
     ASSERT_TRUE(frame);

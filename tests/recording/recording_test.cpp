@@ -134,8 +134,7 @@ TEST(RowFile, ContinuesARecordingInItsLineEndsWithSecondsGoingOnAndRefusesAnyOth
         SCOPED_TRACE(c.name);
         const QString path = dir.filePath(QString::fromLatin1(c.name) + ".csv");
         QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(c.contents);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(c.contents) == c.contents.size());
         file.close();
         BoardOnComOne board;
         {
@@ -145,7 +144,6 @@ TEST(RowFile, ContinuesARecordingInItsLineEndsWithSecondsGoingOnAndRefusesAnyOth
         }
         ASSERT_TRUE(file.open(QIODevice::ReadOnly));
         const QByteArray contents = file.readAll();
-        file.close();
         ASSERT_TRUE(contents.startsWith(c.contents));
         const QList<QByteArray> rows = contents.sliced(c.contents.size()).split('\n');
         ASSERT_EQ(rows.size(), c.refusal.isEmpty() ? 3 : 1);

@@ -125,13 +125,13 @@ TEST(RecordingReader, JsonHasEveryFigureAndNullWhereAStickNeverRested)
     BoardStats stats;
     ASSERT_FALSE(read(content, stats).problem);
     const QJsonObject json = QJsonDocument::fromJson(statsJson(stats)).object();
-    const QJsonObject expected = QJsonDocument::fromJson(R"({
+    const QJsonDocument expected = QJsonDocument::fromJson(R"({
         "reports": 16, "sessions": 2, "rate": 10, "interval_ms": {"mean": 100, "sd": 0, "max": 100},
         "buttons": {"A4": {"presses": 4}, "A5": {"presses": 0}},
         "A0": {"min": 512, "max": 600, "centre": 512, "noise_sd": 0, "noise_pp": 0, "dead_zone": 1,
                "span_below": 0, "span_above": 88},
         "A2": {"min": 100, "max": 900, "centre": null, "noise_sd": null, "noise_pp": null, "dead_zone": null,
-               "span_below": null, "span_above": null}})").object();
+               "span_below": null, "span_above": null}})");
 
     EXPECT_EQ(json.keys(), (QStringList{"axes", "buttons", "interval_ms", "rate", "reports", "sessions"}));
     for (const char *figure : {"reports", "sessions", "rate", "interval_ms", "buttons"})

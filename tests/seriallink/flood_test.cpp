@@ -27,6 +27,22 @@ namespace {
 constexpr std::array<int, 4> kAxisBase{100, 300, 500, 700};
 constexpr int kSteps = 100;
 
+// A board that sends `perSecond` reports unasked from half a second after
+// it starts, each line behind garbage, or after a line of it. Garbage from
+// this seed spells no channel tag ("A0 " to "A5 ") in its first three
+// million lines, far more than the board sends here, so a line can only
+// say what the board meant.
+BoardOptions flood(int perSecond, bool garbageOnItsOwnLine)
+{
+    BoardOptions options;
+    options.reportsPerSecond = perSecond;
+    options.reportsDelayMs = 500;
+    options.garbage = true;
+    options.garbageOnItsOwnLine = garbageOnItsOwnLine;
+    options.garbageSeed = 7;
+    return options;
+}
+
 // A line as the board sends it, behind at most six characters of garbage
 // (the garbage's control characters are dropped on the way).
 const QRegularExpression kLineSent(
@@ -52,15 +68,7 @@ bool isMovingBoardReport(const QList<QByteArray> &row)
 
 TEST(Flood, NoReportIsMisreadAndPollingGoesOn)
 {
-    BoardOptions flooding;
-    flooding.reportsPerSecond = 5000;
-    flooding.reportsDelayMs = 500;
-    flooding.garbage = true;
-    // Garbage from this seed spells no channel tag ("A0 " to "A5 ") in its
-    // first three million lines, far more than the board sends here, so a
-    // line can only say what the board meant.
-    flooding.garbageSeed = 7;
-    BoardSimulator board(flooding);
+    BoardSimulator board(flood(5000, false));
     int step = 0;
     const auto showStep = [&] {
         board.setValues(kAxisBase[0] + step, kAxisBase[1] + step, kAxisBase[2] + step, kAxisBase[3] + step,
@@ -110,13 +118,7 @@ TEST(Flood, NoReportIsMisreadAndPollingGoesOn)
 // board sent, each whole.
 TEST(Flood, EveryReportReachesTheRecordingWhileTheWindowSkipsFrames)
 {
-    BoardOptions flooding;
-    flooding.reportsPerSecond = 1000;
-    flooding.reportsDelayMs = 500;
-    flooding.garbage = true;
-    flooding.garbageOnItsOwnLine = true;
-    flooding.garbageSeed = 7;
-    BoardSimulator board(flooding);
+    BoardSimulator board(flood(1000, true));
     const QTemporaryDir dir;
     const QString path = dir.filePath("flood.csv");
     Monitor monitor({board.slavePath()});

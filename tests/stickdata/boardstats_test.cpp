@@ -102,24 +102,21 @@ TEST(BoardStats, NoCentreWithoutASecondAtRest)
     }
 }
 
-TEST(BoardStats, JitterAndRateComeFromTheReceiveTimes)
+TEST(BoardStats, JitterAndRateComeFromTheReceiveTimesAndTheLinksEventsAndPressesCountUntilReset)
 {
-    BoardStats stats;
+    BoardStats timed;
     std::chrono::nanoseconds at{};
     for (int i = 0; i < 101; ++i) {
-        stats.addReport({}, at);
+        timed.addReport({}, at);
         at += i % 2 ? 40ms : 60ms;
     }
-    const LinkFigures link = stats.link();
-    ASSERT_TRUE(link.interval);
-    EXPECT_NEAR(link.interval->meanMs, 50, 1e-9);
-    EXPECT_NEAR(link.interval->sdMs, 10, 1e-9);
-    EXPECT_DOUBLE_EQ(link.interval->maxMs, 60);
-    EXPECT_NEAR(*link.rate, 20, 1e-9);
-}
+    const LinkFigures timing = timed.link();
+    ASSERT_TRUE(timing.interval);
+    EXPECT_NEAR(timing.interval->meanMs, 50, 1e-9);
+    EXPECT_NEAR(timing.interval->sdMs, 10, 1e-9);
+    EXPECT_DOUBLE_EQ(timing.interval->maxMs, 60);
+    EXPECT_NEAR(*timing.rate, 20, 1e-9);
 
-TEST(BoardStats, CountsTheLinksEventsAndTheButtonsPressesUntilReset)
-{
     BoardStats stats;
     const auto report = [&](bool right, bool left) { stats.addReport({1, {}, {right, left}}, {}); };
     stats.boardFound();

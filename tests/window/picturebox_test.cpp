@@ -8,6 +8,8 @@
 #include <QPaintEvent>
 #include <QRegion>
 
+#include <algorithm>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -29,12 +31,9 @@ struct Box : ::testing::Test {
     QColor background() const { return vbcolor::toQColor(vbcolor::kSystemWindow); }
     int count(const QColor &color) const
     {
-        const QImage image = box.drawing();
-        int n = 0;
-        for (int y = 0; y < image.height(); ++y)
-            for (int x = 0; x < image.width(); ++x)
-                n += image.pixelColor(x, y) == color;
-        return n;
+        const QImage image = box.drawing().convertToFormat(QImage::Format_RGB32);
+        const auto *pixels = reinterpret_cast<const QRgb *>(image.constBits());
+        return int(std::count(pixels, pixels + image.width() * image.height(), color.rgb()));
     }
 };
 

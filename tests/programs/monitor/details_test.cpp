@@ -36,11 +36,9 @@ TEST(BoardDetails, FollowTheSessionAndGreyWhileTheBoardIsLost)
     board.monitor.program.showDetails();
     board.serial->receive("A6 1\r\n" + QByteArray(5000, 'x') + "\r\nJOYSTICK\r\n");
     board.reports(3);
-    QStringList lines;
-    EXPECT_TRUE(board.clock->runUntil([&] {
-        lines = board.lines.shownText().split(u'\n').mid(1);
-        return lines.size() == 21;
-    }, 5s));
+    const auto shownLines = [&] { return board.lines.shownText().split(u'\n').mid(1); };
+    EXPECT_TRUE(board.clock->runUntil([&] { return shownLines().size() == 21; }, 5s));
+    const QStringList lines = shownLines();
     EXPECT_TRUE(lines.value(0).endsWith(QString::fromUtf8("\u2717 A6 1")));
     EXPECT_TRUE(lines.value(1).endsWith(QString::fromUtf8("\u2717 (a line over 4096 characters, dropped)")));
     EXPECT_TRUE(lines.value(2).endsWith(QStringLiteral("   JOYSTICK")));
@@ -111,10 +109,8 @@ TEST(BoardDetails, OneWindowThatDoesNotKeepTheProgramRunning)
     EXPECT_FALSE(board.details.isVisible());
     board.monitor.program.showDetails();
 
-    bool ended = false;
     QTimer::singleShot(0, &board.monitor.window, [&] { board.monitor.window.close(); });
     QTimer::singleShot(30s, &board.details, [&] { QCoreApplication::exit(1); });
-    ended = QCoreApplication::exec() == 0;
-    EXPECT_TRUE(ended) << "the program went on with the details window open";
+    EXPECT_EQ(QCoreApplication::exec(), 0) << "the program went on with the details window open";
     EXPECT_EQ(board.monitor.link.state(), LinkState::Closed);
 }
