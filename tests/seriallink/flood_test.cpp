@@ -141,4 +141,7 @@ TEST(Flood, EveryReportReachesTheRecordingWhileTheWindowSkipsFrames)
     const auto notOfTheBoard = std::find_if_not(file.rows.begin(), file.rows.end(), isMovingBoardReport);
     EXPECT_EQ(notOfTheBoard, file.rows.end()) << notOfTheBoard->join(',').toStdString();
     EXPECT_LT(frames, recording.rows() / 4) << "the window drew nearly every report";
+    RecordProperty("reportsSent", int(board.reportsSent()));
+    RecordProperty("rowsWritten", int(recording.rows()));
+    RecordProperty("framesPainted", int(frames));
 }
