@@ -43,8 +43,8 @@ struct AnsweringBoard {
 } // namespace
 
 // On, the pad is made once the board is found, polled as fast as it
-// answers up to the rate, centred when the board goes; off, the link polls
-// five times a second again.
+// answers up to the rate, told of the board's loss and kept through it;
+// off, the link polls five times a second again.
 TEST(GameController, FollowsTheBoardFromTheSessionAndPollsAfterEachAnswerWhileOn)
 {
     AnsweringBoard board;
@@ -66,8 +66,6 @@ TEST(GameController, FollowsTheBoardFromTheSessionAndPollsAfterEachAnswerWhileOn
 
     board.serial->loseDevice();
     ASSERT_TRUE(board.clock->advanceUntil([&] { return losses == 1; }, 5s));
-    for (const PadEvent &event : pad.frames.back())
-        EXPECT_EQ(event.value, 0) << "code " << event.code;
 
     emit board.ports->devicesMayHaveChanged();
     ASSERT_TRUE(board.clock->advanceUntil([&] { return board.session.link().state() == LinkState::Polling; }, 10s));

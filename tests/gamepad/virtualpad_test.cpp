@@ -49,7 +49,7 @@ const PadFrame kCentred{axis(ABS_X, 0), key(BTN_SOUTH, false)};
 
 } // namespace
 
-TEST(VirtualPad, IsMadeOnceWhenTheBoardIsFirstIdentifiedAndSendsNothingBefore)
+TEST(VirtualPad, IsMadeOnceWhenTheBoardIsFirstIdentifiedSendingNothingBeforeAndAgainWhereItCouldNotBe)
 {
     Pad p;
     p.report({100, 900, 100, 900}, true, true);
@@ -62,19 +62,18 @@ TEST(VirtualPad, IsMadeOnceWhenTheBoardIsFirstIdentifiedAndSendsNothingBefore)
     EXPECT_TRUE(p.record->frames.empty());
     EXPECT_EQ(p.pad->status(), QStringLiteral("/dev/input/event5 and /dev/input/js0, TORVENK Serial Joystick"));
     EXPECT_TRUE(p.pad->calibrated());
-}
 
-TEST(VirtualPad, ADeviceThatCouldNotBeMadeSaysWhyAndIsTriedAgainWithTheNextIdentification)
-{
-    Pad p;
-    p.record->creationProblem = QStringLiteral("UI_DEV_CREATE failed: Invalid argument");
-    p.pad->boardIdentified();
-    p.report({100, 500, 500, 500}, false, true);
-    EXPECT_EQ(p.pad->status(), QStringLiteral("could not be made: UI_DEV_CREATE failed: Invalid argument"));
-    p.record->creationProblem.reset();
-    p.pad->boardIdentified();
-    p.report({100, 500, 500, 500}, false, true);
-    EXPECT_EQ(p.record->frames, std::vector<PadFrame>{kDeflected});
+    // One that could not be made says why, and is tried again with the
+    // next identification.
+    Pad failing;
+    failing.record->creationProblem = QStringLiteral("UI_DEV_CREATE failed: Invalid argument");
+    failing.pad->boardIdentified();
+    failing.report({100, 500, 500, 500}, false, true);
+    EXPECT_EQ(failing.pad->status(), QStringLiteral("could not be made: UI_DEV_CREATE failed: Invalid argument"));
+    failing.record->creationProblem.reset();
+    failing.pad->boardIdentified();
+    failing.report({100, 500, 500, 500}, false, true);
+    EXPECT_EQ(failing.record->frames, std::vector<PadFrame>{kDeflected});
 }
 
 TEST(VirtualPad, EachFrameHoldsOnlyWhatChangedAndAFrameNotSentGoesWithTheNext)

@@ -1,6 +1,5 @@
 #include "evdev.h"
 
-#include <cerrno>
 #include <climits>
 #include <ctime>
 
@@ -91,22 +90,11 @@ AxisInfo EvdevDevice::axis(std::uint16_t code) const
 
 std::optional<InputEvent> EvdevDevice::readEvent(milliseconds timeout)
 {
-    const auto deadline = steady_clock::now() + timeout;
-    for (;;) {
-        input_event event{};
-        const ssize_t got = ::read(fd_.get(), &event, sizeof event);
-        if (got == static_cast<ssize_t>(sizeof event)) {
-            return InputEvent{seconds(event.input_event_sec) + microseconds(event.input_event_usec), event.type,
-                              event.code, event.value};
-        }
-        if (got < 0 && errno == ENODEV)
-            throw DeviceGone(path_ + " was removed");
-        if (got < 0 && errno != EAGAIN && errno != EINTR)
-            throwErrno("read " + path_);
-        const auto left = duration_cast<milliseconds>(deadline - steady_clock::now());
-        if (left.count() <= 0 || !waitReadable(fd_.get(), left))
-            return std::nullopt;
-    }
+    input_event event{};
+    if (!readRecord(fd_.get(), path_, &event, sizeof event, timeout))
+        return std::nullopt;
+    return InputEvent{seconds(event.input_event_sec) + microseconds(event.input_event_usec), event.type, event.code,
+                      event.value};
 }
 
 std::optional<InputFrame> EvdevDevice::readFrame(milliseconds timeout)

@@ -5,18 +5,10 @@
 #include <chrono>
 #include <cstdint>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
 namespace kernelinput {
-
-// Thrown by a read from a device that was removed while open.
-class DeviceGone : public std::runtime_error
-{
-public:
-    using std::runtime_error::runtime_error;
-};
 
 // A device's identity as EVIOCGID gives it.
 struct InputIds
@@ -66,9 +58,6 @@ class EvdevDevice
 public:
     // Throws std::system_error where the node cannot be opened.
     explicit EvdevDevice(std::string path);
-
-    const std::string &path() const { return path_; }
-    int fd() const { return fd_.get(); }
 
     std::string name() const;
     InputIds ids() const;

@@ -74,6 +74,23 @@ void writeAll(int fd, std::string_view bytes)
     }
 }
 
+bool readRecord(int fd, const std::string &path, void *record, std::size_t size, std::chrono::milliseconds timeout)
+{
+    const auto deadline = Clock::now() + timeout;
+    for (;;) {
+        const ssize_t got = ::read(fd, record, size);
+        if (got == static_cast<ssize_t>(size))
+            return true;
+        if (got < 0 && errno == ENODEV)
+            throw DeviceGone(path + " was removed");
+        if (got < 0 && errno != EAGAIN && errno != EINTR)
+            throwErrno("read " + path);
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        if (left.count() <= 0 || !waitReadable(fd, left))
+            return false;
+    }
+}
+
 std::string readBytes(int fd, std::size_t count, std::chrono::milliseconds timeout)
 {
     const auto deadline = Clock::now() + timeout;

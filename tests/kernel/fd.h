@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -27,6 +28,13 @@ private:
     int fd_ = -1;
 };
 
+// Thrown by a read from a device that was removed while open.
+class DeviceGone : public std::runtime_error
+{
+public:
+    using std::runtime_error::runtime_error;
+};
+
 // The time on CLOCK_MONOTONIC, the clock EvdevDevice has the kernel stamp
 // events with.
 std::chrono::nanoseconds monotonicNow();
@@ -41,6 +49,11 @@ bool waitReadable(int fd, std::chrono::milliseconds timeout);
 // Writes all of bytes to fd, which may be non-blocking, waiting while it is
 // full.
 void writeAll(int fd, std::string_view bytes);
+
+// Reads one record of `size` bytes (an input_event, a js_event) from the
+// non-blocking device node fd at `path`, waiting up to timeout for it;
+// false when none came. Throws DeviceGone once the device was removed.
+bool readRecord(int fd, const std::string &path, void *record, std::size_t size, std::chrono::milliseconds timeout);
 
 // Reads from fd until count bytes came or timeout passed; what came.
 std::string readBytes(int fd, std::size_t count, std::chrono::milliseconds timeout);

@@ -140,8 +140,6 @@ public:
         }
     }
 
-    JoystickDevice &device() { return device_; }
-
     // Whether it shows `expected`, at once or after events.
     bool comesTo(const PadState &expected)
     {
@@ -170,34 +168,6 @@ private:
 
     JoystickDevice device_;
     PadState shown_;
-};
-
-// A folder of the test's own, removed with what it holds.
-class TemporaryFolder
-{
-public:
-    TemporaryFolder()
-    {
-        std::string pattern = "/tmp/gamepad-test.XXXXXX";
-        if (!::mkdtemp(pattern.data()))
-            throwErrno("mkdtemp");
-        path_ = pattern;
-    }
-    ~TemporaryFolder() { std::filesystem::remove_all(path_); }
-
-    std::string file(const std::string &name) const { return path_ + "/" + name; }
-
-    // Points the symlink `name` at `target` in one step, as udev moves a
-    // /dev/serial/by-id link.
-    std::string link(const std::string &name, const std::string &target) const
-    {
-        std::filesystem::create_symlink(target, file(name + ".new"));
-        std::filesystem::rename(file(name + ".new"), file(name));
-        return file(name);
-    }
-
-private:
-    std::string path_;
 };
 
 // The program, with the board on `port` and `options` after it.
@@ -237,16 +207,35 @@ protected:
         EXPECT_TRUE(waitForInputDeviceGone(name, patience));
     }
 
-    TemporaryFolder folder_;
+    // A file in a folder of the test's own, removed with it.
+    std::string file(const std::string &name) const { return folder_ + "/" + name; }
+
+    // Points the symlink `name` at `target` in one step, as udev moves a
+    // /dev/serial/by-id link.
+    std::string link(const std::string &name, const std::string &target) const
+    {
+        std::filesystem::create_symlink(target, file(name + ".new"));
+        std::filesystem::rename(file(name + ".new"), file(name));
+        return file(name);
+    }
+
+    void TearDown() override { std::filesystem::remove_all(folder_); }
+
+    const std::string folder_ = [] {
+        std::string pattern = "/tmp/gamepad-test.XXXXXX";
+        if (!::mkdtemp(pattern.data()))
+            throwErrno("mkdtemp");
+        return pattern;
+    }();
 };
 
 // The calibration joystick-stats --json would write for four sticks alike:
 // each covers 140 to 740 and rests at 540 (not the middle of either range)
 // with a dead zone of 10 either side. Below the centre the dead zone's edge
 // is 530 and full scale is reached at 152, 3 % of that side's 400 counts
-// in from the end; above, 550 and 734, 3 % of 200 in. So a count past the
-// edge is 32767 / 378 = 87 below and 32767 / 184 = 178 above, and halfway
-// to full scale is 341 on one side and 642 on the other.
+// in from the end; above, 550 and 734, 3 % of 200 in; halfway to full
+// scale is 341 on one side and 642 on the other. The map's finer points
+// are the AxisMap tests'.
 constexpr auto calibrationJson = R"({
   "reports": 1000,
   "axes": {
@@ -273,10 +262,6 @@ const Step calibratedSteps[] = {
     {"halfway on each side: the two sides' slopes, the left button held",
      {{341, 642, 642, 341}, false, true}, {{-16384, 16384, 16384, -16384}, true, false}},
     {"within the dead zone, the right button held", {{531, 549, 535, 545}, true, false}, {{0, 0, 0, 0}, false, true}},
-    {"a count past the dead zone's edges: near 0, not a jump", {{529, 551, 529, 551}, false, false},
-     {{-87, 178, -87, 178}, false, false}},
-    {"a count short of full scale", {{153, 733, 153, 733}, false, false},
-     {{-32680, 32589, -32680, 32589}, false, false}},
     {"beyond the calibrated range", {{0, 1023, 100, 1000}, false, false},
      {{-32767, 32767, -32767, 32767}, false, false}},
 };
@@ -285,7 +270,7 @@ const Step calibratedSteps[] = {
 
 TEST_F(Gamepad, IsAJoystickWithTheBoardsSticksAndButtonsThroughItsCalibration)
 {
-    const std::string calibration = folder_.file("calibration.json");
+    const std::string calibration = file("calibration.json");
     std::ofstream(calibration) << calibrationJson;
     ScriptedBoard board;
     board.setValues(BoardValues{{540, 540, 540, 540}});
@@ -305,9 +290,6 @@ TEST_F(Gamepad, IsAJoystickWithTheBoardsSticksAndButtonsThroughItsCalibration)
     EXPECT_EQ(pad.shown(), centred) << "resting at the calibrated centre";
 
     JoydevPad joystick(nodes.joystick);
-    EXPECT_EQ(joystick.device().name(), defaultName);
-    EXPECT_EQ(joystick.device().axisMap(), (std::vector<std::uint8_t>{ABS_X, ABS_Y, ABS_RX, ABS_RY}));
-    EXPECT_EQ(joystick.device().buttonMap(), (std::vector<std::uint16_t>{BTN_SOUTH, BTN_EAST}));
     EXPECT_EQ(joystick.shown(), centred);
 
     bool first = true;
@@ -320,14 +302,6 @@ TEST_F(Gamepad, IsAJoystickWithTheBoardsSticksAndButtonsThroughItsCalibration)
         if (std::exchange(first, false)) {
             EXPECT_EQ(frame->events.size(), 6u);
         }
-        // As a game that polls the state sees it.
-        EXPECT_EQ(device.axis(ABS_RY).value, step.pad.axes[3]);
-        std::vector<std::uint16_t> held;
-        if (step.pad.left)
-            held.push_back(BTN_SOUTH);
-        if (step.pad.right)
-            held.push_back(BTN_EAST);
-        EXPECT_EQ(device.pressedKeys(), held);
         EXPECT_TRUE(joystick.comesTo(step.pad)) << "joydev shows " << testing::PrintToString(joystick.shown());
     }
     terminate(*gamepad, defaultName);
@@ -342,14 +316,14 @@ TEST_F(Gamepad, CentresWhenTheBoardIsLostOrSilentAndKeepsTheDeviceUntilTerminate
     const PadState deflected{{-32767, 32767, 32767, -32767}, true, true};
     auto board = std::make_unique<ScriptedBoard>();
     board->setValues(BoardValues{{0, 1023, 1023, 0}, true, true});
-    const std::string port = folder_.link("board", board->path());
+    const std::string port = link("board", board->path());
     const auto gamepad = startGamepad(port, {"--name", name});
     const InputDeviceNodes nodes = padNamed(name, *gamepad);
     EvdevPad pad(nodes.event, faceButtons);
     ASSERT_TRUE(pad.comesTo(deflected)) << testing::PrintToString(pad.shown());
 
     // Lost: centred and released at once, and the device stays for the
-    // game to keep its binding.
+    // game to keep its binding: the node open gives the frames after.
     const auto hungUp = board->hangUp();
     std::optional<InputFrame> frame = pad.waitFor(centred);
     ASSERT_TRUE(frame) << testing::PrintToString(pad.shown());
@@ -357,14 +331,11 @@ TEST_F(Gamepad, CentresWhenTheBoardIsLostOrSilentAndKeepsTheDeviceUntilTerminate
     EXPECT_TRUE(gamepad->waitForErrorOutput("game controller: the board is lost: sticks centred, buttons released",
                                             patience))
         << gamepad->errorOutput();
-    const std::optional<InputDeviceNodes> kept = findInputDevice(name);
-    ASSERT_TRUE(kept);
-    EXPECT_EQ(kept->event, nodes.event);
 
     // Back behind the same link, with other values.
     board = std::make_unique<ScriptedBoard>();
     board->setValues(BoardValues{{1023, 0, 0, 1023}, false, true});
-    folder_.link("board", board->path());
+    link("board", board->path());
     const PadState back{{32767, -32767, -32767, 32767}, true, false};
     ASSERT_TRUE(pad.waitFor(back)) << testing::PrintToString(pad.shown()) << "\n" << gamepad->errorOutput();
     EXPECT_TRUE(gamepad->waitForErrorOutput("game controller: the board is back", patience));
@@ -404,10 +375,8 @@ TEST_F(Gamepad, AsksNoMoreOftenThanItsRateAndLaysOutTheButtonsAsStickClicks)
     const InputDeviceNodes nodes = padNamed(name, *gamepad);
     EvdevPad pad(nodes.event, stickButtons);
     EXPECT_EQ(pad.device().keys(), (std::vector<std::uint16_t>{BTN_THUMBL, BTN_THUMBR}));
-    EXPECT_EQ(JoydevPad(nodes.joystick).device().buttonMap(), (std::vector<std::uint16_t>{BTN_THUMBL, BTN_THUMBR}));
     const PadState held{{-32767, 32767, -32767, 32767}, true, false};
     ASSERT_TRUE(pad.comesTo(held)) << testing::PrintToString(pad.shown());
-    EXPECT_EQ(pad.device().pressedKeys(), (std::vector<std::uint16_t>{BTN_THUMBL}));
 
     constexpr std::size_t requests = 25;
     ASSERT_TRUE(board.waitForAnswers(requests, 3 * patience)) << board.answers().size() << " answers";

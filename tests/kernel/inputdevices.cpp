@@ -16,55 +16,40 @@ namespace kernelinput {
 namespace fs = std::filesystem;
 using namespace std::chrono;
 
-// The number after a sysfs name's prefix: 12 for "event12"; -1 for none.
-static int numberAfter(const std::string &name, std::string_view prefix)
+// Whether a sysfs name is the prefix and a number, as "event12" is.
+static bool isNumbered(const std::string &name, std::string_view prefix)
 {
-    if (!name.starts_with(prefix) || name.size() == prefix.size())
-        return -1;
-    int number = 0;
-    for (char digit : name.substr(prefix.size())) {
-        if (digit < '0' || digit > '9')
-            return -1;
-        number = number * 10 + (digit - '0');
-    }
-    return number;
+    return name.size() > prefix.size() && name.starts_with(prefix)
+           && std::all_of(name.begin() + static_cast<std::ptrdiff_t>(prefix.size()), name.end(),
+                          [](char c) { return c >= '0' && c <= '9'; });
 }
 
-std::vector<InputDeviceNodes> inputDevices()
+// Every input device, with the nodes of its handlers that are in /dev.
+static std::vector<InputDeviceNodes> inputDevices()
 {
-    std::vector<std::pair<int, InputDeviceNodes>> numbered;
+    std::vector<InputDeviceNodes> devices;
     std::error_code error;
     for (const fs::directory_entry &entry : fs::directory_iterator("/sys/class/input", error)) {
-        const std::string base = entry.path().filename();
-        const int number = numberAfter(base, "input");
-        if (number < 0)
-            continue;
         InputDeviceNodes device;
-        device.sysfs = entry.path();
         std::ifstream nameFile(entry.path() / "name");
-        if (!std::getline(nameFile, device.name))
-            continue; // going away while we look
+        if (!isNumbered(entry.path().filename(), "input") || !std::getline(nameFile, device.name))
+            continue; // a handler's entry, or a device going away while we look
         // The handlers' devices are the entries inside, named as their
         // nodes in /dev/input are.
         std::error_code inner;
         for (const fs::directory_entry &handler : fs::directory_iterator(entry.path(), inner)) {
-            const std::string handlerName = handler.path().filename();
-            const fs::path node = fs::path("/dev/input") / handlerName;
+            const std::string name = handler.path().filename();
+            const fs::path node = fs::path("/dev/input") / name;
             std::error_code missing;
             if (!fs::exists(node, missing))
                 continue;
-            if (numberAfter(handlerName, "event") >= 0)
+            if (isNumbered(name, "event"))
                 device.event = node;
-            else if (numberAfter(handlerName, "js") >= 0)
+            else if (isNumbered(name, "js"))
                 device.joystick = node;
         }
-        numbered.emplace_back(number, std::move(device));
-    }
-    std::ranges::sort(numbered, {}, &std::pair<int, InputDeviceNodes>::first);
-    std::vector<InputDeviceNodes> devices;
-    devices.reserve(numbered.size());
-    for (auto &[number, device] : numbered)
         devices.push_back(std::move(device));
+    }
     return devices;
 }
 
@@ -110,11 +95,11 @@ static std::optional<Result> lookUntil(milliseconds timeout, const std::function
     }
 }
 
-std::optional<InputDeviceNodes> waitForInputDevice(std::string_view name, milliseconds timeout, bool joystick)
+std::optional<InputDeviceNodes> waitForInputDevice(std::string_view name, milliseconds timeout)
 {
     return lookUntil<InputDeviceNodes>(timeout, [&]() -> std::optional<InputDeviceNodes> {
         for (InputDeviceNodes &device : inputDevices()) {
-            if (device.name == name && !device.event.empty() && (!joystick || !device.joystick.empty()))
+            if (device.name == name && !device.event.empty() && !device.joystick.empty())
                 return std::move(device);
         }
         return std::nullopt;

@@ -1,9 +1,5 @@
 #include "joydev.h"
 
-#include "evdev.h"
-
-#include <cerrno>
-
 #include <fcntl.h>
 #include <linux/joystick.h>
 #include <sys/ioctl.h>
@@ -12,6 +8,15 @@
 namespace kernelinput {
 
 using namespace std::chrono;
+
+// How many axes (JSIOCGAXES) or buttons (JSIOCGBUTTONS) the node has.
+static std::size_t countOf(int fd, unsigned long request, const std::string &what)
+{
+    std::uint8_t count = 0;
+    if (::ioctl(fd, request, &count) < 0)
+        throwErrno(what);
+    return count;
+}
 
 JoystickDevice::JoystickDevice(std::string path)
     : path_(std::move(path)), fd_(::open(path_.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC))
@@ -28,28 +33,12 @@ std::string JoystickDevice::name() const
     return name;
 }
 
-int JoystickDevice::axisCount() const
-{
-    std::uint8_t count = 0;
-    if (::ioctl(fd_.get(), JSIOCGAXES, &count) < 0)
-        throwErrno("JSIOCGAXES on " + path_);
-    return count;
-}
-
-int JoystickDevice::buttonCount() const
-{
-    std::uint8_t count = 0;
-    if (::ioctl(fd_.get(), JSIOCGBUTTONS, &count) < 0)
-        throwErrno("JSIOCGBUTTONS on " + path_);
-    return count;
-}
-
 std::vector<std::uint8_t> JoystickDevice::axisMap() const
 {
     std::vector<std::uint8_t> map(ABS_CNT);
     if (::ioctl(fd_.get(), JSIOCGAXMAP, map.data()) < 0)
         throwErrno("JSIOCGAXMAP on " + path_);
-    map.resize(static_cast<std::size_t>(axisCount()));
+    map.resize(countOf(fd_.get(), JSIOCGAXES, "JSIOCGAXES on " + path_));
     return map;
 }
 
@@ -58,28 +47,17 @@ std::vector<std::uint16_t> JoystickDevice::buttonMap() const
     std::vector<std::uint16_t> map(KEY_MAX - BTN_MISC + 1);
     if (::ioctl(fd_.get(), JSIOCGBTNMAP, map.data()) < 0)
         throwErrno("JSIOCGBTNMAP on " + path_);
-    map.resize(static_cast<std::size_t>(buttonCount()));
+    map.resize(countOf(fd_.get(), JSIOCGBUTTONS, "JSIOCGBUTTONS on " + path_));
     return map;
 }
 
 std::optional<JoystickEvent> JoystickDevice::readEvent(milliseconds timeout)
 {
-    const auto deadline = steady_clock::now() + timeout;
-    for (;;) {
-        js_event event{};
-        const ssize_t got = ::read(fd_.get(), &event, sizeof event);
-        if (got == static_cast<ssize_t>(sizeof event)) {
-            const auto kind = (event.type & JS_EVENT_AXIS) ? JoystickEvent::Kind::Axis : JoystickEvent::Kind::Button;
-            return JoystickEvent{event.time, kind, event.number, event.value, (event.type & JS_EVENT_INIT) != 0};
-        }
-        if (got < 0 && errno == ENODEV)
-            throw DeviceGone(path_ + " was removed");
-        if (got < 0 && errno != EAGAIN && errno != EINTR)
-            throwErrno("read " + path_);
-        const auto left = duration_cast<milliseconds>(deadline - steady_clock::now());
-        if (left.count() <= 0 || !waitReadable(fd_.get(), left))
-            return std::nullopt;
-    }
+    js_event event{};
+    if (!readRecord(fd_.get(), path_, &event, sizeof event, timeout))
+        return std::nullopt;
+    const auto kind = (event.type & JS_EVENT_AXIS) ? JoystickEvent::Kind::Axis : JoystickEvent::Kind::Button;
+    return JoystickEvent{event.time, kind, event.number, event.value, (event.type & JS_EVENT_INIT) != 0};
 }
 
 } // namespace kernelinput

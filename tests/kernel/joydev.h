@@ -34,17 +34,13 @@ public:
     // Throws std::system_error where the node cannot be opened.
     explicit JoystickDevice(std::string path);
 
-    const std::string &path() const { return path_; }
-
     std::string name() const;
-    int axisCount() const;
-    int buttonCount() const;
     // The ABS_* code of each axis and the BTN_* code of each button.
     std::vector<std::uint8_t> axisMap() const;
     std::vector<std::uint16_t> buttonMap() const;
 
     // The next event, or nothing when none came within timeout. Throws
-    // DeviceGone (evdev.h) once the device was removed. The first events
+    // DeviceGone (fd.h) once the device was removed. The first events
     // after opening are the initial state, one for each button and axis.
     std::optional<JoystickEvent> readEvent(std::chrono::milliseconds timeout);
 

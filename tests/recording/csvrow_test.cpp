@@ -19,7 +19,7 @@ std::chrono::system_clock::time_point at(const char *iso)
 
 } // namespace
 
-TEST(CsvRows, ColumnsInOrderWithTheUtcOffsetAsANumberAndTheButtonsAsPressed)
+TEST(CsvRows, ColumnsInOrderWithTheUtcOffsetAsANumberTheButtonsAsPressedAndADeviceQuotedWhereItMustBe)
 {
     EXPECT_EQ(csvHeader(), "time,seconds,port,device,A0,A1,A2,A3,A4,A5\r\n");
     const Report report{7, {512, -3, 32767, -32768}, {true, false}};
@@ -31,6 +31,9 @@ TEST(CsvRows, ColumnsInOrderWithTheUtcOffsetAsANumberAndTheButtonsAsPressed)
     EXPECT_TRUE(CsvRows(QTimeZone(-(3 * 3600 + 1800)))
                     .row(at("2026-12-08T08:05:07.042Z"), 5ms, kBoard, {})
                     .startsWith("2026-12-08T04:35:07.042-03:30,0.005,"));
+
+    const QByteArray row = CsvRows(QTimeZone(0)).row(at("2026-12-08T08:05:07.042Z"), 0ms, {1, "/tmp/my,\"board\""}, {});
+    EXPECT_TRUE(row.contains(",COM1,\"/tmp/my,\"\"board\"\"\",0,")) << row.toStdString();
 }
 
 // What one row shares with the row before is formatted anew once it changes:
@@ -51,8 +54,3 @@ TEST(CsvRows, ASecondAnOffsetOrAnOriginOfItsOwnShowsFromItsFirstRow)
               "2026-03-29T03:00:00.002+02:00,0.000,COM1,/dev/ttyUSB0");
 }
 
-TEST(CsvRows, ADeviceHoldingACommaOrAQuoteIsQuoted)
-{
-    const QByteArray row = CsvRows(QTimeZone(0)).row(at("2026-12-08T08:05:07.042Z"), 0ms, {1, "/tmp/my,\"board\""}, {});
-    EXPECT_TRUE(row.contains(",COM1,\"/tmp/my,\"\"board\"\"\",0,")) << row.toStdString();
-}

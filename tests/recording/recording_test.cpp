@@ -9,7 +9,6 @@
 
 #include <QDateTime>
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -78,7 +77,11 @@ TEST(Recording, EveryCompletedReportIsOneRowAfterOneHeader)
     const QDateTime before = QDateTime::currentDateTime().addSecs(-1);
     {
         const auto recording = board.recordTo(path);
+        // Found in the middle of a report: the first row waits for a whole one.
+        board.serial->receive("A3 413\r\nA4 0\r\nA5 1\r\n");
+        EXPECT_EQ(recording->status(), "Recording every report to " + path + "; waiting for a whole report");
         board.serial->receive("A0 100\r\nA1 12.5\r\nA2 -3\r\nA3 7x\r\nA4 0\r\nA5 1\r\n");
+        EXPECT_EQ(recording->status(), "Recording every report to " + path);
         board.serial->receive("A0 200\r\nJOYSTICK\r\nA6 1\r\nA5 0\r\n");
         board.serial->receive("A0 300\r\nA4 1\r\n");
         EXPECT_EQ(recording->rows(), 2) << "a report without its A5 line is no row yet";
@@ -98,7 +101,6 @@ TEST(Recording, EveryCompletedReportIsOneRowAfterOneHeader)
         ASSERT_EQ(row.size(), 10);
         const QDateTime time = QDateTime::fromString(QString::fromLatin1(row[0]), Qt::ISODateWithMs);
         EXPECT_TRUE(time >= before && time <= after);
-        EXPECT_TRUE(QString::fromLatin1(row[1]).contains(QRegularExpression(R"(^\d+\.\d{3}$)")));
         EXPECT_EQ(row[2], "COM1");
         EXPECT_EQ(row[3], "/dev/ttyACM0");
         EXPECT_EQ(RecordedFile::values(row), values[i]);
@@ -132,8 +134,7 @@ TEST(RowFile, ContinuesARecordingInItsLineEndsWithSecondsGoingOnAndRefusesAnyOth
         SCOPED_TRACE(c.name);
         const QString path = dir.filePath(QString::fromLatin1(c.name) + ".csv");
         QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(c.contents);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(c.contents) == c.contents.size());
         file.close();
         BoardOnComOne board;
         {
@@ -143,18 +144,12 @@ TEST(RowFile, ContinuesARecordingInItsLineEndsWithSecondsGoingOnAndRefusesAnyOth
         }
         ASSERT_TRUE(file.open(QIODevice::ReadOnly));
         const QByteArray contents = file.readAll();
-        file.close();
         ASSERT_TRUE(contents.startsWith(c.contents));
         const QList<QByteArray> rows = contents.sliced(c.contents.size()).split('\n');
         ASSERT_EQ(rows.size(), c.refusal.isEmpty() ? 3 : 1);
-        double seconds = 100;
         for (const QByteArray &row : rows.first(rows.size() - 1)) {
             EXPECT_EQ(row.endsWith('\r'), c.lineEnd == "\r\n");
-            const QList<QByteArray> fields = row.trimmed().split(',');
-            EXPECT_GE(fields[1].toDouble(), seconds);
-            seconds = fields[1].toDouble();
-            const QDateTime time = QDateTime::fromString(QString::fromLatin1(fields[0]), Qt::ISODateWithMs);
-            EXPECT_NEAR(seconds - 100, double(lastTime.msecsTo(time)) / 1000, 1) << "seconds match the time";
+            EXPECT_NEAR(row.split(',')[1].toDouble(), 110, 1) << "seconds go on by the 10 s since the last row";
         }
     }
 }
@@ -186,39 +181,10 @@ TEST(RowFile, RefusesWhatItCannotAppendTo)
 }
 
 // The disk fills up in the middle of a row: what went in of it is taken
-// back, the recording stops, and later reports are not written.
-TEST(Recording, AFailedWriteStopsItWithItsReasonAndLeavesOnlyTheWholeRowsBefore)
-{
-    const QTemporaryDir dir;
-    const QString path = dir.filePath("board.csv");
-    BoardOnComOne board;
-    const auto recording = board.recordTo(path);
-    int failures = 0;
-    QObject::connect(recording.get(), &Recording::failed, [&] { ++failures; });
-    for (int a0 : {1, 2, 3})
-        board.serial->receive(report(a0));
-    const qint64 sizeBefore = QFileInfo(path).size();
-    {
-        const FileSizeLimit limit(sizeBefore + 20);
-        for (int a0 : {4, 5})
-            board.serial->receive(report(a0));
-    }
-    board.serial->receive(report(6));
-
-    EXPECT_EQ(failures, 1);
-    EXPECT_EQ(recording->rows(), 3);
-    EXPECT_FALSE(recording->file().isOpen());
-    EXPECT_EQ(recording->file().problem(), path + ": " + systemReason(EFBIG));
-    const RecordedFile file = readRecording(path);
-    EXPECT_TRUE(file.whole);
-    EXPECT_EQ(QFileInfo(path).size(), sizeBefore);
-    ASSERT_EQ(file.rows.size(), 3);
-    EXPECT_EQ(file.rows.last()[4], "3");
-}
-
-// The monitor goes on showing the board after its recording failed, says
-// why in the window's own tooltip, not the ports', and logs it once.
-TEST(MonitorRecording, AFailedWriteIsShownInTheWindowsOwnTooltipAndLoggedOnce)
+// back, the recording stops, and later reports are not written. The monitor
+// goes on showing the board, says why in the window's own tooltip, not the
+// ports', and logs it once.
+TEST(MonitorRecording, AFailedWriteLeavesOnlyWholeRowsAndIsShownInTheWindowsOwnTooltipAndLoggedOnce)
 {
     const QTemporaryDir dir;
     const QString path = dir.filePath("board.csv");
@@ -234,46 +200,40 @@ TEST(MonitorRecording, AFailedWriteIsShownInTheWindowsOwnTooltipAndLoggedOnce)
     const RecordingLog log;
     RecordingLog::messages.clear();
     port.receive(report(100));
+    const qint64 sizeBefore = QFileInfo(path).size();
     {
-        const FileSizeLimit limit(QFileInfo(path).size());
+        const FileSizeLimit limit(sizeBefore + 20);
         for (int a0 : {200, 300})
             port.receive(report(a0));
     }
+    port.receive(report(400));
     const QString reason = "Recording stopped after 1 row: " + path + ": " + systemReason(EFBIG);
     EXPECT_EQ(RecordingLog::messages, QStringList{reason});
     EXPECT_EQ(window.toolTip(), reason);
     EXPECT_NE(window.Bconsola->toolTip(), reason);
-    EXPECT_TRUE(runUntil([&] { return window.vA0->text() == "300"; }));
-    EXPECT_EQ(readRecording(path).rows.size(), 1);
+    EXPECT_FALSE(monitor.program.recording()->file().isOpen());
+    EXPECT_TRUE(runUntil([&] { return window.vA0->text() == "400"; }));
+    const RecordedFile file = readRecording(path);
+    EXPECT_TRUE(file.whole);
+    EXPECT_EQ(QFileInfo(path).size(), sizeBefore);
+    EXPECT_EQ(file.rows.size(), 1);
 }
 
-// A row holds only values the board sent since its port opened: found in
-// the middle of a report, the first rows wait for a whole one; a board that
-// never sends some channels records nothing, and the status names them.
-TEST(Recording, TakesOnlyReportsWhoseEveryValueArrivedAndSaysWhatItWaitsFor)
+// A row holds only values the board sent since its port opened: a board
+// that never sends some channels records nothing, and the status names them.
+TEST(Recording, ABoardThatNeverSendsSomeChannelsRecordsNothingAndTheStatusSaysWhich)
 {
     const QTemporaryDir dir;
     const QString path = dir.filePath("board.csv");
-    BoardOnComOne board;
-    const auto recording = board.recordTo(path);
-    board.serial->receive("A3 413\r\nA4 0\r\nA5 1\r\n");
-    EXPECT_EQ(recording->rows(), 0);
-    EXPECT_EQ(recording->status(), "Recording every report to " + path + "; waiting for a whole report");
-    board.serial->receive(report(7));
-    EXPECT_EQ(recording->rows(), 1);
-    EXPECT_EQ(recording->status(), "Recording every report to " + path);
-
-    const QString other = dir.filePath("other.csv");
     BoardOnComOne partial;
-    const auto waiting = partial.recordTo(other);
+    const auto waiting = partial.recordTo(path);
     int changes = 0;
     QObject::connect(waiting.get(), &Recording::statusChanged, [&] { ++changes; });
     for (int i = 0; i < 3; ++i)
         partial.serial->receive("A2 500\r\nA3 600\r\nA4 1\r\nA5 1\r\n");
     EXPECT_EQ(waiting->rows(), 0);
     EXPECT_EQ(waiting->status(),
-              "Recording every report to " + other + "; waiting for a whole report: the board sends no A0, A1");
+              "Recording every report to " + path + "; waiting for a whole report: the board sends no A0, A1");
     EXPECT_EQ(changes, 2) << "waiting, then naming what is missing";
-    EXPECT_EQ(readRecording(path).rows.value(0).mid(4), (QList<QByteArray>{"7", "512", "0", "1023", "0", "1"}));
-    EXPECT_TRUE(readRecording(other).rows.isEmpty());
+    EXPECT_TRUE(readRecording(path).rows.isEmpty());
 }

@@ -1,5 +1,6 @@
 #include "recording/recordingreader.h"
 #include "stickdata/statsreport.h"
+#include "tests/support/qtprinters.h"
 
 #include <QBuffer>
 #include <QDateTime>
@@ -124,39 +125,27 @@ TEST(RecordingReader, JsonHasEveryFigureAndNullWhereAStickNeverRested)
     BoardStats stats;
     ASSERT_FALSE(read(content, stats).problem);
     const QJsonObject json = QJsonDocument::fromJson(statsJson(stats)).object();
+    const QJsonDocument expected = QJsonDocument::fromJson(R"({
+        "reports": 16, "sessions": 2, "rate": 10, "interval_ms": {"mean": 100, "sd": 0, "max": 100},
+        "buttons": {"A4": {"presses": 4}, "A5": {"presses": 0}},
+        "A0": {"min": 512, "max": 600, "centre": 512, "noise_sd": 0, "noise_pp": 0, "dead_zone": 1,
+               "span_below": 0, "span_above": 88},
+        "A2": {"min": 100, "max": 900, "centre": null, "noise_sd": null, "noise_pp": null, "dead_zone": null,
+               "span_below": null, "span_above": null}})");
 
     EXPECT_EQ(json.keys(), (QStringList{"axes", "buttons", "interval_ms", "rate", "reports", "sessions"}));
-    EXPECT_EQ(json["reports"].toInt(), 16);
-    EXPECT_EQ(json["sessions"].toInt(), 2);
-    EXPECT_DOUBLE_EQ(json["rate"].toDouble(), 10);
-    EXPECT_EQ(json["interval_ms"].toObject(),
-              (QJsonObject{{"mean", 100}, {"sd", 0}, {"max", 100}}));
+    for (const char *figure : {"reports", "sessions", "rate", "interval_ms", "buttons"})
+        EXPECT_EQ(json[figure], expected[figure]) << figure;
     const QJsonObject axes = json["axes"].toObject();
     EXPECT_EQ(axes.keys(), (QStringList{"A0", "A1", "A2", "A3"}));
-    EXPECT_EQ(axes["A0"].toObject(), (QJsonObject{{"min", 512},
-                                                  {"max", 600},
-                                                  {"centre", 512},
-                                                  {"noise_sd", 0},
-                                                  {"noise_pp", 0},
-                                                  {"dead_zone", 1},
-                                                  {"span_below", 0},
-                                                  {"span_above", 88}}));
-    EXPECT_EQ(axes["A2"].toObject(), (QJsonObject{{"min", 100},
-                                                  {"max", 900},
-                                                  {"centre", QJsonValue::Null},
-                                                  {"noise_sd", QJsonValue::Null},
-                                                  {"noise_pp", QJsonValue::Null},
-                                                  {"dead_zone", QJsonValue::Null},
-                                                  {"span_below", QJsonValue::Null},
-                                                  {"span_above", QJsonValue::Null}}));
-    EXPECT_EQ(json["buttons"].toObject(),
-              (QJsonObject{{"A4", QJsonObject{{"presses", 4}}}, {"A5", QJsonObject{{"presses", 0}}}}));
+    for (const char *axis : {"A0", "A2"})
+        EXPECT_EQ(axes[axis], expected[axis]) << axis;
 }
 
 // What a file to be continued ends with, or why rows may not follow it
 // (the plain cases, LF, CRLF, a byte order mark, a torn row and another
 // program's file, are continued or refused in a file by the recording test).
-TEST(AppendPoint, RowsFollowTheHeaderOrTheLastRowThatIsNotBlank)
+TEST(AppendPoint, RowsFollowTheHeaderOrTheLastRowThatIsNotBlankWithSecondsGoingOnAndNeverBack)
 {
     const QByteArray lastRow = row(0, 1.5);
     QByteArray manyRows = kHeader;
@@ -182,14 +171,12 @@ TEST(AppendPoint, RowsFollowTheHeaderOrTheLastRowThatIsNotBlank)
         file.open(QIODevice::ReadOnly);
         EXPECT_EQ(appendPoint(file), expected) << content.left(200).toStdString();
     }
-}
 
-// A last row whose time did not read, or lies ahead, counts as just now.
-TEST(AppendPoint, SecondsGoOnByTheTimePassedSinceTheLastRowAndNeverBack)
-{
+    // A last row whose time did not read, or lies ahead, counts as just now.
     const milliseconds lastTime(1'800'000'000'000);
     const AppendPoint point{"\r\n", 1500ms, lastTime};
     EXPECT_EQ(point.secondsAt(system_clock::time_point(lastTime + 60s)), 61500ms);
     EXPECT_EQ(point.secondsAt(system_clock::time_point(lastTime - 1h)), 1500ms);
     EXPECT_EQ((AppendPoint{"\r\n", 1500ms, {}}.secondsAt(system_clock::time_point(lastTime))), 1500ms);
 }
+

@@ -78,41 +78,27 @@ protected:
         emit ports->devicesMayHaveChanged();
     }
 
-    // The board is found on COM 1, then its device goes away under it.
-    void loseTheBoard()
-    {
-        devices = {"/dev/ttyACM0"};
-        boardPort = 1;
-        link.buscarPuerto();
-        ASSERT_TRUE(runUntilState(LinkState::Polling));
-        serial->loseDevice();
-        ASSERT_TRUE(runUntilState(LinkState::Waiting));
-    }
-
-    // The board is found on COM `port` of `present`, then stops answering
-    // until the link says so.
-    void silenceTheBoard(const QStringList &present, int16_t port)
-    {
-        devices = present;
-        boardPort = port;
-        link.buscarPuerto();
-        ASSERT_TRUE(runUntilState(LinkState::Polling));
-        answering = false;
-        ASSERT_TRUE(runUntil([&] { return problem.contains("has not answered"); }));
-    }
-
     bool runUntilState(LinkState state, std::chrono::milliseconds limit = 5s)
     {
         return runUntil([&] { return link.state() == state; }, limit);
     }
 
-    // The board is found on COM 1 and polled until its first request.
-    void findTheBoard()
+    // The board is found on COM `port` of `present` and polled until its
+    // first request.
+    void findTheBoard(const QStringList &present = {"/dev/ttyACM0"}, int16_t port = 1)
     {
-        devices = {"/dev/ttyACM0"};
-        boardPort = 1;
+        devices = present;
+        boardPort = port;
         link.buscarPuerto();
-        ASSERT_TRUE(runUntil([&] { return !requestTimes.isEmpty(); }));
+        ASSERT_TRUE(runUntil([&] { return link.state() == LinkState::Polling && !requestTimes.isEmpty(); }));
+    }
+
+    // The board is found, then stops answering until the link says so.
+    void silenceTheBoard(const QStringList &present = {"/dev/ttyACM0"}, int16_t port = 1)
+    {
+        ASSERT_NO_FATAL_FAILURE(findTheBoard(present, port));
+        answering = false;
+        ASSERT_TRUE(runUntil([&] { return problem.contains("has not answered"); }));
     }
 
     // The milliseconds between the requests written over the next `span`.
@@ -179,37 +165,31 @@ TEST_F(LinkTest, TriesThePortsInOrderAndStopsAfterTheWaitOnTheBoardsPort)
     EXPECT_TRUE(problem.isEmpty());
 }
 
-TEST_F(LinkTest, PollsOnlyOnceTheBoardIsFoundAndWhetherItAnswersOrNot)
-{
-    devices = {"/dev/ttyS0"};
-    link.buscarPuerto();
-    ASSERT_TRUE(runUntilState(LinkState::Waiting));
-    EXPECT_TRUE(serial->written.isEmpty()) << "nothing is sent to a port without a board";
-
-    boardPort = 1;
-    answering = false;
-    link.buscarPuerto();
-    ASSERT_TRUE(runUntilState(LinkState::Polling));
-    runFor(1200ms);
-    const qsizetype requests = serial->written.count("DATA\n");
-    EXPECT_GE(requests, 3) << "requests are not paced by answers";
-    EXPECT_LE(requests, 7);
-    EXPECT_EQ(serial->written, QByteArray("DATA\n").repeated(requests));
-}
-
-TEST_F(LinkTest, AScanWithoutABoardHoldsNothingAndLeavesEveryReasonInTheTooltip)
+TEST_F(LinkTest, AScanWithoutABoardSendsNothingHoldsNothingAndLeavesEveryReasonInTheTooltip)
 {
     devices = {"/dev/ttyS0", "", "/dev/ttyS2", "/dev/ttyS3"};
     serial->failing = {{1, PortProblem::PermissionDenied}, {4, PortProblem::Busy}};
     link.buscarPuerto();
     ASSERT_TRUE(runUntilState(LinkState::Waiting));
 
+    EXPECT_TRUE(serial->written.isEmpty()) << "nothing is sent to a port without a board";
     EXPECT_FALSE(serial->PortOpen()) << "the last port opened is closed again";
     EXPECT_EQ(texts.constLast(), "Bconsola: Error COM 7");
     EXPECT_EQ(problem, "COM1: cannot open / COM4: cannot open / COM3 (/dev/ttyS2): opened, but no board answered"
                        " / COM2: no such port / COM5-COM7: no such port");
     runFor(100ms);
     EXPECT_FALSE(problem.isEmpty()) << "the reasons stay until the next scan";
+}
+
+TEST_F(LinkTest, PollsTheBoardWhetherItAnswersOrNot)
+{
+    answering = false;
+    ASSERT_NO_FATAL_FAILURE(findTheBoard());
+    runFor(1200ms);
+    const qsizetype requests = serial->written.count("DATA\n");
+    EXPECT_GE(requests, 3) << "requests are not paced by answers";
+    EXPECT_LE(requests, 8);
+    EXPECT_EQ(serial->written, QByteArray("DATA\n").repeated(requests));
 }
 
 TEST_F(LinkTest, ABusyOrForbiddenPortIsTriedAgainAtGrowingGapsWhileItIsThere)
@@ -302,12 +282,6 @@ TEST_F(LinkTest, ALostBoardStopsPollingStartsCleanAndIsFoundAgainOnALowerPort)
     EXPECT_EQ(lines, QStringList({"JOYSTICK", "A0 512"})) << "the half line of a lost connection is forgotten";
 }
 
-TEST_F(LinkTest, ABoardWhoseDeviceStaysIsTriedAgainAtOnceAfterALoss)
-{
-    loseTheBoard();
-    ASSERT_TRUE(runUntilState(LinkState::Polling)) << "its device counts as new, as after a USB reset";
-}
-
 TEST_F(LinkTest, ASilentBoardIsReportedThenItsPortIsOpenedAgainFirst)
 {
     ASSERT_NO_FATAL_FAILURE(silenceTheBoard({"/dev/ttyS0", "/dev/ttyACM0"}, 2));
@@ -322,20 +296,19 @@ TEST_F(LinkTest, ASilentBoardIsReportedThenItsPortIsOpenedAgainFirst)
     EXPECT_EQ(link.port(), 2);
 }
 
-TEST_F(LinkTest, ABoardThatAnswersAgainBeforeTheLimitIsSimplyPolledOn)
+// Answering again before the limit, the board is simply polled on. Gone
+// while silent, its loss is the news: the silence is not reported over it.
+TEST_F(LinkTest, ASilentBoardThatAnswersAgainIsPolledOnAndOneThatGoesAwayIsReportedGone)
 {
-    ASSERT_NO_FATAL_FAILURE(silenceTheBoard({"/dev/ttyACM0"}, 1));
+    ASSERT_NO_FATAL_FAILURE(silenceTheBoard());
     answering = true;
     ASSERT_TRUE(runUntil([&] { return problem.isEmpty(); }));
     runFor(1500ms);
     EXPECT_EQ(serial->openings, QList<int16_t>({1}));
     EXPECT_EQ(link.state(), LinkState::Polling);
-}
 
-// The loss is the news: the silence before it is not reported again over it.
-TEST_F(LinkTest, ASilentBoardThatGoesAwayIsReportedGone)
-{
-    ASSERT_NO_FATAL_FAILURE(silenceTheBoard({"/dev/ttyACM0"}, 1));
+    answering = false;
+    ASSERT_TRUE(runUntil([&] { return problem.contains("has not answered"); }));
     serial->loseDevice();
     ASSERT_TRUE(runUntilState(LinkState::Waiting));
     EXPECT_TRUE(problem.contains("went away")) << problem.toStdString();
@@ -354,10 +327,7 @@ TEST_F(LinkTest, ARequestWithNoPortOpenIsShownAndChangesNothingElse)
 // every over-long line once, the one still under way included.
 TEST_F(LinkTest, TellsEveryRequestWrittenAndEveryLineDropped)
 {
-    devices = {"/dev/ttyACM0"};
-    boardPort = 1;
-    link.buscarPuerto();
-    ASSERT_TRUE(runUntilState(LinkState::Polling));
+    ASSERT_NO_FATAL_FAILURE(findTheBoard());
     runFor(1s);
     link.sendRequest();
     EXPECT_EQ(requestsSent, serial->written.count("DATA\n"));
@@ -385,32 +355,29 @@ TEST(NamedPorts, OnlyTheirPortsAreTriedAndSummedUp)
     EXPECT_EQ(problem, "COM1: no such port");
 }
 
-TEST_F(LinkTest, ClosingEndsEveryStateAndReleasesThePort)
+TEST_F(LinkTest, ClosingWhileScanningReleasesThePortAndEndsTheLinkForGood)
 {
     devices = {"/dev/ttyS0", "/dev/ttyACM0"};
     serial->failing = {{1, PortProblem::Busy}};
-    const auto closeAndCheckItStays = [&](const char *state) {
-        link.close();
-        EXPECT_EQ(link.state(), LinkState::Closed) << state;
-        EXPECT_FALSE(serial->PortOpen()) << state;
-        const qsizetype attempts = serial->attempts.size();
-        const qsizetype written = serial->written.size();
-        setDevices({"/dev/ttyS0", "/dev/ttyACM0", "/dev/ttyUSB0"});
-        runFor(500ms);
-        EXPECT_EQ(serial->attempts.size(), attempts) << state;
-        EXPECT_EQ(serial->written.size(), written) << state;
-    };
-
     link.buscarPuerto();
     ASSERT_TRUE(runUntil([&] { return serial->PortOpen(); }));
-    closeAndCheckItStays("scanning");
+    link.close();
+    EXPECT_EQ(link.state(), LinkState::Closed);
+    EXPECT_FALSE(serial->PortOpen());
+    const qsizetype attempts = serial->attempts.size();
+    setDevices({"/dev/ttyS0", "/dev/ttyACM0", "/dev/ttyUSB0"});
     link.buscarPuerto();
+    runFor(500ms);
     EXPECT_EQ(link.state(), LinkState::Closed) << "closed for good";
+    EXPECT_EQ(serial->attempts.size(), attempts);
+    EXPECT_TRUE(serial->written.isEmpty());
 }
 
-TEST_F(LinkTest, ClosingWhilePollingOrWaitingStopsEveryTimer)
+TEST_F(LinkTest, ClosingWhileWaitingAfterALossStopsEveryTimer)
 {
-    loseTheBoard();
+    ASSERT_NO_FATAL_FAILURE(findTheBoard());
+    serial->loseDevice();
+    ASSERT_TRUE(runUntilState(LinkState::Waiting));
     link.close();
     const qsizetype attempts = serial->attempts.size();
     runFor(500ms);
@@ -421,18 +388,6 @@ TEST_F(LinkTest, ClosingWhilePollingOrWaitingStopsEveryTimer)
 // Polling after each answer: the next request goes out as the board's
 // answer completes, but never sooner than the least gap after the last one;
 // the poll interval is the fallback for answers that do not come.
-
-TEST_F(LinkTest, TheFixedIntervalIsKeptWhateverTheBoardAnswersAndCanBeTurnedBackTo)
-{
-    ASSERT_NO_FATAL_FAILURE(findTheBoard());
-    EXPECT_TRUE(allAre(requestGapsOver(1s), 200));
-    link.pollAfterEachAnswer(50);
-    runFor(200ms);
-    EXPECT_TRUE(allAre(requestGapsOver(1s), 20));
-    link.pollAtFixedInterval();
-    runFor(200ms);
-    EXPECT_TRUE(allAre(requestGapsOver(1s), 200));
-}
 
 TEST_F(LinkTest, AfterEachAnswerTheNextRequestGoesOutAsItCompletesButNeverSoonerThanTheLeastGap)
 {

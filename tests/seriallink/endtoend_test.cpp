@@ -1,109 +1,18 @@
 #include "seriallink/portlock.h"
-#include "session/session.h"
 #include "tests/support/eventloop.h"
 #include "tests/support/monitor.h"
 #include "tests/support/qtprinters.h"
 #include "tools/boardsim.h"
 
-#include <QElapsedTimer>
 #include <QFile>
 #include <QSerialPort>
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
 using namespace std::chrono_literals;
 
 // The whole program on the real serial layer, against simulated boards on
 // pseudo-terminals.
-
-TEST(EndToEnd, BoardOnPortFourAfterTwoAbsentPortsAndASilentOne)
-{
-    BoardSimulator port3(BoardOptions::silent());
-    BoardSimulator board;
-    board.setValues(512, 256, 96, 1008, true, false);
-    Monitor monitor({"", "", port3.slavePath(), board.slavePath()});
-    monitor.program.start();
-    const ventana &w = monitor.window;
-    ASSERT_TRUE(runUntil([&] { return w.vA3->text() == "1008" && w.Picture1->drawing().pixelColor(40, 16) == Qt::red; }));
-
-    EXPECT_EQ(monitor.status, QStringList({"Bconsola: Error COM 1", "Bconsola: Error COM 2",
-                                           "Info: Conectado a COM 3", "Bconsola: OK PUERTO 3",
-                                           "Info: Conectado a COM 4", "Bconsola: OK PUERTO 4"}));
-    EXPECT_EQ(port3.requestCount(), 0);
-    EXPECT_EQ(w.vA0->text(), "512");
-    EXPECT_EQ(monitor.model.coordinates(), (std::array<int16_t, 4>{512, 256, 96, 1008}));
-    EXPECT_TRUE(w.vA4->isChecked());
-    EXPECT_FALSE(w.vA5->isChecked());
-    EXPECT_EQ(w.Picture1->drawing().pixelColor(40, 16), QColor(Qt::red));
-    EXPECT_EQ(w.Picture2->drawing().pixelColor(14, 63), QColor(Qt::blue));
-}
-
-TEST(EndToEnd, ALostBoardIsNoLongerPolledAndIsFoundAgainOnAnotherPort)
-{
-    auto first = std::make_unique<BoardSimulator>();
-    first->setValues(100, 200, 300, 400, false, false);
-    Monitor monitor({first->slavePath()});
-    monitor.program.start();
-    ASSERT_TRUE(runUntil([&] { return monitor.window.vA0->text() == "100"; }));
-
-    first->hangUp();
-    monitor.setDevices({});
-    ASSERT_TRUE(runUntil([&] { return monitor.link.state() == LinkState::Waiting; }));
-    EXPECT_EQ(monitor.window.Bconsola->text(), "Error COM 1");
-    EXPECT_TRUE(monitor.window.Bconsola->toolTip().endsWith("the device went away"));
-    EXPECT_EQ(monitor.window.vA0->text(), "100") << "the last values stay shown";
-
-    BoardSimulator second;
-    second.setValues(500, 600, 700, 800, false, false);
-    monitor.setDevices({"", "", second.slavePath()});
-    ASSERT_TRUE(runUntil([&] { return monitor.window.vA0->text() == "500"; }));
-    EXPECT_EQ(monitor.link.port(), 3);
-}
-
-// The board announces itself again once it has not been asked for a
-// second, so a monitor started after another one quit finds it while it
-// listens on the port.
-TEST(EndToEnd, ASecondMonitorFindsTheBoardTheFirstOneLeft)
-{
-    BoardSimulator board;
-    board.setValues(100, 200, 300, 400, false, false);
-    LinkTiming timing = testTiming();
-    timing.portWait = 3s;
-    auto first = std::make_unique<Monitor>(QStringList{board.slavePath()}, timing);
-    first->program.start();
-    ASSERT_TRUE(runUntil([&] { return first->window.vA0->text() == "100"; }));
-    ASSERT_TRUE(first->window.close());
-    first.reset();
-
-    Monitor second({board.slavePath()}, timing);
-    second.program.start();
-    EXPECT_TRUE(runUntil([&] { return second.window.vA0->text() == "100"; }));
-    EXPECT_EQ(second.window.Bconsola->text(), "OK PUERTO 1");
-}
-
-// Another program holds the board's port when the monitor looks (as
-// ModemManager does with a new USB board); once it lets go, the board is
-// found without any change of devices.
-TEST(EndToEnd, APortHeldByAnotherProgramIsTriedAgainUntilItIsFree)
-{
-    BoardSimulator board;
-    QSerialPort holder(board.slavePath());
-    ASSERT_TRUE(holder.open(QIODevice::ReadWrite));
-    Monitor monitor({board.slavePath()});
-    monitor.program.start();
-    ASSERT_TRUE(runUntil([&] { return monitor.link.state() == LinkState::Waiting; }));
-    const QString heldBy = QStringLiteral("busy, held by %1 (process %2)")
-                               .arg(QCoreApplication::applicationName())
-                               .arg(QCoreApplication::applicationPid());
-    const QString reason = monitor.window.Bconsola->toolTip();
-    EXPECT_TRUE(reason.contains(heldBy)) << reason.toStdString();
-
-    holder.close();
-    ASSERT_TRUE(runUntil([&] { return monitor.link.state() == LinkState::Polling; }));
-    EXPECT_EQ(monitor.window.Bconsola->text(), "OK PUERTO 1");
-}
 
 namespace {
 
@@ -153,24 +62,6 @@ TEST(EndToEnd, ClosingTheWindowWhileSearchingOrPollingReleasesThePort)
     }
 }
 
-TEST(EndToEndDeathTest, ExitEndsTheProcessWithStatusZeroWhileSearchingOrPolling)
-{
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
-    for (const Stage &stage : kStages) {
-        SCOPED_TRACE(stage.name);
-        EXPECT_EXIT(
-            {
-                BoardSimulator board(stage.board);
-                Monitor monitor({board.slavePath()}, stage.timing());
-                monitor.program.start();
-                if (runUntil([&] { return stage.reached(monitor, board); }))
-                    monitor.window.Exit->click();
-                std::abort();
-            },
-            ::testing::ExitedWithCode(0), "");
-    }
-}
-
 // Exit leaves the port to the end of the process, which releases it, but
 // not the lock file the serial layer made for it, which names the process
 // that has ended. The board lives in this process: the process that Exit
@@ -202,27 +93,4 @@ TEST(EndToEndDeathTest, ExitLeavesNoLockFileForItsPort)
         ::testing::ExitedWithCode(0), "");
     qunsetenv(kPortVariable);
     EXPECT_FALSE(QFile::exists(lockFile));
-}
-
-// Polled after each answer, a board on a 9600-baud line sends about as many
-// reports as the line carries: 960 bytes a second, each answer 44 bytes
-// ("A0 512" to "A3 512" and "A4 1", "A5 1", each ending in CR LF).
-TEST(EndToEnd, PolledAfterEachAnswerABoardOnASlowLineSendsWhatTheLineCarries)
-{
-    BoardOptions options;
-    options.baud = 9600;
-    BoardSimulator board(options);
-    board.setValues(512, 512, 512, 512, false, false);
-    BoardSession session(fixedPorts({board.slavePath()}));
-    session.link().pollAfterEachAnswer();
-    session.link().buscarPuerto();
-    ASSERT_TRUE(runUntil([&] { return session.model().lastReport().number > 1; }));
-    const quint64 before = session.model().lastReport().number;
-    QElapsedTimer clock;
-    clock.start();
-    runFor(3s);
-    const double perSecond = double(session.model().lastReport().number - before) * 1000 / double(clock.elapsed());
-    constexpr double kLineLimit = 960.0 / 44;
-    EXPECT_GE(perSecond, 0.9 * kLineLimit);
-    EXPECT_LE(perSecond, 1.05 * kLineLimit) << "the board's output is paced as the line's";
 }

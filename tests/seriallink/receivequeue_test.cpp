@@ -6,8 +6,9 @@
 namespace {
 
 // Reads of any length, between appends, take the bytes once each and in
-// order, Latin-1 as received.
-TEST(ReceiveQueue, ReadsOfAnyLengthTakeEveryByteOnceInOrder)
+// order, Latin-1 as received; a delivery raises one event per character
+// read until fewer than its threshold wait.
+TEST(ReceiveQueue, ReadsOfAnyLengthTakeEveryByteOnceInOrderAndDeliveryReadsDownToItsThreshold)
 {
     ReceiveQueue queue;
     queue.append("ab\xe9");
@@ -21,11 +22,7 @@ TEST(ReceiveQueue, ReadsOfAnyLengthTakeEveryByteOnceInOrder)
     EXPECT_EQ(queue.read(1), "");
     queue.append("g");
     EXPECT_EQ(queue.read(5), "g");
-}
 
-TEST(ReceiveQueue, DeliveryRaisesOneEventPerCharacterReadUntilTooFewWait)
-{
-    ReceiveQueue queue;
     queue.append("xyz");
     QString seen;
     queue.deliver(2, [] { return true; }, [&] { seen += queue.read(1); });

@@ -72,28 +72,15 @@ TEST_F(OpenedPort, OpensTheMappedDeviceAndTellsWhyOthersFail)
     EXPECT_THROW(control.setPortOpen(true), SerialError);
 }
 
-TEST_F(OpenedPort, WritesEachCharacterAsOneByte)
+TEST_F(OpenedPort, WritesEachCharacterAsOneByteAndDeliversABurstOneCharacterPerEventCompleteAndInOrder)
 {
     QByteArray arrived;
+    QByteArray delivered;
+    int events = 0;
     // The connections end with this test's locals, not with the fixture.
     QObject receiver;
     QObject::connect(&device, &BoardSimulator::bytesReceived, &receiver,
                      [&](const QByteArray &bytes) { arrived += bytes; });
-    open();
-    control.setOutput(QString::fromLatin1("DATA\n\xE9"));
-    EXPECT_TRUE(runUntil([&] { return arrived.size() >= 6; }));
-    EXPECT_EQ(arrived, QByteArray("DATA\n\xE9"));
-}
-
-TEST_F(OpenedPort, DeliversABurstOneCharacterPerEventCompleteAndInOrder)
-{
-    open();
-    QByteArray burst;
-    for (int i = 0; i < 10'000; ++i)
-        burst.append(char(i % 256));
-    QByteArray delivered;
-    int events = 0;
-    QObject receiver;
     QObject::connect(&control, &SerialControl::OnComm, &receiver, [&] {
         ++events;
         ASSERT_EQ(control.CommEvent(), SerialControl::kEventReceive);
@@ -101,10 +88,16 @@ TEST_F(OpenedPort, DeliversABurstOneCharacterPerEventCompleteAndInOrder)
         ASSERT_EQ(character.size(), 1);
         delivered.append(char(character.at(0).unicode()));
     });
+    open();
+    control.setOutput(QString::fromLatin1("DATA\n\xE9"));
+    EXPECT_TRUE(runUntil([&] { return arrived.size() >= 6; }));
+    EXPECT_EQ(arrived, QByteArray("DATA\n\xE9"));
 
+    QByteArray burst;
+    for (int i = 0; i < 10'000; ++i)
+        burst.append(char(i % 256));
     device.sendRaw(burst);
     runUntil([&] { return delivered.size() >= burst.size(); });
-
     EXPECT_EQ(events, burst.size());
     EXPECT_EQ(delivered, burst);
     EXPECT_TRUE(control.Input().isEmpty());

@@ -16,9 +16,9 @@ const QString kNoAnswer = "COM1 (/dev/pts/4): opened, but no board answered";
 
 class WaitTest : public testing::Test {
 protected:
-    void startWaiting(std::optional<std::chrono::milliseconds> limit)
+    void startWaiting(std::optional<std::chrono::milliseconds> limit, LinkState phase = LinkState::Scanning)
     {
-        link.phase = LinkState::Scanning;
+        link.phase = phase;
         wait = std::make_unique<BoardWait>(link, limit, clock);
         QObject::connect(wait.get(), &BoardWait::stillWaiting, wait.get(),
                          [this](const QString &text) { told.append(at(text)); });
@@ -89,31 +89,19 @@ TEST_F(WaitTest, GivesUpOnceAtTheLimitAndSaysNothingAfter)
     }
 }
 
-TEST_F(WaitTest, ABoardFoundStopsTheRemindersAndTheLimit)
-{
-    startWaiting(40s);
-    clock->advance(35s);
-    setPhase(LinkState::Polling);
-    clock->advance(10min);
-    EXPECT_EQ(told, QStringList{"30 still waiting for a board after 30 s"});
-}
-
 // A link that polls a board already, or is closed for good, has no board
 // to wait for.
 TEST_F(WaitTest, AlreadyPollingOrClosedItDoesNotWait)
 {
     for (const LinkState phase : {LinkState::Polling, LinkState::Closed}) {
-        link.phase = phase;
-        BoardWait quiet(link, 1s, clock);
-        int texts = 0;
-        QObject::connect(&quiet, &BoardWait::stillWaiting, [&] { ++texts; });
-        QObject::connect(&quiet, &BoardWait::gaveUp, [&] { ++texts; });
+        startWaiting(1s, phase);
         clock->advance(5min);
-        EXPECT_EQ(texts, 0);
     }
+    EXPECT_EQ(told, QStringList());
 }
 
-// The reasons from before the board was found are not its loss's.
+// The reasons from before the board was found are not its loss's; the
+// board found stopped the first wait's reminders and limit.
 TEST_F(WaitTest, ABoardLostStartsTheWaitAgainWithTheReasonsSinceItWasFound)
 {
     startWaiting(45s);

@@ -43,15 +43,13 @@ TEST(AxisMap, AStickRestingOffTheMiddleGetsTwoSlopesADeadZoneAndFullScaleWithinI
     EXPECT_LT(at(map, 960), kFull);
     for (const int reading : {0, 300, 492, 498, 505, 700, 2000})
         EXPECT_EQ(at(map.inverted(), reading), -at(map, reading)) << reading;
-}
 
-TEST(AxisMap, WithoutACalibrationTheBoardsScaleMapsLinearly)
-{
-    const AxisMap map;
-    EXPECT_EQ(at(map, -500), -kFull);
-    EXPECT_EQ(at(map, 2000), kFull);
+    // Without a calibration, the board's scale maps linearly.
+    const AxisMap linear;
+    EXPECT_EQ(at(linear, -500), -kFull);
+    EXPECT_EQ(at(linear, 2000), kFull);
     for (int reading = 0; reading <= 1023; ++reading)
-        ASSERT_NEAR(at(map, reading), (reading - 511.5) / 511.5 * kFull, 0.5) << reading;
+        ASSERT_NEAR(at(linear, reading), (reading - 511.5) / 511.5 * kFull, 0.5) << reading;
 }
 
 TEST(AxisMap, EveryCalibrationGivesAnOutputThatNeverGoesBackAcrossTheWholeInt16Range)

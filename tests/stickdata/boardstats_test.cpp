@@ -102,36 +102,21 @@ TEST(BoardStats, NoCentreWithoutASecondAtRest)
     }
 }
 
-TEST(BoardStats, ABoardLostBreaksIntervalsAndRests)
+TEST(BoardStats, JitterAndRateComeFromTheReceiveTimesAndTheLinksEventsAndPressesCountUntilReset)
 {
-    BoardStats stats;
-    feed(stats, 10, 0.6, restAt(512, 0));
-    stats.boardLost();
-    feed(stats, 10, 0.6, restAt(512, 0), 10s);
-    EXPECT_FALSE(stats.axis(0).rest) << "two half-second stretches are no rest";
-    EXPECT_EQ(stats.link().sessions, 2u);
-    ASSERT_TRUE(stats.link().interval);
-    EXPECT_DOUBLE_EQ(stats.link().interval->maxMs, 100);
-}
-
-TEST(BoardStats, JitterAndRateComeFromTheReceiveTimes)
-{
-    BoardStats stats;
+    BoardStats timed;
     std::chrono::nanoseconds at{};
     for (int i = 0; i < 101; ++i) {
-        stats.addReport({}, at);
+        timed.addReport({}, at);
         at += i % 2 ? 40ms : 60ms;
     }
-    const LinkFigures link = stats.link();
-    ASSERT_TRUE(link.interval);
-    EXPECT_NEAR(link.interval->meanMs, 50, 1e-9);
-    EXPECT_NEAR(link.interval->sdMs, 10, 1e-9);
-    EXPECT_DOUBLE_EQ(link.interval->maxMs, 60);
-    EXPECT_NEAR(*link.rate, 20, 1e-9);
-}
+    const LinkFigures timing = timed.link();
+    ASSERT_TRUE(timing.interval);
+    EXPECT_NEAR(timing.interval->meanMs, 50, 1e-9);
+    EXPECT_NEAR(timing.interval->sdMs, 10, 1e-9);
+    EXPECT_DOUBLE_EQ(timing.interval->maxMs, 60);
+    EXPECT_NEAR(*timing.rate, 20, 1e-9);
 
-TEST(BoardStats, CountsTheLinksEventsAndTheButtonsPressesUntilReset)
-{
     BoardStats stats;
     const auto report = [&](bool right, bool left) { stats.addReport({1, {}, {right, left}}, {}); };
     stats.boardFound();
@@ -165,22 +150,25 @@ TEST(BoardStats, CountsTheLinksEventsAndTheButtonsPressesUntilReset)
     EXPECT_EQ(stats.presses(4), 0u);
 }
 
-// While the board is lost no rate stands; the intervals before the loss do.
-TEST(BoardStats, NoRateWhileTheBoardIsLost)
+// A loss breaks the intervals and the rests: two stretches of 0.8 s are
+// no rest, and the gap between them no interval. While the board is lost
+// no rate stands; the intervals before the loss do.
+TEST(BoardStats, ABoardLostBreaksIntervalsAndRestsAndHasNoRate)
 {
     BoardStats stats;
     stats.boardFound();
-    for (int i = 0; i < 5; ++i)
-        stats.addReport({}, i * 200ms);
+    feed(stats, 5, 1, restAt(512, 0));
     ASSERT_TRUE(stats.link().rate);
     stats.boardLost();
     EXPECT_FALSE(stats.link().rate);
     EXPECT_TRUE(stats.link().lost);
-    ASSERT_TRUE(stats.link().interval);
-    EXPECT_DOUBLE_EQ(stats.link().interval->meanMs, 200);
     stats.boardFound();
-    stats.addReport({}, 10s);
-    stats.addReport({}, 10s + 200ms);
+    feed(stats, 5, 1, restAt(512, 0), 10s);
+    EXPECT_FALSE(stats.axis(0).rest);
+    EXPECT_EQ(stats.link().sessions, 2u);
+    ASSERT_TRUE(stats.link().interval);
+    EXPECT_DOUBLE_EQ(stats.link().interval->maxMs, 200);
+    EXPECT_DOUBLE_EQ(stats.link().interval->meanMs, 200);
     EXPECT_NEAR(*stats.link().rate, 5, 1e-9);
 }
 

@@ -35,7 +35,7 @@ void feed(BoardStats &stats, Calibration &calibration, const std::vector<Stretch
 
 } // namespace
 
-TEST(Calibration, WaitsForBothSticksToRestThenEndsOnceFullSweepsStopGrowing)
+TEST(Calibration, WaitsForBothSticksToRestThenEndsOnceFullSweepsStopGrowingOrTheUserEndsThem)
 {
     using Step = Calibration::Step;
     struct Case {
@@ -62,10 +62,8 @@ TEST(Calibration, WaitsForBothSticksToRestThenEndsOnceFullSweepsStopGrowing)
             EXPECT_GE(stats.axis(3).max - stats.axis(3).min, Calibration::kSweptSpan);
         }
     }
-}
 
-TEST(Calibration, TheUserEndsTheSweepsButNotTheWaitForRest)
-{
+    // The user ends the sweeps, but not the wait for rest.
     BoardStats stats;
     Calibration calibration;
     calibration.start(stats);
@@ -75,3 +73,4 @@ TEST(Calibration, TheUserEndsTheSweepsButNotTheWaitForRest)
     calibration.finish();
     EXPECT_EQ(calibration.step(), Calibration::Step::Taken);
 }
+

@@ -1,16 +1,9 @@
 #include "stickdata/calibrationfile.h"
 
-#include "stickdata/statsreport.h"
-
 #include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
-
-#include <cmath>
-#include <numbers>
-
-using namespace std::chrono_literals;
 
 namespace {
 
@@ -32,7 +25,7 @@ BoardCalibration calibrationIn(const std::variant<BoardCalibration, QString> &re
 
 } // namespace
 
-TEST(CalibrationFile, TakesEachAxissFiguresAndTheMiddleOfTheRangeForAStickThatNeverRested)
+TEST(CalibrationFile, TakesEachAxissFiguresTheRangesMiddleWithoutARestAndRefusesWhatIsNoCalibration)
 {
     BoardCalibration calibration = calibrationIn(calibrationFromJson(statsFile(R"({"min": 40, "max": 980, "centre": 470.5, "dead_zone": 7})")));
     EXPECT_EQ(calibration.axes[0], (AxisCalibration{12, 1010, 498.4, 6}));
@@ -43,10 +36,7 @@ TEST(CalibrationFile, TakesEachAxissFiguresAndTheMiddleOfTheRangeForAStickThatNe
     calibration = calibrationIn(calibrationFromJson(statsFile(R"({"min": 40, "max": 980, "centre": null, "dead_zone": null})")));
     EXPECT_EQ(calibration.axes[1], (AxisCalibration{40, 980, 510, 0}));
     EXPECT_EQ(calibration.notes, QStringList{"A1 has no centre (its stick never rested): the middle of its range, no dead zone"});
-}
 
-TEST(CalibrationFile, AFileThatIsNoCalibrationIsRefusedSayingWhatWasFound)
-{
     const std::pair<QByteArray, const char *> cases[] = {
         {R"({"axes": {"A0": {"min": 1})", "not JSON (unterminated object at offset 26)"},
         {R"({"axes": [1, 2]})", "no \"axes\" object: is it joystick-stats --json output?"},
@@ -77,38 +67,3 @@ TEST(CalibrationFile, AFileThatIsNoCalibrationIsRefusedSayingWhatWasFound)
     EXPECT_EQ(std::get<QString>(read), path + QStringLiteral(": not JSON (unterminated object at offset 26)"));
 }
 
-TEST(CalibrationFile, WhatTheStatisticsWriteReadsBackAsTheirCalibration)
-{
-    for (const bool rightStickRests : {true, false}) {
-        SCOPED_TRACE(rightStickRests ? "both sticks rested" : "the right stick never rested");
-        // Three seconds still off the middle (or the right stick going
-        // round), then four seconds of both going round in full circles.
-        BoardStats stats;
-        for (int i = 0; i < 140; ++i) {
-            const double angle = 2 * std::numbers::pi * i / 20;
-            const auto circle = [&](double radius, double axis) {
-                return int16_t(std::lround(512 + radius * std::cos(angle - axis * std::numbers::pi / 2)));
-            };
-            const bool still = i < 60;
-            const auto wobble = int16_t(i % 3);
-            stats.addReport({quint64(i + 1),
-                                   {still ? int16_t(490 + wobble) : circle(480, 0), still ? int16_t(530 - wobble) : circle(480, 1),
-                                    still && rightStickRests ? int16_t(505 + wobble) : circle(430, 0),
-                                    still && rightStickRests ? int16_t(520) : circle(430, 1)},
-                                   {}},
-                                  i * 50ms);
-        }
-        const BoardCalibration calibration = calibrationIn(calibrationFromJson(statsJson(stats)));
-        for (int channel = 0; channel < BoardModel::kAxisCount; ++channel) {
-            const AxisFigures figures = stats.axis(channel);
-            const AxisCalibration &axis = calibration.axes[size_t(channel)];
-            EXPECT_EQ(axis.min, figures.min);
-            EXPECT_EQ(axis.max, figures.max);
-            EXPECT_GT(figures.max - figures.min, 800);
-            EXPECT_NEAR(axis.centre, figures.rest ? figures.rest->centre : (figures.min + figures.max) / 2.0, 0.005);
-            EXPECT_EQ(axis.deadZone, figures.rest ? figures.rest->deadZone : 0);
-            EXPECT_EQ(figures.rest.has_value(), channel < 2 || rightStickRests) << channel;
-        }
-        EXPECT_EQ(calibration.notes.size(), rightStickRests ? 0 : 2);
-    }
-}

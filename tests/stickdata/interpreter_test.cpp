@@ -41,24 +41,19 @@ TEST(Interpreter, AKeywordAnywhereMakesAKeywordLineWhateverElseItHolds)
 TEST(Interpreter, AnAxisLineCarriesItsValueFieldAsReceivedAndItsLeadingNumber)
 {
     const std::pair<QStringView, AxisLine> cases[] = {
+        // Each tag its channel; the number is the number rule's.
         {u"A0 512", {0, u"512", 512}},
-        {u"A1 512", {1, u"512", 512}},
-        {u"A2 512", {2, u"512", 512}},
-        {u"A3 512", {3, u"512", 512}},
-        {u"A0  512", {0, u"", 0}},
         {u"A1 12.5", {1, u"12.5", 12}},
-        {u"A1 13.5", {1, u"13.5", 14}},
         {u"A2 -3", {2, u"-3", -3}},
         {u"A3 7x", {3, u"7x", 7}},
-        {u"A3 x7", {3, u"x7", 0}},
+        {u"A0  512", {0, u"", 0}},
         {u"A1 7 8", {1, u"7", 7}},
-        {u"A1 70000", {1, u"70000", 32767}},
     };
     for (const auto &[line, expected] : cases)
         EXPECT_EQ(analizarIN(line), LineMeaning(expected)) << line.toString().toStdString();
 }
 
-TEST(Interpreter, AButtonIsPressedOnlyByExactlyZeroAndTheLeftOneClosesTheReport)
+TEST(Interpreter, AButtonIsPressedOnlyByExactlyZeroTheLeftOneClosesTheReportAndAnUnknownLineSaysNothing)
 {
     const std::pair<QStringView, ButtonLine> cases[] = {
         {u"A4 0", {4, true, false}},  {u"A5 0", {5, true, true}},   {u"A4 0 1", {4, true, false}},
@@ -67,10 +62,7 @@ TEST(Interpreter, AButtonIsPressedOnlyByExactlyZeroAndTheLeftOneClosesTheReport)
     };
     for (const auto &[line, expected] : cases)
         EXPECT_EQ(analizarIN(line), LineMeaning(expected)) << line.toString().toStdString();
-}
 
-TEST(Interpreter, ALineWithoutAKnownTagAndAValueFieldSaysNothing)
-{
     for (QStringView line : {QStringView(), QStringView(u"A0"), QStringView(u"A5"), QStringView(u"A6 5"),
                              QStringView(u"a0 5"), QStringView(u" A0 5"), QStringView(u"A0\t5"), QStringView(u"A05")})
         EXPECT_EQ(analizarIN(line), LineMeaning()) << line.toString().toStdString();

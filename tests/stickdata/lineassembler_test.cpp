@@ -25,17 +25,13 @@ QStringList take(LineAssembler &assembler, const QString &received)
     return lines;
 }
 
-TEST(LineAssembler, ALineFeedEndsALineWithoutItsCarriageReturn)
+TEST(LineAssembler, ALineFeedEndsALineWithoutItsCarriageReturnAndTheControlCharactersBelow31)
 {
     LineAssembler assembler;
     EXPECT_EQ(take(assembler, QStringLiteral("A0 5\r")), QStringList());
     EXPECT_EQ(take(assembler, QStringLiteral("\n")), QStringList{"A0 5"});
     EXPECT_EQ(take(assembler, QStringLiteral("\n")), QStringList{""}) << "a line feed alone ends an empty line";
-}
 
-TEST(LineAssembler, KeepsCharactersFromCode31UpAndDropsTheOtherControlCharacters)
-{
-    LineAssembler assembler;
     EXPECT_EQ(take(assembler, QString::fromLatin1("\x1F\x1E\t\x00\x7F\xE9 \n", 8)),
               QStringList{QString::fromLatin1("\x1F\x7F\xE9 ")});
 }
@@ -51,7 +47,9 @@ TEST(LineAssembler, DropsALineOverTheLimitUpToItsLineFeedAndKeepsTheNextWhole)
         << "nothing of a cut-off line comes through, and its drop is told once";
 }
 
-TEST(LineAssembler, APortChangeEndsADropButKeepsTheLineUnderWay)
+// A clear is for a connection lost in the middle of a line: its start must
+// not be left in front of the next connection's first line.
+TEST(LineAssembler, APortChangeEndsADropButKeepsTheLineUnderWayAndAClearForgetsBoth)
 {
     LineAssembler assembler;
     take(assembler, QString(5000, u'1'));
@@ -61,13 +59,7 @@ TEST(LineAssembler, APortChangeEndsADropButKeepsTheLineUnderWay)
     take(assembler, QStringLiteral("A0 "));
     assembler.portChanged();
     EXPECT_EQ(take(assembler, QStringLiteral("5\n")), QStringList{"A0 5"});
-}
 
-// A connection lost in the middle of a line must not leave its start in
-// front of the next connection's first line.
-TEST(LineAssembler, ClearForgetsTheLineUnderWay)
-{
-    LineAssembler assembler;
     take(assembler, QStringLiteral("A1 3"));
     assembler.clear();
     EXPECT_EQ(take(assembler, QStringLiteral("A0 512\n")), QStringList{"A0 512"});

@@ -11,7 +11,7 @@
 
 namespace {
 
-TEST(NumberRule, ConvertsLeadingNumber)
+TEST(NumberRule, ConvertsTheLeadingNumberOfShortTextsAndOfVeryLongDigitStrings)
 {
     struct Case {
         const char16_t *text;
@@ -40,10 +40,7 @@ TEST(NumberRule, ConvertsLeadingNumber)
     for (const Case &c : cases)
         EXPECT_EQ(leadingNumberToInt16(QStringView(c.text)), c.expected)
             << "text: \"" << QString::fromUtf16(c.text).toStdString() << '"';
-}
 
-TEST(NumberRule, HandlesVeryLongDigitStrings)
-{
     const QString zeros(100'000, u'0');
     const QString nines(100'000, u'9');
     EXPECT_EQ(leadingNumberToInt16(zeros + QStringLiteral("42")), 42);

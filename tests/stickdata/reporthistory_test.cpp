@@ -16,7 +16,7 @@ Report report(int16_t a0, bool a4 = false)
     return {.number = 0, .coordinates = {a0, 0, 0, 0}, .pressed = {a4, false}};
 }
 
-TEST(ReportHistory, ReportsWithinTheResolutionShareASampleThatKeepsTheirExtremesAndTheLatest)
+TEST(ReportHistory, ReportsWithinTheResolutionShareASampleAndAFloodKeepsTheWholeSpanInItsCapacity)
 {
     ReportHistory history(1s, 1ms);
     history.add(10ms, report(500));
@@ -32,21 +32,19 @@ TEST(ReportHistory, ReportsWithinTheResolutionShareASampleThatKeepsTheirExtremes
     EXPECT_EQ(samples[0].high[4], 1) << "a press inside the sample survives";
     EXPECT_EQ(samples[0].last[4], 0);
     EXPECT_EQ(samples[1].last[0], 42);
-}
 
-TEST(ReportHistory, AFloodKeepsTheWholeSpanInTheCapacityItWasMadeWith)
-{
-    ReportHistory history(2s, 1ms);
-    const size_t capacity = history.samples().capacity();
+    // A flood keeps the whole span in the capacity the history was made with.
+    ReportHistory flooded(2s, 1ms);
+    const size_t capacity = flooded.samples().capacity();
     Time at = 0s;
     for (int i = 0; i < 500'000; ++i, at += 20us)
-        history.add(at, report(int16_t(i % 1024)));
-    EXPECT_EQ(history.samples().capacity(), capacity);
-    EXPECT_EQ(history.samples().size(), capacity);
-    EXPECT_LE(history.samples()[0].at, at - 2s) << "the oldest sample is at least the span old";
-    const size_t first = history.firstFrom(at - 1s);
-    EXPECT_GE(history.samples()[first].at, at - 1s);
-    EXPECT_LT(history.samples()[first - 1].at, at - 1s);
+        flooded.add(at, report(int16_t(i % 1024)));
+    EXPECT_EQ(flooded.samples().capacity(), capacity);
+    EXPECT_EQ(flooded.samples().size(), capacity);
+    EXPECT_LE(flooded.samples()[0].at, at - 2s) << "the oldest sample is at least the span old";
+    const size_t first = flooded.firstFrom(at - 1s);
+    EXPECT_GE(flooded.samples()[first].at, at - 1s);
+    EXPECT_LT(flooded.samples()[first - 1].at, at - 1s);
 }
 
 // Samples 10 ms apart from 0 with A0 = 100, one of them 1000.
@@ -58,20 +56,18 @@ ReportHistory steadyWithSpikeAt(Time spike)
     return history;
 }
 
-TEST(PlotColumns, ColumnsKeepTheirSamplesExtremesSoAOneSampleSpikeSurvives)
+// Counted from any whole column, the columns agree with those counted
+// from the start.
+TEST(PlotColumns, ColumnsKeepTheirSamplesExtremesSoAOneSampleSpikeSurvivesWhereverTheyAreCountedFrom)
 {
-    const std::vector<PlotColumn> columns = plotColumns(steadyWithSpikeAt(4'510ms), 0s, 1s, 10, 1s);
+    const ReportHistory history = steadyWithSpikeAt(4'510ms);
+    const std::vector<PlotColumn> columns = plotColumns(history, 0s, 1s, 10, 1s);
     ASSERT_EQ(columns.size(), 10u);
     for (size_t i = 0; i < columns.size(); ++i) {
         EXPECT_FALSE(columns[i].empty);
         EXPECT_EQ(columns[i].low[0], 100) << i;
         EXPECT_EQ(columns[i].high[0], i == 4 ? 1000 : 100) << i;
     }
-}
-
-TEST(PlotColumns, ColumnsCountedFromAnyWholeColumnAgree)
-{
-    const ReportHistory history = steadyWithSpikeAt(4'510ms);
     const Time width = 33'333'333ns;
     const std::vector<PlotColumn> whole = plotColumns(history, 0s, width, 300, 1s);
     const std::vector<PlotColumn> part = plotColumns(history, 135 * width, width, 10, 1s);

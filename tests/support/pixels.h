@@ -1,8 +1,10 @@
 #pragma once
 
+#include <QBackingStore>
 #include <QColor>
 #include <QImage>
 #include <QRect>
+#include <QWidget>
 
 // What a view drew, told from a picture of it.
 
@@ -34,4 +36,21 @@ inline QRect pixelsOf(const QImage &image, const QColor &colour)
             if (image.pixelColor(x, y) == colour)
                 bounds |= QRect(x, y, 1, 1);
     return bounds;
+}
+
+// An image in one format at a pixel ratio of 1, to compare with another.
+inline QImage comparable(QImage image)
+{
+    image = image.convertToFormat(QImage::Format_RGB32);
+    image.setDevicePixelRatio(1);
+    return image;
+}
+
+// What repaints left of a shown widget in its window's backing store, which
+// Qt flushes to the screen. Unlike grab(), which paints the widget whole
+// afresh, it keeps anything a partial repaint missed.
+inline QImage onScreen(const QWidget &widget)
+{
+    const auto *stored = dynamic_cast<const QImage *>(widget.backingStore()->paintDevice());
+    return stored ? comparable(*stored) : QImage();
 }

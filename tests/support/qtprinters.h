@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QColor>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QString>
 #include <QStringList>
 
@@ -23,4 +25,9 @@ inline void PrintTo(const QStringList &list, std::ostream *out)
 inline void PrintTo(const QColor &color, std::ostream *out)
 {
     *out << color.name().toStdString();
+}
+
+inline void PrintTo(const QJsonValue &value, std::ostream *out)
+{
+    *out << QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact).toStdString();
 }

@@ -12,7 +12,7 @@
 
 using namespace std::chrono_literals;
 
-TEST(Lifecycle, LoadShowsTheWindowAndStartsOneSearch)
+TEST(Lifecycle, LoadShowsTheWindowAndStartsOneSearchClosingItClosesTheLinkOnce)
 {
     FakeLink link;
     BoardLines lines{link};
@@ -20,14 +20,6 @@ TEST(Lifecycle, LoadShowsTheWindowAndStartsOneSearch)
     window.Form_Load();
     EXPECT_TRUE(window.isVisible());
     EXPECT_EQ(link.searches, 1);
-}
-
-TEST(Lifecycle, ClosingTheWindowClosesTheLinkOnce)
-{
-    FakeLink link;
-    BoardLines lines{link};
-    ventana window(link, lines);
-    window.show();
     EXPECT_TRUE(window.close());
     EXPECT_EQ(link.closes, 1);
 }

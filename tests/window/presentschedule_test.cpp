@@ -72,16 +72,6 @@ Time shortestGap(const std::vector<Frame> &frames)
     return gap;
 }
 
-TEST(PresentSchedule, AChangeAfterAQuietSpellGoesOutAtOnce)
-{
-    for (const Part part : {Part::Sticks, Part::Texts}) {
-        const std::vector<Frame> frames = framesOf({{5s, part}, {10s, part}});
-        ASSERT_EQ(frames.size(), 2u);
-        EXPECT_EQ(frames[0].at, 5s);
-        EXPECT_EQ(frames[1].at, 10s);
-    }
-}
-
 // Below the frame rate every report is a frame of its own, at once; the
 // texts ride along with every other one instead of costing frames apart.
 TEST(PresentSchedule, TwentyReportsASecondAreTwentyFramesWithTheTextsInTen)

@@ -1,6 +1,5 @@
 #include "tests/support/filesizelimit.h"
 #include "tests/support/monitor.h"
-#include "tests/support/parts.h"
 #include "tests/support/pixels.h"
 #include "tests/support/virtualboard.h"
 
@@ -16,23 +15,11 @@ using namespace std::chrono_literals;
 namespace {
 
 // The monitor in virtual time, its board found on COM 1, and its details.
-struct BoardOnComOne : VirtualBoard {
-    void reports(int count)
-    {
-        for (int i = 0; i < count; ++i)
-            serial->receive(QStringLiteral("A0 %1\r\nA1 200\r\nA2 700\r\nA3 300\r\nA4 0\r\nA5 1\r\n")
-                                .arg(100 + 10 * i)
-                                .toLatin1());
-    }
-    QString figure(const char *name) { return details.findChild<QLabel *>(name)->text(); }
+struct BoardOnComOne : BoardWithDetails {
     bool coloured(QWidget &view) { return countIn(view.grab().toImage(), view.rect(), saturated) > 0; }
-    bool runUntil(const std::function<bool()> &done) { return clock->runUntil(done, 5s); }
 
-    DetailsWindow &details = monitor.program.details();
-    HistoryPlot &plot = partNamed<HistoryPlot>(details, "plot");
     StickView &leftStick = partNamed<StickView>(details, "left stick");
     StickView &rightStick = partNamed<StickView>(details, "right stick");
-    RawLinesView &shownLines = partNamed<RawLinesView>(details, "lines");
     QLabel &alert = partNamed<QLabel>(details, "alert");
     QLabel &recordingStatus = partNamed<QLabel>(details, "recordingStatus");
 };
@@ -49,32 +36,30 @@ TEST(BoardDetails, FollowTheSessionAndGreyWhileTheBoardIsLost)
     board.monitor.program.showDetails();
     board.serial->receive("A6 1\r\n" + QByteArray(5000, 'x') + "\r\nJOYSTICK\r\n");
     board.reports(3);
-    QStringList lines;
-    EXPECT_TRUE(board.runUntil([&] {
-        lines = board.shownLines.shownText().split(u'\n').mid(1);
-        return lines.size() == 21;
-    }));
+    const auto shownLines = [&] { return board.lines.shownText().split(u'\n').mid(1); };
+    EXPECT_TRUE(board.clock->runUntil([&] { return shownLines().size() == 21; }, 5s));
+    const QStringList lines = shownLines();
     EXPECT_TRUE(lines.value(0).endsWith(QString::fromUtf8("\u2717 A6 1")));
     EXPECT_TRUE(lines.value(1).endsWith(QString::fromUtf8("\u2717 (a line over 4096 characters, dropped)")));
     EXPECT_TRUE(lines.value(2).endsWith(QStringLiteral("   JOYSTICK")));
     EXPECT_TRUE(lines.value(3).endsWith(QStringLiteral("   A0 100")));
-    EXPECT_TRUE(board.runUntil([&] { return board.figure("Ignored lines") == "1"; }));
-    EXPECT_EQ(board.figure("Over-long lines dropped"), "1");
+    EXPECT_TRUE(board.shows("Ignored lines", "1"));
+    EXPECT_EQ(board.text("Over-long lines dropped"), "1");
     EXPECT_TRUE(board.coloured(board.plot));
     EXPECT_TRUE(board.alert.isHidden());
 
     board.serial->loseDevice();
-    ASSERT_TRUE(board.runUntil([&] { return board.monitor.link.state() == LinkState::Waiting; }));
+    ASSERT_TRUE(board.clock->runUntil([&] { return board.monitor.link.state() == LinkState::Waiting; }, 5s));
     EXPECT_TRUE(board.alert.isVisible());
     EXPECT_TRUE(board.alert.text().startsWith("The board was lost at "));
     for (QWidget *view : std::initializer_list<QWidget *>{&board.plot, &board.leftStick, &board.rightStick})
         EXPECT_FALSE(board.coloured(*view)) << view->metaObject()->className();
 
     board.monitor.setDevices({"/dev/ttyACM0"});
-    ASSERT_TRUE(board.runUntil([&] { return board.monitor.link.state() == LinkState::Polling; }));
+    ASSERT_TRUE(board.clock->runUntil([&] { return board.monitor.link.state() == LinkState::Polling; }, 5s));
     EXPECT_TRUE(board.alert.isHidden());
     EXPECT_TRUE(board.coloured(board.rightStick));
-    EXPECT_TRUE(board.runUntil([&] { return board.figure("Boards lost / found again") == "1 / 1"; }));
+    EXPECT_TRUE(board.shows("Boards lost / found again", "1 / 1"));
 }
 
 // Started from either window, a recording refused or stopped by a full
@@ -96,7 +81,7 @@ TEST(BoardDetails, ARecordingRefusedOrFailedBringsTheWindowUpWithTheReason)
     board.reports(3);
     EXPECT_FALSE(board.details.isVisible());
     board.details.show();
-    EXPECT_TRUE(board.runUntil([&] { return board.figure("rowsWritten") == "3"; }));
+    EXPECT_TRUE(board.shows("rowsWritten", "3"));
     board.details.close();
     {
         const FileSizeLimit limit(QFileInfo(path).size() + 100);
@@ -124,10 +109,8 @@ TEST(BoardDetails, OneWindowThatDoesNotKeepTheProgramRunning)
     EXPECT_FALSE(board.details.isVisible());
     board.monitor.program.showDetails();
 
-    bool ended = false;
     QTimer::singleShot(0, &board.monitor.window, [&] { board.monitor.window.close(); });
     QTimer::singleShot(30s, &board.details, [&] { QCoreApplication::exit(1); });
-    ended = QCoreApplication::exec() == 0;
-    EXPECT_TRUE(ended) << "the program went on with the details window open";
+    EXPECT_EQ(QCoreApplication::exec(), 0) << "the program went on with the details window open";
     EXPECT_EQ(board.monitor.link.state(), LinkState::Closed);
 }
