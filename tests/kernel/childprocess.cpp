@@ -30,6 +30,7 @@ ChildProcess::ChildProcess(const std::vector<std::string> &arguments)
     ::posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
     ::posix_spawn_file_actions_adddup2(&actions, writeEnd.get(), STDERR_FILENO);
     std::vector<char *> argv;
+    argv.reserve(arguments.size() + 1);
     for (const std::string &argument : arguments)
         argv.push_back(const_cast<char *>(argument.c_str()));
     argv.push_back(nullptr);

@@ -18,10 +18,10 @@ LinkTiming testTiming()
 }
 
 Monitor::Monitor(const QStringList &devices, LinkTiming timing, std::unique_ptr<SerialControl> control,
-                 std::shared_ptr<LinkClock> clock)
+                 const std::shared_ptr<LinkClock> &clock)
     : devices(devices)
     , ports(std::make_shared<ComPortMap>([this] { return this->devices; }))
-    , program(ports, std::move(control), timing, std::move(clock))
+    , program(ports, std::move(control), timing, clock)
 {
     QObject::connect(window.Info, &QLineEdit::textChanged, window.Info,
                      [this](const QString &text) { status.append("Info: " + text); });

@@ -26,7 +26,7 @@ class Monitor {
 public:
     explicit Monitor(const QStringList &devices, LinkTiming timing = testTiming(),
                      std::unique_ptr<SerialControl> control = nullptr,
-                     std::shared_ptr<LinkClock> clock = LinkClock::eventLoop());
+                     const std::shared_ptr<LinkClock> &clock = LinkClock::eventLoop());
 
     // Changes the devices present and sends the notice the system sends
     // when device nodes come and go.
