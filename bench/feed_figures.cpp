@@ -55,7 +55,8 @@ int feedFigures(const QStringList &arguments)
     const double feed = nanosecondsALine<Stage::Feed>(reports);
     const double window = nanosecondsALine<Stage::HiddenWindow>(reports);
     table.row(QStringLiteral("a line through the session alone"), QStringLiteral("%1 ns").arg(fixed(session, 0)));
-    table.row(QStringLiteral("with the details feed: what it adds"), QStringLiteral("%1 ns").arg(fixed(feed - session, 0)));
+    table.row(QStringLiteral("with the details feed: what it adds"),
+              QStringLiteral("%1 ns").arg(fixed(feed - session, 0)));
     table.row(QStringLiteral("with the details window hidden: what it adds"),
               QStringLiteral("%1 ns").arg(fixed(window - feed, 0)));
     return 0;

@@ -146,8 +146,7 @@ int latency(std::size_t reports)
     return 0;
 }
 
-struct CpuFigure
-{
+struct CpuFigure {
     double cpu;
     double reportsPerSecond;
 };

@@ -80,9 +80,10 @@ int lineRateFigures(const QStringList &arguments)
         const double bytesPerSecond = baud / 10.0;
         const double limit = bytesPerSecond / run->bytesPerAnswer;
         const double requestFirstLimit = bytesPerSecond / (run->bytesPerAnswer + kRequestBytes);
-        const QString polled = afterEachAnswer ? QStringLiteral("after each answer (at most %1 a second)")
-                                                     .arg(BoardLink::kMostRequestsPerSecond)
-                                               : QStringLiteral("every %1 ms").arg(LinkTiming{}.pollInterval.count());
+        const QString polled =
+            afterEachAnswer
+                ? QStringLiteral("after each answer (at most %1 a second)").arg(BoardLink::kMostRequestsPerSecond)
+                : QStringLiteral("every %1 ms").arg(LinkTiming{}.pollInterval.count());
         const double share = run->reportsPerSecond / limit;
         table.row(QStringLiteral("Board at %1 baud polled %2, over %3 s").arg(baud).arg(polled).arg(span.count()),
                   QStringLiteral("%1 reports/s of %2 bytes: %3 % of the %4 the line carries (%5 with the request's "

@@ -1,5 +1,5 @@
-#include "programs/desktop/display.h"
 #include "figures.h"
+#include "programs/desktop/display.h"
 
 #include <QApplication>
 

@@ -321,8 +321,10 @@ int replugFigures(const QStringList &arguments)
     }
     const bool allSoon = qsizetype(drawnAfter.size()) == cycles
                          && std::all_of(drawnAfter.begin(), drawnAfter.end(), [](double ms) { return ms < 2500; });
-    table.row(QStringLiteral("Board replugged on COM 3 (COM 1, 2 absent) → its first report drawn, %1 cycles").arg(cycles),
-              describeSpread(drawnAfter, "ms", 0) + QStringLiteral("; %1 of %2 drawn").arg(drawnAfter.size()).arg(cycles),
+    table.row(QStringLiteral("Board replugged on COM 3 (COM 1, 2 absent) → its first report drawn, %1 cycles")
+                  .arg(cycles),
+              describeSpread(drawnAfter, "ms", 0)
+                  + QStringLiteral("; %1 of %2 drawn").arg(drawnAfter.size()).arg(cycles),
               target(QStringLiteral("< 2.5 s"), allSoon));
     const double memory = residentMegabytes(QStringLiteral("self"));
     table.row(QStringLiteral("Open descriptors, resident memory after the first and the last cycle"),

@@ -23,7 +23,9 @@ bool restSeen(int halfBand, double rate, double sd, double speed, std::mt19937 &
     const double centre = std::uniform_real_distribution<double>(400, 600)(random);
     for (int i = 0; i < int(rate * 10); ++i) {
         const auto reading = [&](double value) { return int16_t(std::lround(value + noise(random))); };
-        const Report report{quint64(i), {reading(speed > 0 ? 250 + speed * i / rate : centre), reading(centre), 0, 0}, {}};
+        const Report report{quint64(i),
+                            {reading(speed > 0 ? 250 + speed * i / rate : centre), reading(centre), 0, 0},
+                            {}};
         stats.addReport(report, nanoseconds(qint64(i * 1e9 / rate)));
     }
     return stats.axis(0).rest.has_value();
@@ -50,8 +52,11 @@ int statsCostFigures(const QStringList &arguments)
             stats.addReport(stream[size_t(i) % stream.size()], gap * i);
         const double ns = (cpuSecondsOf(QStringLiteral("self")) - before) / reports * 1e9;
         table.row(QStringLiteral("Statistics (%1 bytes) fed %2 reports %3 ms apart")
-                      .arg(sizeof(BoardStats)).arg(reports).arg(gap.count()),
-                  QStringLiteral("%1 ns of CPU a report").arg(fixed(ns, 1)), target(QStringLiteral("< 1000 ns"), ns < 1000));
+                      .arg(sizeof(BoardStats))
+                      .arg(reports)
+                      .arg(gap.count()),
+                  QStringLiteral("%1 ns of CPU a report").arg(fixed(ns, 1)),
+                  target(QStringLiteral("< 1000 ns"), ns < 1000));
     }
     return 0;
 }
@@ -61,11 +66,12 @@ int statsCostFigures(const QStringList &arguments)
 int restBandFigures(const QStringList &arguments)
 {
     const int trials = CommandArguments(arguments).number(0, 100);
-    const std::vector<std::pair<double, double>> streams{{0.5, 0}, {1, 0}, {2, 0}, {3, 0}, {4, 0},
+    const std::vector<std::pair<double, double>> streams{{0.5, 0}, {1, 0},    {2, 0},    {3, 0},    {4, 0},
                                                          {0.5, 5}, {0.5, 10}, {0.5, 20}, {0.5, 30}, {0.5, 50}};
     std::mt19937 random(1);
     for (const double rate : {5.0, 20.0, 1000.0}) {
-        std::printf("\nAt %g reports a second, %% of %d streams of 10 s taken as a rest:\n\n| Half band |", rate, trials);
+        std::printf("\nAt %g reports a second, %% of %d streams of 10 s taken as a rest:\n\n| Half band |", rate,
+                    trials);
         for (const auto &[sd, speed] : streams)
             speed > 0 ? std::printf(" sweep %g/s |", speed) : std::printf(" rest, SD %g |", sd);
         std::printf("\n|---|---|---|---|---|---|---|---|---|---|---|\n");

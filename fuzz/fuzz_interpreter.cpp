@@ -91,7 +91,8 @@ void checkApplied(const BoardModel &model, const LineMeaning &meaning, const Mod
     }
     const auto *button = std::get_if<ButtonLine>(&meaning);
     if (button)
-        fuzzCheck(model.pressed(button->channel) == button->pressed, "a button line sets its button exactly when pressed");
+        fuzzCheck(model.pressed(button->channel) == button->pressed,
+                  "a button line sets its button exactly when pressed");
     fuzzCheck(completed == (button && button->closesReport), "exactly the left button's line completes a report");
     const Report expected{before.lastReport.number + 1, model.coordinates(), {model.pressed(4), model.pressed(5)}};
     fuzzCheck(model.lastReport() == (completed ? expected : before.lastReport),

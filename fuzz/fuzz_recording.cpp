@@ -25,12 +25,11 @@ void checkReason(const QString &reason)
 void checkFigures(const BoardStats &stats)
 {
     const LinkFigures link = stats.link();
-    fuzzCheck((link.sessions > 0) == (link.reports > 0) && link.sessions <= link.reports,
-              "every session has a report");
+    fuzzCheck((link.sessions > 0) == (link.reports > 0) && link.sessions <= link.reports, "every session has a report");
     fuzzCheck(link.interval.has_value() == (link.reports > link.sessions), "intervals exactly within sessions");
     if (link.interval)
-        fuzzCheck(link.interval->sdMs >= 0 && link.interval->maxMs >= link.interval->meanMs - 1e-6 &&
-                      link.interval->meanMs >= 0,
+        fuzzCheck(link.interval->sdMs >= 0 && link.interval->maxMs >= link.interval->meanMs - 1e-6
+                      && link.interval->meanMs >= 0,
                   "an interval's spread holds together");
     for (int channel = 0; channel < BoardModel::kAxisCount; ++channel) {
         const AxisFigures axis = stats.axis(channel);

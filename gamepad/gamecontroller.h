@@ -19,8 +19,8 @@ class GameController final : public QObject {
     Q_OBJECT
 
 public:
-    GameController(BoardSession &session, PadSettings settings, std::unique_ptr<PadOutput> output,
-                   int mostPerSecond, const std::shared_ptr<LinkClock> &clock = LinkClock::eventLoop());
+    GameController(BoardSession &session, PadSettings settings, std::unique_ptr<PadOutput> output, int mostPerSecond,
+                   const std::shared_ptr<LinkClock> &clock = LinkClock::eventLoop());
     ~GameController() override;
 
     // The pad in words: "off" until made, where it lives, or why it could

@@ -92,11 +92,9 @@ struct PassedOver {
     enum { Anywhere, AtStart, AtEnd } where;
 };
 constexpr PassedOver kPassedOver[] = {
-    {" Keyboard", PassedOver::Anywhere},     {"Touchpad", PassedOver::Anywhere},
-    {" IMU", PassedOver::Anywhere},          {"uinput-", PassedOver::AtStart},
-    {" Motion Sensors", PassedOver::AtEnd},  {" Accelerometer", PassedOver::AtEnd},
-    {" Motion Plus", PassedOver::AtEnd},     {" Nunchuk", PassedOver::AtEnd},
-    {" IR", PassedOver::AtEnd},
+    {" Keyboard", PassedOver::Anywhere}, {"Touchpad", PassedOver::Anywhere},     {" IMU", PassedOver::Anywhere},
+    {"uinput-", PassedOver::AtStart},    {" Motion Sensors", PassedOver::AtEnd}, {" Accelerometer", PassedOver::AtEnd},
+    {" Motion Plus", PassedOver::AtEnd}, {" Nunchuk", PassedOver::AtEnd},        {" IR", PassedOver::AtEnd},
 };
 
 bool has(const QByteArray &name, const PassedOver &passedOver)
@@ -162,9 +160,8 @@ QByteArray sdlMapping(const PadIdentity &identity, ButtonLayout layout)
     // SDL numbers the buttons in the order of their codes.
     const auto leftIndex = QByteArray::number(codes.left < codes.right ? 0 : 1);
     const auto rightIndex = QByteArray::number(codes.left < codes.right ? 1 : 0);
-    const QByteArray buttons = layout == ButtonLayout::Face
-                                   ? "a:b" + leftIndex + ",b:b" + rightIndex
-                                   : "leftstick:b" + leftIndex + ",rightstick:b" + rightIndex;
-    return sdlGuid(identity) + ',' + identity.name + ',' + buttons +
-           ",leftx:a0,lefty:a1,rightx:a2,righty:a3,platform:Linux,";
+    const QByteArray buttons = layout == ButtonLayout::Face ? "a:b" + leftIndex + ",b:b" + rightIndex
+                                                            : "leftstick:b" + leftIndex + ",rightstick:b" + rightIndex;
+    return sdlGuid(identity) + ',' + identity.name + ',' + buttons
+           + ",leftx:a0,lefty:a1,rightx:a2,righty:a3,platform:Linux,";
 }

@@ -101,7 +101,8 @@ QString UinputDevice::findLocation() const
         return QStringLiteral("an input device (%1)").arg(failed("UI_GET_SYSNAME"));
     const QDir folder(QStringLiteral("/sys/devices/virtual/input/") + QString::fromLocal8Bit(sysname));
     QStringList nodes;
-    for (const QString &node : folder.entryList({QStringLiteral("event*"), QStringLiteral("js*")}, QDir::Dirs, QDir::Name))
+    for (const QString &node :
+         folder.entryList({QStringLiteral("event*"), QStringLiteral("js*")}, QDir::Dirs, QDir::Name))
         nodes << QStringLiteral("/dev/input/") + node;
     return nodes.isEmpty() ? QStringLiteral("the input device ") + QString::fromLocal8Bit(sysname)
                            : nodes.join(QStringLiteral(" and "));

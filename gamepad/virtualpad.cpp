@@ -16,8 +16,7 @@ std::array<AxisMap, BoardModel::kAxisCount> axisMaps(const PadSettings &settings
 
 } // namespace
 
-VirtualPad::VirtualPad(PadSettings settings, std::unique_ptr<PadOutput> output,
-                       const std::shared_ptr<LinkClock> &clock)
+VirtualPad::VirtualPad(PadSettings settings, std::unique_ptr<PadOutput> output, const std::shared_ptr<LinkClock> &clock)
     : settings_(std::move(settings))
     , maps_(axisMaps(settings_))
     , output_(std::move(output))

@@ -78,8 +78,8 @@ AppendOnlyFile::AppendOnlyFile(qintptr handle, bool owned)
 // is opened anew through it.
 bool AppendOnlyFile::openToRead(QFile &reader) const
 {
-    const HANDLE copy = ReOpenFile(handleOf(handle_), GENERIC_READ,
-                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, 0);
+    const HANDLE copy =
+        ReOpenFile(handleOf(handle_), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, 0);
     if (copy == INVALID_HANDLE_VALUE)
         return false;
     const int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(copy), _O_RDONLY | _O_BINARY);

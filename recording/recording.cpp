@@ -90,7 +90,8 @@ QString Recording::status() const
         return recording;
     if (partialReports_ < kPartialReportsToName)
         return recording + QStringLiteral("; waiting for a whole report");
-    return recording + QStringLiteral("; waiting for a whole report: the board sends no %1").arg(channelNames(lacking_));
+    return recording
+           + QStringLiteral("; waiting for a whole report: the board sends no %1").arg(channelNames(lacking_));
 }
 
 QString Recording::refusal(const RowFile &file)

@@ -121,8 +121,8 @@ std::optional<milliseconds> parseTime(QByteArrayView text)
     const seconds second(number(text.sliced(17, 2)));
     if (!date.ok() || hour > 23h || minute > 59min || second > 59s)
         return std::nullopt;
-    return sys_days(date).time_since_epoch() + hour + minute + second + milliseconds(number(text.sliced(20, 3))) -
-           offset;
+    return sys_days(date).time_since_epoch() + hour + minute + second + milliseconds(number(text.sliced(20, 3)))
+           - offset;
 }
 
 // A number of seconds, 3723.456, in whole milliseconds. Recordings are
@@ -143,8 +143,8 @@ std::optional<int16_t> parseAxis(QByteArrayView text)
 {
     int value = 0;
     const auto [end, error] = std::from_chars(text.begin(), text.end(), value);
-    if (error != std::errc() || end != text.end() || value < std::numeric_limits<int16_t>::min() ||
-        value > std::numeric_limits<int16_t>::max())
+    if (error != std::errc() || end != text.end() || value < std::numeric_limits<int16_t>::min()
+        || value > std::numeric_limits<int16_t>::max())
         return std::nullopt;
     return int16_t(value);
 }
@@ -237,7 +237,8 @@ std::optional<QString> RecordingReader::read(QIODevice &file)
             return problem;
         take(row);
     }
-    if (const auto *device = qobject_cast<const QFileDevice *>(&file); device && device->error() != QFileDevice::NoError)
+    if (const auto *device = qobject_cast<const QFileDevice *>(&file);
+        device && device->error() != QFileDevice::NoError)
         return QStringLiteral("cannot be read: ") + device->errorString();
     return std::nullopt;
 }
@@ -300,8 +301,8 @@ std::optional<QString> RecordingReader::parseRow(QByteArrayView record, Row &row
 
 bool RecordingReader::startsSession(const Row &row) const
 {
-    return !previous_ || row.seconds < previous_->seconds || row.seconds - previous_->seconds > kSessionGap ||
-           row.time - previous_->time > kSessionGap;
+    return !previous_ || row.seconds < previous_->seconds || row.seconds - previous_->seconds > kSessionGap
+           || row.time - previous_->time > kSessionGap;
 }
 
 void RecordingReader::take(const Row &row)

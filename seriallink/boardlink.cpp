@@ -33,17 +33,17 @@ struct StepTraits {
 };
 
 constexpr std::array<StepTraits, 11> kSteps{{
-    {LinkState::Idle, 0},                     // Idle
-    {LinkState::Scanning, kPortWait},         // Scanning
-    {LinkState::Polling, kPortWait | kPoll},  // IdentifiedInPortWait
-    {LinkState::Polling, kPoll},              // Polling
-    {LinkState::Polling, kPoll},              // PollingSilent
-    {LinkState::Polling, kPoll | kPace},      // NextRequestPaced
-    {LinkState::Waiting, 0},                  // Waiting
-    {LinkState::Waiting, kSettle},            // Settling
-    {LinkState::Waiting, kRetry},             // RetryPending
-    {LinkState::Waiting, kSettle | kRetry},   // SettlingBeforeRetry
-    {LinkState::Closed, 0},                   // Closed
+    {LinkState::Idle, 0},                    // Idle
+    {LinkState::Scanning, kPortWait},        // Scanning
+    {LinkState::Polling, kPortWait | kPoll}, // IdentifiedInPortWait
+    {LinkState::Polling, kPoll},             // Polling
+    {LinkState::Polling, kPoll},             // PollingSilent
+    {LinkState::Polling, kPoll | kPace},     // NextRequestPaced
+    {LinkState::Waiting, 0},                 // Waiting
+    {LinkState::Waiting, kSettle},           // Settling
+    {LinkState::Waiting, kRetry},            // RetryPending
+    {LinkState::Waiting, kSettle | kRetry},  // SettlingBeforeRetry
+    {LinkState::Closed, 0},                  // Closed
 }};
 
 constexpr const StepTraits &traitsOf(auto step)
@@ -208,8 +208,8 @@ void BoardLink::requestWritten()
 // milliseconds rounded up, so that requests never come closer.
 std::chrono::milliseconds BoardLink::paceLeft() const
 {
-    const std::chrono::nanoseconds left = lastRequest_ + leastRequestGap_.value_or(std::chrono::nanoseconds(0))
-                                          - clock_->now();
+    const std::chrono::nanoseconds left =
+        lastRequest_ + leastRequestGap_.value_or(std::chrono::nanoseconds(0)) - clock_->now();
     return std::chrono::ceil<std::chrono::milliseconds>(qMax(left, std::chrono::nanoseconds(0)));
 }
 

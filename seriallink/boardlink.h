@@ -20,9 +20,9 @@
 
 // The gaps between tries of a port that was busy or not yet accessible:
 // growing, over a minute in all.
-inline constexpr std::array<std::chrono::milliseconds, 5> kRetryGaps{
-    std::chrono::seconds(2), std::chrono::seconds(4), std::chrono::seconds(8), std::chrono::seconds(16),
-    std::chrono::seconds(30)};
+inline constexpr std::array<std::chrono::milliseconds, 5> kRetryGaps{std::chrono::seconds(2), std::chrono::seconds(4),
+                                                                     std::chrono::seconds(8), std::chrono::seconds(16),
+                                                                     std::chrono::seconds(30)};
 
 // How long the link waits for each thing it waits for.
 struct LinkTiming {

@@ -18,9 +18,9 @@ const QStringList kFamilyOrder{QStringLiteral("ttyACM"), QStringLiteral("ttyUSB"
 constexpr int kDeviceListPollMs = 2000;
 
 struct DeviceName {
-    int family;        // position in kFamilyOrder, or past it for the others
-    QString stem;      // the name without its trailing digits
-    qlonglong number;  // the trailing digits, -1 when there are none
+    int family;       // position in kFamilyOrder, or past it for the others
+    QString stem;     // the name without its trailing digits
+    qlonglong number; // the trailing digits, -1 when there are none
 };
 
 DeviceName splitDeviceName(const QString &name)

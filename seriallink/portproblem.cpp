@@ -68,9 +68,9 @@ OpenFailure explainOpenFailure(int port, const QString &device, QSerialPort::Ser
         if (nameTooLong(locks.lockFile(device)))
             return {PortProblem::Other,
                     where + QStringLiteral("cannot be opened: its name is too long for a lock file")};
-        return {problem, where + QStringLiteral("busy, held by ")
-                             + busyHolder(locks.holder(device),
-                                          isNewUsbModem(QFileInfo(device), QDateTime::currentDateTime()))};
+        return {problem,
+                where + QStringLiteral("busy, held by ")
+                    + busyHolder(locks.holder(device), isNewUsbModem(QFileInfo(device), QDateTime::currentDateTime()))};
     default:
         return {problem, where + QStringLiteral("cannot be opened: ") + systemReason};
     }

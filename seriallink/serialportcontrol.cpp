@@ -20,8 +20,7 @@ namespace {
 // Qt cannot name on Windows.
 bool losesThePort(QSerialPort::SerialPortError error)
 {
-    return error == QSerialPort::ReadError || error == QSerialPort::ResourceError
-           || error == QSerialPort::UnknownError;
+    return error == QSerialPort::ReadError || error == QSerialPort::ResourceError || error == QSerialPort::UnknownError;
 }
 
 } // namespace
@@ -188,10 +187,12 @@ void SerialPortControl::takeArrivedBytes()
 
 void SerialPortControl::deliverReceived()
 {
-    received_.deliver(rThreshold_, [this] { return PortOpen(); }, [this] {
-        commEvent_ = kEventReceive;
-        emit OnComm();
-    });
+    received_.deliver(
+        rThreshold_, [this] { return PortOpen(); },
+        [this] {
+            commEvent_ = kEventReceive;
+            emit OnComm();
+        });
 }
 
 // A device that goes away (cable pulled) keeps failing on every pass of

@@ -11,7 +11,7 @@ namespace {
 
 // The order outcomes are listed in, most useful first; problems not named
 // here come between Busy and NoAnswer.
-constexpr std::array kProblemOrder{PortProblem::PermissionDenied, PortProblem::Busy, PortProblem::Other,
+constexpr std::array kProblemOrder{PortProblem::PermissionDenied, PortProblem::Busy,    PortProblem::Other,
                                    PortProblem::DeviceGone,       PortProblem::NotOpen, PortProblem::NoAnswer,
                                    PortProblem::NoSuchDevice};
 

@@ -15,8 +15,8 @@ QString secondsText(std::chrono::milliseconds span)
 
 } // namespace
 
-BoardWait::BoardWait(const Link &link, std::optional<std::chrono::milliseconds> limit,
-                     std::shared_ptr<LinkClock> clock, QObject *parent)
+BoardWait::BoardWait(const Link &link, std::optional<std::chrono::milliseconds> limit, std::shared_ptr<LinkClock> clock,
+                     QObject *parent)
     : QObject(parent)
     , limit_(limit)
     , clock_(std::move(clock))

@@ -12,8 +12,8 @@ std::unique_ptr<SerialControl> orRealPorts(std::unique_ptr<SerialControl> contro
 
 } // namespace
 
-BoardSession::BoardSession(std::shared_ptr<ComPortMap> ports, std::unique_ptr<SerialControl> control,
-                           LinkTiming timing, std::shared_ptr<LinkClock> clock)
+BoardSession::BoardSession(std::shared_ptr<ComPortMap> ports, std::unique_ptr<SerialControl> control, LinkTiming timing,
+                           std::shared_ptr<LinkClock> clock)
     : ports_(std::move(ports))
     , link_(orRealPorts(std::move(control), ports_), ports_, timing, clock)
     , lines_(link_, std::move(clock))

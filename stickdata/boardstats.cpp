@@ -213,8 +213,8 @@ AxisFigures BoardStats::axis(int channel) const
 
 LinkFigures BoardStats::link() const
 {
-    LinkFigures figures{reports_,          sessions_,           std::nullopt, std::nullopt, lost_, ignoredLines_,
-                        longLinesDropped_, unansweredRequests_, losses_,      recoveries_};
+    LinkFigures figures{reports_,      sessions_,         std::nullopt,        std::nullopt, lost_,
+                        ignoredLines_, longLinesDropped_, unansweredRequests_, losses_,      recoveries_};
     if (intervalsMs_.count() > 0)
         figures.interval = IntervalFigures{intervalsMs_.mean(), intervalsMs_.sd(), intervalsMs_.max()};
     if (intervalsMs_.mean() > 0 && !lost_)

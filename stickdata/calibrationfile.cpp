@@ -76,7 +76,8 @@ public:
         if (!(*min < *max))
             return QStringLiteral("%1's min %2 is not below its max %3").arg(tag_).arg(*min).arg(*max);
         if (!centre) {
-            notes << QStringLiteral("%1 has no centre (its stick never rested): the middle of its range, no dead zone").arg(tag_);
+            notes << QStringLiteral("%1 has no centre (its stick never rested): the middle of its range, no dead zone")
+                         .arg(tag_);
             return AxisCalibration{*min, *max, (*min + *max) / 2, 0};
         }
         if (!deadZone)

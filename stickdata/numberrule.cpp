@@ -139,10 +139,7 @@ private:
         ++count_;
     }
 
-    int digitAt(int64_t index) const
-    {
-        return index < std::min<int64_t>(count_, kKept) ? leading_[size_t(index)] : 0;
-    }
+    int digitAt(int64_t index) const { return index < std::min<int64_t>(count_, kKept) ? leading_[size_t(index)] : 0; }
 
     std::array<int, kKept> leading_{};
     int64_t count_ = 0;

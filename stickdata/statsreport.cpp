@@ -60,7 +60,7 @@ AxisValues axisValues(const BoardStats &stats, int channel)
         values[1] = axis.max;
     }
     if (const auto &rest = axis.rest) {
-        const std::array<double, 6> known{rest->centre,          rest->noiseSd,   double(rest->noisePp),
+        const std::array<double, 6> known{rest->centre,           rest->noiseSd,   double(rest->noisePp),
                                           double(rest->deadZone), rest->spanBelow, rest->spanAbove};
         std::copy(known.begin(), known.end(), values.begin() + 2);
     }
@@ -70,14 +70,18 @@ AxisValues axisValues(const BoardStats &stats, int channel)
 QString statsTable(const BoardStats &stats)
 {
     const LinkFigures link = stats.link();
-    QString table = QStringLiteral("reports   %1 in %2 session%3\n").arg(link.reports).arg(link.sessions).arg(link.sessions == 1 ? "" : "s");
+    QString table = QStringLiteral("reports   %1 in %2 session%3\n")
+                        .arg(link.reports)
+                        .arg(link.sessions)
+                        .arg(link.sessions == 1 ? "" : "s");
     table += QStringLiteral("rate      %1 reports a second\n").arg(text(link.rate, 2));
     table += QStringLiteral("interval  %1\n\n").arg(intervalText(link));
     table += axisRow(QStringLiteral("axis"),
                      [](size_t column) { return QString::fromLatin1(kAxisColumns[column].heading); });
     for (int channel = 0; channel < BoardModel::kAxisCount; ++channel) {
         const AxisValues values = axisValues(stats, channel);
-        table += axisRow(tag(channel), [&](size_t column) { return text(values[column], kAxisColumns[column].decimals); });
+        table +=
+            axisRow(tag(channel), [&](size_t column) { return text(values[column], kAxisColumns[column].decimals); });
     }
     table += u'\n';
     for (int channel = BoardModel::kFirstButton; channel < BoardModel::kChannelCount; ++channel)
@@ -108,10 +112,9 @@ QByteArray statsJson(const BoardStats &stats)
         {QStringLiteral("reports"), qint64(link.reports)},
         {QStringLiteral("sessions"), qint64(link.sessions)},
         {QStringLiteral("rate"), json(link.rate, 3)},
-        {QStringLiteral("interval_ms"),
-         QJsonObject{{QStringLiteral("mean"), interval(&IntervalFigures::meanMs)},
-                     {QStringLiteral("sd"), interval(&IntervalFigures::sdMs)},
-                     {QStringLiteral("max"), interval(&IntervalFigures::maxMs)}}},
+        {QStringLiteral("interval_ms"), QJsonObject{{QStringLiteral("mean"), interval(&IntervalFigures::meanMs)},
+                                                    {QStringLiteral("sd"), interval(&IntervalFigures::sdMs)},
+                                                    {QStringLiteral("max"), interval(&IntervalFigures::maxMs)}}},
         {QStringLiteral("axes"), axes},
         {QStringLiteral("buttons"), buttons},
     };

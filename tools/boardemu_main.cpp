@@ -37,17 +37,16 @@ constexpr const char *kMark = "joystick-board-emu:";
 
 const commandline::Program kProgram{
     .name = "joystick-board-emu",
-    .description =
-        "Runs the joystick board's firmware on an emulated ATmega328P at 16 MHz, in\n"
-        "real time, and prints the pseudo-terminal its serial port is on:\n"
-        "  joystick-board-emu: port /dev/pts/N\n"
-        "Commands on standard input, one a line:\n"
-        "  A0 <0..1023> .. A3 <0..1023>  analog reading of a stick axis (A0, A1 left\n"
-        "                                x, y; A2, A3 right x, y); 512 at start\n"
-        "  A4 <0|1>, A5 <0|1>            level of the right (A4) or left (A5) button's\n"
-        "                                pin: 0 pressed, 1 released (at start)\n"
-        "  reset                         resets the chip, as opening an Uno's port does\n"
-        "  quit                          stops (so does the end of standard input)",
+    .description = "Runs the joystick board's firmware on an emulated ATmega328P at 16 MHz, in\n"
+                   "real time, and prints the pseudo-terminal its serial port is on:\n"
+                   "  joystick-board-emu: port /dev/pts/N\n"
+                   "Commands on standard input, one a line:\n"
+                   "  A0 <0..1023> .. A3 <0..1023>  analog reading of a stick axis (A0, A1 left\n"
+                   "                                x, y; A2, A3 right x, y); 512 at start\n"
+                   "  A4 <0|1>, A5 <0|1>            level of the right (A4) or left (A5) button's\n"
+                   "                                pin: 0 pressed, 1 released (at start)\n"
+                   "  reset                         resets the chip, as opening an Uno's port does\n"
+                   "  quit                          stops (so does the end of standard input)",
     .options = {},
     .positionalArguments = {{"FIRMWARE.elf", "The board's firmware, built for the ATmega328P."}},
     .qtWindowOptions = false,
@@ -86,7 +85,11 @@ uint32_t millivoltsFor(int reading)
 
 class Board {
 public:
-    explicit Board(avr_t *avr) : avr_(avr) { applyInputs(); }
+    explicit Board(avr_t *avr)
+        : avr_(avr)
+    {
+        applyInputs();
+    }
 
     void setStick(size_t index, int reading)
     {
@@ -226,7 +229,11 @@ private:
 // line takes the time it takes on a real board.
 class Pacer {
 public:
-    explicit Pacer(const avr_t *avr) : avr_(avr) { restart(); }
+    explicit Pacer(const avr_t *avr)
+        : avr_(avr)
+    {
+        restart();
+    }
 
     // How long to wait before emulating more.
     std::chrono::milliseconds lead()

@@ -70,7 +70,9 @@ void setCloseOnExec(int fd)
 } // namespace
 
 BoardSimulator::BoardSimulator(const BoardOptions &options, QObject *parent)
-    : QObject(parent), options_(options), garbageRandom_(options.garbageSeed)
+    : QObject(parent)
+    , options_(options)
+    , garbageRandom_(options.garbageSeed)
 {
     clock_.start();
     openPty();
@@ -267,14 +269,15 @@ bool BoardSimulator::sendReport()
         values.sticks[0] = int(ms / 1000);
         values.sticks[1] = int(ms % 1000);
     }
-    const std::array<int, 6> channels{values.sticks[0], values.sticks[1],
-                                      values.sticks[2], values.sticks[3],
+    const std::array<int, 6> channels{values.sticks[0],
+                                      values.sticks[1],
+                                      values.sticks[2],
+                                      values.sticks[3],
                                       buttonLevel(values.rightPressed),
                                       buttonLevel(values.leftPressed)};
     QByteArray report;
     for (size_t channel = 0; channel < channels.size(); ++channel)
-        report += framed('A' + QByteArray::number(qulonglong(channel)) + ' '
-                         + QByteArray::number(channels[channel]));
+        report += framed('A' + QByteArray::number(qulonglong(channel)) + ' ' + QByteArray::number(channels[channel]));
     if (!send(report))
         return false;
     ++reportsSent_;
@@ -293,9 +296,7 @@ BoardSimulator::ChannelValues BoardSimulator::currentValues() const
     }
     const auto left = pointOnCircle(ms, kLeftStickRadius, kLeftStickPeriodMs);
     const auto right = pointOnCircle(ms, kRightStickRadius, kRightStickPeriodMs);
-    return {{left[0], left[1], right[0], right[1]},
-            pressedAt(ms, 0),
-            pressedAt(ms, kButtonTogglePeriodMs / 2)};
+    return {{left[0], left[1], right[0], right[1]}, pressedAt(ms, 0), pressedAt(ms, kButtonTogglePeriodMs / 2)};
 }
 
 QByteArray BoardSimulator::framed(const QByteArray &line)

@@ -22,8 +22,8 @@ struct SimOptions {
     QCommandLineOption hangUpAfter{"hang-up-after", "Answer <n> requests, then hang up at the next.", "n", "0"};
     QCommandLineOption rate{"rate", "Send <r> reports per second unasked.", "r", "0"};
     QCommandLineOption announceDelay{"announce-delay", "Announce first after <ms>.", "ms", "0"};
-    QCommandLineOption announceInterval{"announce-interval", "Announce every <ms> while not asked for a second.",
-                                        "ms", "500"};
+    QCommandLineOption announceInterval{"announce-interval", "Announce every <ms> while not asked for a second.", "ms",
+                                        "500"};
     QCommandLineOption stamp{"stamp", "Put the time each report is sent in place of the left stick: A0 the "
                                       "seconds since start, A1 the milliseconds past them."};
     QCommandLineOption baud{"baud", "Send no faster than a serial line of <bits> a second, 10 bits a byte.", "bits",

@@ -1,8 +1,8 @@
 #include "programs/common/commandline.h"
+#include "programs/common/terminationsignals.h"
 #include "programs/desktop/desktopidentity.h"
 #include "programs/desktop/display.h"
 #include "programs/monitor/joystickmonitor.h"
-#include "programs/common/terminationsignals.h"
 #include "tools/boardsim.h"
 
 #include <QApplication>
@@ -112,8 +112,10 @@ QList<commandline::OptionRule<DemoSettings>> demoRules()
                             "Plug a board in again <seconds> after the demo starts, later than --unplug-at.",
                             "seconds"),
          takeReplugAt},
-        {QCommandLineOption("rest", "Hold both sticks at rest, with a little noise, for <seconds> from when the "
-                                    "window finds the board (each time it does), then move them.", "seconds"),
+        {QCommandLineOption("rest",
+                            "Hold both sticks at rest, with a little noise, for <seconds> from when the "
+                            "window finds the board (each time it does), then move them.",
+                            "seconds"),
          [](const QStringList &given, DemoSettings &settings) {
              return takeSeconds(QStringLiteral("rest"), given, settings.rest);
          }},
@@ -168,10 +170,7 @@ public:
 
 private:
     // COM 1 and COM 2 absent, the board on COM 3 while it is plugged in.
-    QStringList devices() const
-    {
-        return {QString(), QString(), isPresent() ? board_->slavePath() : QString()};
-    }
+    QStringList devices() const { return {QString(), QString(), isPresent() ? board_->slavePath() : QString()}; }
 
     std::optional<FrozenValues> values_;
     std::unique_ptr<BoardSimulator> board_;

@@ -30,7 +30,8 @@ void FramePacer::armTimer()
         return;
     timerDue_ = due;
     const PresentSchedule::Time now = clock_->now();
-    timer_->start(*due <= now ? std::chrono::milliseconds(0) : std::chrono::ceil<std::chrono::milliseconds>(*due - now));
+    timer_->start(*due <= now ? std::chrono::milliseconds(0)
+                              : std::chrono::ceil<std::chrono::milliseconds>(*due - now));
 }
 
 void FramePacer::showDueParts()

@@ -71,8 +71,7 @@ void PictureBox::Circle(float x, float y, float radius, uint32_t color)
 void PictureBox::Line(float x1, float y1, float x2, float y2, uint32_t color)
 {
     const QLineF line(x1, y1, x2, y2);
-    drawScaled(color, QRectF(line.p1(), line.p2()).normalized(),
-               [&](QPainter &painter) { painter.drawLine(line); });
+    drawScaled(color, QRectF(line.p1(), line.p2()).normalized(), [&](QPainter &painter) { painter.drawLine(line); });
 }
 
 QImage PictureBox::drawing() const

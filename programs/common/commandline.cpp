@@ -17,11 +17,16 @@ struct QtWindowOption {
 // from the command line themselves. A session manager restoring the program
 // adds -session.
 constexpr QtWindowOption kQtWindowOptions[] = {
-    {"platform", true},     {"platformpluginpath", true}, {"platformtheme", true}, {"plugin", true},
-    {"qwindowgeometry", true}, {"geometry", true},        {"qwindowtitle", true},  {"title", true},
-    {"qwindowicon", true},  {"icon", true},               {"reverse", false},      {"session", true},
-    {"display", true},      {"name", true},               {"visual", true},        {"nograb", false},
-    {"dograb", false},      {"style", true},              {"stylesheet", true},    {"widgetcount", false},
+    {"platform", true},        {"platformpluginpath", true},
+    {"platformtheme", true},   {"plugin", true},
+    {"qwindowgeometry", true}, {"geometry", true},
+    {"qwindowtitle", true},    {"title", true},
+    {"qwindowicon", true},     {"icon", true},
+    {"reverse", false},        {"session", true},
+    {"display", true},         {"name", true},
+    {"visual", true},          {"nograb", false},
+    {"dograb", false},         {"style", true},
+    {"stylesheet", true},      {"widgetcount", false},
 };
 
 // Without an application object Qt's usage line holds this in place of the

@@ -2,9 +2,9 @@
 
 #include <QSocketNotifier>
 
+#include <csignal>
 #include <pthread.h>
 #include <signal.h>
-#include <csignal>
 #include <sys/signalfd.h>
 #include <unistd.h>
 

@@ -31,8 +31,8 @@ public:
         qInstallMessageHandler(previous_);
         const std::lock_guard lock(mutex_);
         for (const HeldMessage &message : std::as_const(held_))
-            qt_message_output(message.type,
-                              QMessageLogContext(nullptr, 0, nullptr, message.category.constData()), message.text);
+            qt_message_output(message.type, QMessageLogContext(nullptr, 0, nullptr, message.category.constData()),
+                              message.text);
         held_.clear();
     }
 
@@ -62,10 +62,10 @@ private:
         if (held_.isEmpty())
             return fatalText.section(u'\n', 0, 0);
         const HeldMessage &first = held_.first();
-        const bool displayUnreached =
-            first.category.startsWith("qt.qpa.xcb") || first.category.startsWith("qt.qpa.wayland");
-        const bool noDisplayNamed =
-            qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+        const bool displayUnreached = first.category.startsWith("qt.qpa.xcb")
+                                      || first.category.startsWith("qt.qpa.wayland");
+        const bool noDisplayNamed = qEnvironmentVariableIsEmpty("DISPLAY")
+                                    && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
         if (displayUnreached && noDisplayNamed)
             return QStringLiteral("DISPLAY and WAYLAND_DISPLAY are unset");
         return first.text;

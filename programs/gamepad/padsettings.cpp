@@ -19,6 +19,5 @@ QStringList calibrationLines(const GamepadOptions &options)
     if (!options.calibration)
         return {QStringLiteral("not calibrated: each axis maps 0 to 1023 linearly (--calibration FILE takes the "
                                "board's own)")};
-    return QStringList{QStringLiteral("calibrated from %1").arg(options.calibrationFile)}
-           + options.calibration->notes;
+    return QStringList{QStringLiteral("calibrated from %1").arg(options.calibrationFile)} + options.calibration->notes;
 }

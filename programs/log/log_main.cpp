@@ -1,10 +1,10 @@
 #include "programs/common/commandline.h"
+#include "programs/common/terminationsignals.h"
 #include "programs/log/logoptions.h"
 #include "recording/recording.h"
 #include "recording/rowfile.h"
 #include "session/boardwait.h"
 #include "session/session.h"
-#include "programs/common/terminationsignals.h"
 
 #include <QCoreApplication>
 #include <QLoggingCategory>

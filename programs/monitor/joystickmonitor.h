@@ -17,8 +17,7 @@
 class JoystickMonitor {
 public:
     explicit JoystickMonitor(std::shared_ptr<ComPortMap> ports, std::unique_ptr<SerialControl> control = nullptr,
-                             LinkTiming timing = {},
-                             const std::shared_ptr<LinkClock> &clock = LinkClock::eventLoop());
+                             LinkTiming timing = {}, const std::shared_ptr<LinkClock> &clock = LinkClock::eventLoop());
 
     BoardSession &session() { return session_; }
     ventana &window() { return window_; }

@@ -1,11 +1,11 @@
 #include "programs/common/commandline.h"
+#include "programs/common/parentconsole.h"
+#include "programs/common/terminationsignals.h"
 #include "programs/desktop/desktopidentity.h"
 #include "programs/desktop/display.h"
-#include "programs/monitor/monitoroptions.h"
-#include "programs/common/parentconsole.h"
 #include "programs/monitor/joystickmonitor.h"
 #include "programs/monitor/monitorgamepad.h"
-#include "programs/common/terminationsignals.h"
+#include "programs/monitor/monitoroptions.h"
 
 int main(int argc, char *argv[])
 {

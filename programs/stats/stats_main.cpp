@@ -1,7 +1,7 @@
 #include "programs/common/commandline.h"
 #include "programs/stats/statsoptions.h"
-#include "stickdata/boardstats.h"
 #include "recording/recordingreader.h"
+#include "stickdata/boardstats.h"
 #include "stickdata/statsreport.h"
 
 #include <QFile>
@@ -22,7 +22,7 @@ std::optional<QString> readRecording(const QString &path, RecordingReader &reade
 {
     QFile file(path);
     const bool opened = path == QStringLiteral("-") ? file.open(stdin, QIODevice::ReadOnly)
-                                                     : file.open(QIODevice::ReadOnly);
+                                                    : file.open(QIODevice::ReadOnly);
     if (!opened)
         return QFileInfo(path).isDir() ? QStringLiteral("it is a folder") : file.errorString();
     return reader.read(file);
@@ -42,8 +42,8 @@ int main(int argc, char *argv[])
             return commandline::refuse(path + QStringLiteral(": ") + *problem);
 
     const QByteArray output = options.json ? statsJson(stats) : statsTable(stats).toLocal8Bit();
-    if (std::fwrite(output.constData(), 1, size_t(output.size()), stdout) != size_t(output.size()) ||
-        std::fflush(stdout) != 0) {
+    if (std::fwrite(output.constData(), 1, size_t(output.size()), stdout) != size_t(output.size())
+        || std::fflush(stdout) != 0) {
         std::perror("joystick-stats: standard output");
         return EXIT_FAILURE;
     }

@@ -139,8 +139,8 @@ TEST_F(EmulatedBoardTest, MonitorFindsTheBoardOnComTwoAndFollowsItsPinsThroughAR
     ventana &w = monitor->window;
     monitor->program.start();
     // The texts are shown up to a text refresh after the sticks.
-    ASSERT_TRUE(runUntil([&] { return showsCircle(w.Picture1, 512, 256, Qt::red) && w.vA3->text() == "1008"; },
-                         kLimit));
+    ASSERT_TRUE(
+        runUntil([&] { return showsCircle(w.Picture1, 512, 256, Qt::red) && w.vA3->text() == "1008"; }, kLimit));
     const QStringList found{"Bconsola: Error COM 1", "Info: Conectado a COM 2", "Bconsola: OK PUERTO 2"};
     EXPECT_EQ(monitor->status, found);
     EXPECT_TRUE(showsCircle(w.Picture2, 96, 1008, Qt::blue));
@@ -153,8 +153,8 @@ TEST_F(EmulatedBoardTest, MonitorFindsTheBoardOnComTwoAndFollowsItsPinsThroughAR
     QObject::connect(&monitor->link, &Link::polled, &monitor->link, [&] { ++polls; });
     for (const char *pin : {"A0 704", "A1 320", "A4 1", "A5 0"})
         board->command(pin);
-    ASSERT_TRUE(runUntil([&] { return showsCircle(w.Picture1, 704, 320, Qt::blue) && w.vA0->text() == "704"; },
-                         kLimit));
+    ASSERT_TRUE(
+        runUntil([&] { return showsCircle(w.Picture1, 704, 320, Qt::blue) && w.vA0->text() == "704"; }, kLimit));
     // One or two polls on an idle machine.
     EXPECT_LE(polls, 10);
     EXPECT_TRUE(showsCircle(w.Picture2, 96, 1008, Qt::red));

@@ -50,7 +50,8 @@ TEST(GameController, FollowsTheBoardFromTheSessionAndPollsAfterEachAnswerWhileOn
     AnsweringBoard board;
     auto output = std::make_unique<RecordedPad>();
     RecordedPad &pad = *output;
-    auto controller = std::make_unique<GameController>(board.session, PadSettings{}, std::move(output), 20, board.clock);
+    auto controller =
+        std::make_unique<GameController>(board.session, PadSettings{}, std::move(output), 20, board.clock);
     int losses = 0;
     QObject::connect(controller.get(), &GameController::boardLost, [&] { ++losses; });
     EXPECT_EQ(controller->status(), "off");

@@ -15,8 +15,7 @@ namespace kernelinput {
 // A program run by the test, with its standard error kept for the test to
 // read and its standard input and output on /dev/null. Killed and reaped
 // with its owner, if still running.
-class ChildProcess
-{
+class ChildProcess {
 public:
     // Throws std::system_error where it cannot be started.
     explicit ChildProcess(const std::vector<std::string> &arguments);

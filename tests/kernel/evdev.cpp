@@ -23,7 +23,8 @@ std::optional<std::int32_t> InputFrame::value(std::uint16_t type, std::uint16_t 
 }
 
 EvdevDevice::EvdevDevice(std::string path)
-    : path_(std::move(path)), fd_(::open(path_.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC))
+    : path_(std::move(path))
+    , fd_(::open(path_.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC))
 {
     if (!fd_)
         throwErrno("open " + path_);

@@ -11,8 +11,7 @@
 namespace kernelinput {
 
 // A device's identity as EVIOCGID gives it.
-struct InputIds
-{
+struct InputIds {
     std::uint16_t bus = 0;
     std::uint16_t vendor = 0;
     std::uint16_t product = 0;
@@ -21,8 +20,7 @@ struct InputIds
 };
 
 // An absolute axis as EVIOCGABS gives it: its range, filtering and value.
-struct AxisInfo
-{
+struct AxisInfo {
     std::int32_t value = 0;
     std::int32_t minimum = 0;
     std::int32_t maximum = 0;
@@ -33,8 +31,7 @@ struct AxisInfo
 };
 
 // One event, stamped on CLOCK_MONOTONIC (what clock_gettime gives).
-struct InputEvent
-{
+struct InputEvent {
     std::chrono::nanoseconds time{};
     std::uint16_t type = 0;
     std::uint16_t code = 0;
@@ -42,8 +39,7 @@ struct InputEvent
 };
 
 // The events up to a SYN_REPORT, without it; time is the report's.
-struct InputFrame
-{
+struct InputFrame {
     std::chrono::nanoseconds time{};
     std::vector<InputEvent> events;
 
@@ -53,8 +49,7 @@ struct InputFrame
 
 // An evdev node, /dev/input/eventN, read as a game reads it: opened
 // non-blocking, with its events' times on CLOCK_MONOTONIC.
-class EvdevDevice
-{
+class EvdevDevice {
 public:
     // Throws std::system_error where the node cannot be opened.
     explicit EvdevDevice(std::string path);

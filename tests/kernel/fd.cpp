@@ -45,7 +45,8 @@ static bool waitFor(int fd, short events, std::chrono::milliseconds timeout)
     for (;;) {
         const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
         pollfd polled{fd, events, 0};
-        const int ready = ::poll(&polled, 1, static_cast<int>(std::max<std::chrono::milliseconds::rep>(left.count(), 0)));
+        const int ready =
+            ::poll(&polled, 1, static_cast<int>(std::max<std::chrono::milliseconds::rep>(left.count(), 0)));
         if (ready > 0)
             return true;
         if (ready == 0)

@@ -9,12 +9,17 @@
 namespace kernelinput {
 
 // An open file descriptor, closed with its owner.
-class Fd
-{
+class Fd {
 public:
     Fd() = default;
-    explicit Fd(int fd) : fd_(fd) {}
-    Fd(Fd &&other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+    explicit Fd(int fd)
+        : fd_(fd)
+    {
+    }
+    Fd(Fd &&other) noexcept
+        : fd_(std::exchange(other.fd_, -1))
+    {
+    }
     Fd &operator=(Fd &&other) noexcept;
     Fd(const Fd &) = delete;
     Fd &operator=(const Fd &) = delete;
@@ -29,8 +34,7 @@ private:
 };
 
 // Thrown by a read from a device that was removed while open.
-class DeviceGone : public std::runtime_error
-{
+class DeviceGone : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };

@@ -36,8 +36,7 @@ constexpr auto defaultName = "TORVENK Serial Joystick";
 constexpr std::array<std::uint16_t, 4> axisCodes{ABS_X, ABS_Y, ABS_RX, ABS_RY};
 
 // The left button's code and the right one's, as --buttons lays them out.
-struct ButtonCodes
-{
+struct ButtonCodes {
     std::uint16_t left;
     std::uint16_t right;
 };
@@ -46,8 +45,7 @@ constexpr ButtonCodes stickButtons{BTN_THUMBL, BTN_THUMBR};
 
 // What the pad shows: A0 to A3 as ABS_X, ABS_Y, ABS_RX and ABS_RY, and the
 // board's left (A5) and right (A4) buttons held.
-struct PadState
-{
+struct PadState {
     std::array<std::int32_t, 4> axes{};
     bool left = false;
     bool right = false;
@@ -71,10 +69,11 @@ std::chrono::milliseconds timeLeft(std::chrono::steady_clock::time_point deadlin
 
 // The pad through its evdev node, as a game reads it: the state on opening
 // from the kernel, then each frame applied to it.
-class EvdevPad
-{
+class EvdevPad {
 public:
-    EvdevPad(const std::string &path, ButtonCodes buttons) : device_(path), buttons_(buttons)
+    EvdevPad(const std::string &path, ButtonCodes buttons)
+        : device_(path)
+        , buttons_(buttons)
     {
         for (std::size_t axis = 0; axis < axisCodes.size(); ++axis)
             shown_.axes[axis] = device_.axis(axisCodes[axis]).value;
@@ -127,10 +126,10 @@ private:
 // The pad through its joydev node: axes 0 to 3 in the order of their codes,
 // button 0 the left, button 1 the right (the left's code is the lower in
 // either layout).
-class JoydevPad
-{
+class JoydevPad {
 public:
-    explicit JoydevPad(const std::string &path) : device_(path)
+    explicit JoydevPad(const std::string &path)
+        : device_(path)
     {
         for (int initial = 0; initial < 6; ++initial) {
             const std::optional<JoystickEvent> event = device_.readEvent(patience);
@@ -178,8 +177,7 @@ std::unique_ptr<ChildProcess> startGamepad(const std::string &port, std::vector<
     return std::make_unique<ChildProcess>(arguments);
 }
 
-class Gamepad : public testing::Test
-{
+class Gamepad : public testing::Test {
 protected:
     void SetUp() override
     {
@@ -246,8 +244,7 @@ constexpr auto calibrationJson = R"({
   }
 })";
 
-struct Step
-{
+struct Step {
     const char *what;
     BoardValues board;
     PadState pad;
@@ -256,13 +253,16 @@ struct Step
 // Each step shows something other than the one before, so that its frame
 // is told apart from none.
 const Step calibratedSteps[] = {
-    {"every axis at an end, both buttons held", {{152, 734, 140, 740}, true, true},
+    {"every axis at an end, both buttons held",
+     {{152, 734, 140, 740}, true, true},
      {{-32767, 32767, -32767, 32767}, true, true}},
     {"at rest on the centre, buttons released", {{540, 540, 540, 540}, false, false}, centred},
     {"halfway on each side: the two sides' slopes, the left button held",
-     {{341, 642, 642, 341}, false, true}, {{-16384, 16384, 16384, -16384}, true, false}},
+     {{341, 642, 642, 341}, false, true},
+     {{-16384, 16384, 16384, -16384}, true, false}},
     {"within the dead zone, the right button held", {{531, 549, 535, 545}, true, false}, {{0, 0, 0, 0}, false, true}},
-    {"beyond the calibrated range", {{0, 1023, 100, 1000}, false, false},
+    {"beyond the calibrated range",
+     {{0, 1023, 100, 1000}, false, false},
      {{-32767, 32767, -32767, 32767}, false, false}},
 };
 
@@ -297,7 +297,7 @@ TEST_F(Gamepad, IsAJoystickWithTheBoardsSticksAndButtonsThroughItsCalibration)
         SCOPED_TRACE(step.what);
         board.setValues(step.board);
         const std::optional<InputFrame> frame = pad.waitFor(step.pad);
-        ASSERT_TRUE(frame) << "evdev shows "  << testing::PrintToString(pad.shown());
+        ASSERT_TRUE(frame) << "evdev shows " << testing::PrintToString(pad.shown());
         // A report is one frame: all six changes of the first step together.
         if (std::exchange(first, false)) {
             EXPECT_EQ(frame->events.size(), 6u);
@@ -328,8 +328,8 @@ TEST_F(Gamepad, CentresWhenTheBoardIsLostOrSilentAndKeepsTheDeviceUntilTerminate
     std::optional<InputFrame> frame = pad.waitFor(centred);
     ASSERT_TRUE(frame) << testing::PrintToString(pad.shown());
     EXPECT_LT(frame->time - hungUp, 1s);
-    EXPECT_TRUE(gamepad->waitForErrorOutput("game controller: the board is lost: sticks centred, buttons released",
-                                            patience))
+    EXPECT_TRUE(
+        gamepad->waitForErrorOutput("game controller: the board is lost: sticks centred, buttons released", patience))
         << gamepad->errorOutput();
 
     // Back behind the same link, with other values.

@@ -48,10 +48,10 @@ void check(int result, const char *what)
 
 // A two-stick, two-button joystick made through /dev/uinput; destroyed
 // with its owner.
-class UinputJoystick
-{
+class UinputJoystick {
 public:
-    UinputJoystick() : fd_(::open("/dev/uinput", O_WRONLY | O_NONBLOCK | O_CLOEXEC))
+    UinputJoystick()
+        : fd_(::open("/dev/uinput", O_WRONLY | O_NONBLOCK | O_CLOEXEC))
     {
         if (!fd_)
             throwErrno("open /dev/uinput");

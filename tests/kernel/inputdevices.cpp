@@ -66,7 +66,7 @@ std::optional<InputDeviceNodes> findInputDevice(std::string_view name)
 // sends once the device's nodes are made), and at least every 100 ms where
 // announcements cannot be heard (outside the first network namespace),
 // until found() gives a result or timeout passed.
-template<typename Result>
+template <typename Result>
 static std::optional<Result> lookUntil(milliseconds timeout, const std::function<std::optional<Result>()> &found)
 {
     // Listening before the first look, nothing between the two goes unheard.
@@ -89,8 +89,7 @@ static std::optional<Result> lookUntil(milliseconds timeout, const std::function
         // waiting out the time alone.
         if (waitReadable(announcements.get(), std::min(left, milliseconds(100)))) {
             char message[8192];
-            while (::recv(announcements.get(), message, sizeof message, 0) > 0) {
-            }
+            while (::recv(announcements.get(), message, sizeof message, 0) > 0) {}
         }
     }
 }
@@ -108,11 +107,13 @@ std::optional<InputDeviceNodes> waitForInputDevice(std::string_view name, millis
 
 bool waitForInputDeviceGone(std::string_view name, milliseconds timeout)
 {
-    return lookUntil<bool>(timeout, [&]() -> std::optional<bool> {
-               if (findInputDevice(name))
-                   return std::nullopt;
-               return true;
-           }).has_value();
+    return lookUntil<bool>(timeout,
+                           [&]() -> std::optional<bool> {
+                               if (findInputDevice(name))
+                                   return std::nullopt;
+                               return true;
+                           })
+        .has_value();
 }
 
 } // namespace kernelinput

@@ -9,8 +9,7 @@ namespace kernelinput {
 
 // An input device as /sys/class/input shows it, with the nodes of the
 // handlers bound to it.
-struct InputDeviceNodes
-{
+struct InputDeviceNodes {
     std::string name;     // its name, as EVIOCGNAME gives it
     std::string event;    // /dev/input/eventM, empty while it has none
     std::string joystick; // /dev/input/jsK, empty where joydev took none

@@ -19,7 +19,8 @@ static std::size_t countOf(int fd, unsigned long request, const std::string &wha
 }
 
 JoystickDevice::JoystickDevice(std::string path)
-    : path_(std::move(path)), fd_(::open(path_.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC))
+    : path_(std::move(path))
+    , fd_(::open(path_.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC))
 {
     if (!fd_)
         throwErrno("open " + path_);

@@ -13,8 +13,7 @@ namespace kernelinput {
 // One js_event. joydev numbers a device's axes and buttons from 0 in the
 // order of their ABS_* and BTN_* codes (axisMap and buttonMap say which
 // is which) and scales each axis to -32767..32767.
-struct JoystickEvent
-{
+struct JoystickEvent {
     enum class Kind { Button, Axis };
 
     // Milliseconds on the kernel's tick count: only differences mean
@@ -28,8 +27,7 @@ struct JoystickEvent
 };
 
 // A joydev node, /dev/input/jsN, read as an older game reads it.
-class JoystickDevice
-{
+class JoystickDevice {
 public:
     // Throws std::system_error where the node cannot be opened.
     explicit JoystickDevice(std::string path);

@@ -9,8 +9,7 @@ namespace kernelinput {
 // A pseudo-terminal pair whose slave is raw, as a serial port is once a
 // program set it up for a board: bytes pass unchanged both ways, with no
 // echo, line editing or signals. Both sides are non-blocking.
-struct RawPty
-{
+struct RawPty {
     Fd master;
     Fd slave;
     std::string slavePath; // /dev/pts/N

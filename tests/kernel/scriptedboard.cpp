@@ -41,7 +41,10 @@ std::string ScriptedBoard::answerText(const BoardValues &values)
     return text + channelLine(4, values.rightPressed ? 0 : 1) + channelLine(5, values.leftPressed ? 0 : 1);
 }
 
-ScriptedBoard::ScriptedBoard() : ScriptedBoard(Options{}) {}
+ScriptedBoard::ScriptedBoard()
+    : ScriptedBoard(Options{})
+{
+}
 
 ScriptedBoard::ScriptedBoard(Options options)
     : options_(options)

@@ -18,8 +18,7 @@ namespace kernelinput {
 
 // What the board reports: A0 to A3, and whether each button is held
 // (the board sends a held button as 0).
-struct BoardValues
-{
+struct BoardValues {
     std::array<int, 4> sticks{512, 512, 512, 512};
     bool rightPressed = false; // A4
     bool leftPressed = false;  // A5
@@ -34,11 +33,9 @@ struct BoardValues
 // each ended by "\r\n". Its output can be paced as a UART sends it: ten
 // bits a byte, each byte written once its stop bit would have arrived, on
 // a schedule a late wake-up delays but never stretches.
-class ScriptedBoard
-{
+class ScriptedBoard {
 public:
-    struct Options
-    {
+    struct Options {
         // Bits a second of the line it sends on; 0 writes at once.
         int baud = 0;
         // Once asked the first time, the board sends reports one after
@@ -54,8 +51,7 @@ public:
     // An answer's A5 line as it went out: when the write of its last byte
     // began and when it returned, on CLOCK_MONOTONIC, and what the answer
     // said. On one CPU the reader may run before the write returns.
-    struct Answer
-    {
+    struct Answer {
         std::chrono::nanoseconds writing{};
         std::chrono::nanoseconds written{};
         BoardValues values;
@@ -92,8 +88,7 @@ public:
 private:
     // A byte on its way through the line: when it may be written, and the
     // answer whose A5 line it ends, if it does.
-    struct Outgoing
-    {
+    struct Outgoing {
         char byte;
         std::chrono::nanoseconds due;
         std::optional<BoardValues> endsAnswer;

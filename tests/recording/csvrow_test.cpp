@@ -53,4 +53,3 @@ TEST(CsvRows, ASecondAnOffsetOrAnOriginOfItsOwnShowsFromItsFirstRow)
     EXPECT_EQ(timeOf("2026-03-29T01:00:00.002Z", {1, "/dev/ttyUSB0"}),
               "2026-03-29T03:00:00.002+02:00,0.000,COM1,/dev/ttyUSB0");
 }
-

@@ -92,8 +92,9 @@ TEST(Recording, EveryCompletedReportIsOneRowAfterOneHeader)
     const RecordedFile file = readRecording(path);
     EXPECT_TRUE(file.whole);
     EXPECT_EQ(file.header, kHeader);
-    const QList<QList<QByteArray>> values{
-        {"100", "12", "-3", "7", "1", "0"}, {"200", "12", "-3", "7", "1", "1"}, {"300", "12", "-3", "7", "0", "0"}};
+    const QList<QList<QByteArray>> values{{"100", "12", "-3", "7", "1", "0"},
+                                          {"200", "12", "-3", "7", "1", "1"},
+                                          {"300", "12", "-3", "7", "0", "0"}};
     ASSERT_EQ(file.rows.size(), values.size());
     for (qsizetype i = 0; i < values.size(); ++i) {
         const QList<QByteArray> &row = file.rows[i];
@@ -127,7 +128,9 @@ TEST(RowFile, ContinuesARecordingInItsLineEndsWithSecondsGoingOnAndRefusesAnyOth
         {"LF", QByteArray(recording).replace("\r\n", "\n"), "\n", {}},
         {"a byte order mark", "\xEF\xBB\xBF" + recording, "\r\n", {}},
         {"a torn last row", recording.chopped(4), {}, "it ends inside a row"},
-        {"another program's CSV", "name,score\r\nbob,3\r\n", {},
+        {"another program's CSV",
+         "name,score\r\nbob,3\r\n",
+         {},
          "its first line is \"name,score\", not the header \"" + kHeader + "\""},
     };
     for (const Case &c : cases) {

@@ -58,7 +58,8 @@ TEST(RecordingReader, SessionsSplitWhereSecondsGoBackOrTimeJumps)
     };
     const Case cases[] = {
         {"LF line ends and a byte order mark",
-         "\xEF\xBB\xBF" + QByteArray(kHeader + row(0, 0) + row(0, 0.1) + row(0, 0.25)).replace("\r\n", "\n"), 3, 1, 150},
+         "\xEF\xBB\xBF" + QByteArray(kHeader + row(0, 0) + row(0, 0.1) + row(0, 0.25)).replace("\r\n", "\n"), 3, 1,
+         150},
         {"sessions appended by an older monitor, each from 0, the second at once",
          kHeader + row(0, 5) + row(0, 5.1) + row(5, 0.2) + row(5, 0.3), 4, 2, 100},
         {"a recording continued a minute later, seconds going on",
@@ -67,8 +68,8 @@ TEST(RecordingReader, SessionsSplitWhereSecondsGoBackOrTimeJumps)
          kHeader + row(0, 0.1) + row(0, 0.2) + row(30, 0.3), 3, 2, 100},
         {"a gap of 4 s is a slow board, not a new session", kHeader + row(0, 0) + row(0, 4), 2, 1, 4000},
         {"blank lines, and a device quoted with a comma, a quote and a line break",
-         kHeader + row(0, 0) + "\r\n" +
-             row(0, 0.1).replace("/dev/ttyACM0", "\"/tmp/a,\"\"b\"\"\nc\"") + row(0, 0.2) + "\n",
+         kHeader + row(0, 0) + "\r\n" + row(0, 0.1).replace("/dev/ttyACM0", "\"/tmp/a,\"\"b\"\"\nc\"") + row(0, 0.2)
+             + "\n",
          3, 1, 100},
     };
     for (const Case &c : cases) {
@@ -179,4 +180,3 @@ TEST(AppendPoint, RowsFollowTheHeaderOrTheLastRowThatIsNotBlankWithSecondsGoingO
     EXPECT_EQ(point.secondsAt(system_clock::time_point(lastTime - 1h)), 1500ms);
     EXPECT_EQ((AppendPoint{"\r\n", 1500ms, {}}.secondsAt(system_clock::time_point(lastTime))), 1500ms);
 }
-

@@ -34,7 +34,8 @@ class LinkTest : public testing::Test {
 protected:
     LinkTest()
     {
-        QObject::connect(&link, &Link::infoChanged, &link, [this](const QString &text) { texts.append("Info: " + text); });
+        QObject::connect(&link, &Link::infoChanged, &link,
+                         [this](const QString &text) { texts.append("Info: " + text); });
         QObject::connect(&link, &Link::consoleChanged, &link,
                          [this](const QString &text) { texts.append("Bconsola: " + text); });
         QObject::connect(&link, &Link::problemChanged, &link, [this](const QString &reason) { problem = reason; });

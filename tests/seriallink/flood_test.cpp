@@ -45,8 +45,7 @@ BoardOptions flood(int perSecond, bool garbageOnItsOwnLine)
 
 // A line as the board sends it, behind at most six characters of garbage
 // (the garbage's control characters are dropped on the way).
-const QRegularExpression kLineSent(
-    R"(^[\s\S]{0,6}(JOYSTICK|A0 1\d\d|A1 3\d\d|A2 5\d\d|A3 7\d\d|A[45] [01])$)");
+const QRegularExpression kLineSent(R"(^[\s\S]{0,6}(JOYSTICK|A0 1\d\d|A1 3\d\d|A2 5\d\d|A3 7\d\d|A[45] [01])$)");
 
 // A line that closes a report with no garbage in front: both sticks are redrawn.
 const QRegularExpression kCleanReportEnd(R"(^A5 [01]$)");
@@ -101,8 +100,8 @@ TEST(Flood, NoReportIsMisreadAndPollingGoesOn)
     QElapsedTimer flooded;
     flooded.start();
     runFor(3s);
-    const bool gotThrough = runUntil(
-        [&] { return reportsDrawn - reportsBefore >= 10 && board.requestCount() - requestsBefore >= 5; });
+    const bool gotThrough =
+        runUntil([&] { return reportsDrawn - reportsBefore >= 10 && board.requestCount() - requestsBefore >= 5; });
     const auto floodedFor = std::chrono::milliseconds(flooded.elapsed());
     EXPECT_EQ(monitor.link.state(), LinkState::Polling);
     EXPECT_TRUE(gotThrough) << reportsDrawn - reportsBefore << " reports drawn and "

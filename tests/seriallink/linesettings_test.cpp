@@ -21,11 +21,10 @@ TEST(LineSettings, ParsesEveryValidFieldAndRejectsAnythingElse)
         EXPECT_EQ(parseLineSettings(QString::fromLatin1(c.text)), c.expected) << c.text;
 
     const char *invalid[] = {
-        "",          "9600",        "9600,n,8",  "9600,n,8,1,1", "9600,x,8,1", "9600,no,8,1",
-        "9600,n,4,1", "9600,n,9,1", "9600,n,8,3", "9600,n,8,1.0", "0,n,8,1",    "-9600,n,8,1",
+        "",           "9600",        "9600,n,8",    "9600,n,8,1,1",      "9600,x,8,1",  "9600,no,8,1",
+        "9600,n,4,1", "9600,n,9,1",  "9600,n,8,3",  "9600,n,8,1.0",      "0,n,8,1",     "-9600,n,8,1",
         "96OO,n,8,1", " 9600,n,8,1", "9600,n,8,1 ", "99999999999,n,8,1", "+9600,n,8,1",
     };
     for (const char *text : invalid)
         EXPECT_THROW(parseLineSettings(QString::fromLatin1(text)), SerialError) << '"' << text << '"';
 }
-

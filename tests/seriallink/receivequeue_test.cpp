@@ -16,8 +16,10 @@ TEST(ReceiveQueue, ReadsOfAnyLengthTakeEveryByteOnceInOrderAndDeliveryReadsDownT
     queue.append("de");
     EXPECT_EQ(queue.read(2), QString::fromLatin1("b\xe9"));
     EXPECT_EQ(queue.read(1), "d");
-    queue.append("\xff" "f");
-    EXPECT_EQ(queue.read(0), QString::fromLatin1("e\xff" "f"));
+    queue.append("\xff"
+                 "f");
+    EXPECT_EQ(queue.read(0), QString::fromLatin1("e\xff"
+                                                 "f"));
     EXPECT_EQ(queue.read(0), "");
     EXPECT_EQ(queue.read(1), "");
     queue.append("g");
@@ -25,10 +27,12 @@ TEST(ReceiveQueue, ReadsOfAnyLengthTakeEveryByteOnceInOrderAndDeliveryReadsDownT
 
     queue.append("xyz");
     QString seen;
-    queue.deliver(2, [] { return true; }, [&] { seen += queue.read(1); });
+    queue.deliver(
+        2, [] { return true; }, [&] { seen += queue.read(1); });
     EXPECT_EQ(seen, "xy") << "one byte is left, below the threshold";
     queue.append("w");
-    queue.deliver(1, [] { return true; }, [&] { seen += queue.read(1); });
+    queue.deliver(
+        1, [] { return true; }, [&] { seen += queue.read(1); });
     EXPECT_EQ(seen, "xyzw");
 }
 

@@ -121,4 +121,3 @@ TEST_F(WaitTest, ABoardLostStartsTheWaitAgainWithTheReasonsSinceItWasFound)
     EXPECT_EQ(told, (QStringList{"140 still waiting for a board after 30 s: " + gone,
                                  "155 gave up: no board answered within 45 s: " + gone}));
 }
-

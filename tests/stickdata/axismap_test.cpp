@@ -55,14 +55,13 @@ TEST(AxisMap, AStickRestingOffTheMiddleGetsTwoSlopesADeadZoneAndFullScaleWithinI
 TEST(AxisMap, EveryCalibrationGivesAnOutputThatNeverGoesBackAcrossTheWholeInt16Range)
 {
     const AxisCalibration calibrations[] = {
-        {40, 980, 498.4, 6},   {100, 900, 100, 5},  {100, 900, 900, 5},  {100, 900, -50, 5},
-        {100, 900, 4000, 5},   {100, 900, 150, 80}, {100, 900, 500, 2000}, {0, 1000, 500, 499},
-        {100, 900, 500, -20},  {500, 501, 500, 0},  {500, 500, 500, 3},  {900, 100, 500, 5},
-        {-32768, 32767, 0, 0},
+        {40, 980, 498.4, 6}, {100, 900, 100, 5},    {100, 900, 900, 5},    {100, 900, -50, 5},   {100, 900, 4000, 5},
+        {100, 900, 150, 80}, {100, 900, 500, 2000}, {0, 1000, 500, 499},   {100, 900, 500, -20}, {500, 501, 500, 0},
+        {500, 500, 500, 3},  {900, 100, 500, 5},    {-32768, 32767, 0, 0},
     };
     for (const AxisCalibration &calibration : calibrations) {
-        SCOPED_TRACE(testing::Message() << calibration.min << ".." << calibration.max << " centre " << calibration.centre
-                                        << " dead zone " << calibration.deadZone);
+        SCOPED_TRACE(testing::Message() << calibration.min << ".." << calibration.max << " centre "
+                                        << calibration.centre << " dead zone " << calibration.deadZone);
         for (const int direction : {1, -1}) {
             const AxisMap map = direction > 0 ? AxisMap(calibration) : AxisMap(calibration).inverted();
             for (int reading = kLowest + 1; reading <= kHighest; ++reading) {
@@ -71,7 +70,8 @@ TEST(AxisMap, EveryCalibrationGivesAnOutputThatNeverGoesBackAcrossTheWholeInt16R
             }
         }
         // A centre beyond an end rests at that end.
-        const double centre = std::clamp(calibration.centre, calibration.min, std::max(calibration.min, calibration.max));
+        const double centre =
+            std::clamp(calibration.centre, calibration.min, std::max(calibration.min, calibration.max));
         EXPECT_EQ(at(AxisMap(calibration), int(centre)), 0);
     }
 }

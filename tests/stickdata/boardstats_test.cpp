@@ -91,7 +91,10 @@ TEST(BoardStats, NoCentreWithoutASecondAtRest)
         {"one report", [](BoardStats &s) { feed(s, 20, 0.05, restAt(512, 0)); }},
         {"still for 0.9 s", [](BoardStats &s) { feed(s, 20, 0.9, restAt(512, 0)); }},
         {"moved at 100 units a second", [](BoardStats &s) { feed(s, 1000, 5, sweep(100)); }},
-        {"held against its stop", [](BoardStats &s) { feed(s, 20, 5, [](double) { return std::array<int16_t, 2>{1023, 512}; }); }},
+        {"held against its stop",
+         [](BoardStats &s) { feed(s, 20, 5, [](double) {
+                                 return std::array<int16_t, 2>{1023, 512};
+                             }); }},
     };
     for (const auto &[name, stream] : cases) {
         SCOPED_TRACE(name);
@@ -121,16 +124,16 @@ TEST(BoardStats, JitterAndRateComeFromTheReceiveTimesAndTheLinksEventsAndPresses
     const auto report = [&](bool right, bool left) { stats.addReport({1, {}, {right, left}}, {}); };
     stats.boardFound();
     stats.countRequest();
-    report(true, false);  // held from the start: no press seen
+    report(true, false); // held from the start: no press seen
     stats.countRequest();
-    stats.countRequest();  // the one before went unanswered
+    stats.countRequest(); // the one before went unanswered
     report(false, true);
     report(true, true);
     stats.countIgnoredLine();
     stats.countDroppedLine();
     stats.countRequest();
-    stats.boardLost();    // so did this one
-    report(true, false);  // pressed through the loss: no press seen
+    stats.boardLost();   // so did this one
+    report(true, false); // pressed through the loss: no press seen
     stats.boardFound();
 
     const LinkFigures link = stats.link();

@@ -73,4 +73,3 @@ TEST(Calibration, WaitsForBothSticksToRestThenEndsOnceFullSweepsStopGrowingOrThe
     calibration.finish();
     EXPECT_EQ(calibration.step(), Calibration::Step::Taken);
 }
-

@@ -42,12 +42,8 @@ TEST(Interpreter, AnAxisLineCarriesItsValueFieldAsReceivedAndItsLeadingNumber)
 {
     const std::pair<QStringView, AxisLine> cases[] = {
         // Each tag its channel; the number is the number rule's.
-        {u"A0 512", {0, u"512", 512}},
-        {u"A1 12.5", {1, u"12.5", 12}},
-        {u"A2 -3", {2, u"-3", -3}},
-        {u"A3 7x", {3, u"7x", 7}},
-        {u"A0  512", {0, u"", 0}},
-        {u"A1 7 8", {1, u"7", 7}},
+        {u"A0 512", {0, u"512", 512}}, {u"A1 12.5", {1, u"12.5", 12}}, {u"A2 -3", {2, u"-3", -3}},
+        {u"A3 7x", {3, u"7x", 7}},     {u"A0  512", {0, u"", 0}},      {u"A1 7 8", {1, u"7", 7}},
     };
     for (const auto &[line, expected] : cases)
         EXPECT_EQ(analizarIN(line), LineMeaning(expected)) << line.toString().toStdString();
@@ -56,8 +52,8 @@ TEST(Interpreter, AnAxisLineCarriesItsValueFieldAsReceivedAndItsLeadingNumber)
 TEST(Interpreter, AButtonIsPressedOnlyByExactlyZeroTheLeftOneClosesTheReportAndAnUnknownLineSaysNothing)
 {
     const std::pair<QStringView, ButtonLine> cases[] = {
-        {u"A4 0", {4, true, false}},  {u"A5 0", {5, true, true}},   {u"A4 0 1", {4, true, false}},
-        {u"A4 1", {4, false, false}}, {u"A5 1", {5, false, true}},  {u"A4 00", {4, false, false}},
+        {u"A4 0", {4, true, false}},  {u"A5 0", {5, true, true}},    {u"A4 0 1", {4, true, false}},
+        {u"A4 1", {4, false, false}}, {u"A5 1", {5, false, true}},   {u"A4 00", {4, false, false}},
         {u"A5 ", {5, false, true}},   {u"A4  0", {4, false, false}}, {u"A5 0.0", {5, false, true}},
     };
     for (const auto &[line, expected] : cases)

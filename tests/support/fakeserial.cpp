@@ -3,10 +3,12 @@
 void FakeSerial::receive(const QByteArray &bytes)
 {
     waiting_.append(bytes);
-    waiting_.deliver(rThreshold_, [this] { return open_; }, [this] {
-        commEvent_ = kEventReceive;
-        emit OnComm();
-    });
+    waiting_.deliver(
+        rThreshold_, [this] { return open_; },
+        [this] {
+            commEvent_ = kEventReceive;
+            emit OnComm();
+        });
 }
 
 void FakeSerial::loseDevice()

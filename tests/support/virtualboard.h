@@ -21,8 +21,7 @@ struct VirtualBoard {
             clock->after(std::chrono::milliseconds(20), [this] { serial->receive("JOYSTICK\r\n"); });
         });
         monitor.program.start();
-        found = clock->runUntil([this] { return monitor.link.state() == LinkState::Polling; },
-                                std::chrono::seconds(5));
+        found = clock->runUntil([this] { return monitor.link.state() == LinkState::Polling; }, std::chrono::seconds(5));
     }
 
     const std::shared_ptr<VirtualClock> clock = std::make_shared<VirtualClock>();

@@ -28,7 +28,10 @@ public:
     // Moves time on, one due timer at a time, until `done()` holds or `limit`
     // has passed; returns done().
     bool advanceUntil(const std::function<bool()> &done, std::chrono::milliseconds limit);
-    void advance(std::chrono::milliseconds span) { advanceUntil([] { return false; }, span); }
+    void advance(std::chrono::milliseconds span)
+    {
+        advanceUntil([] { return false; }, span);
+    }
     // The same, with the events posted meanwhile (repaints, queued calls)
     // handled before each step and at the end, as an event loop would.
     bool runUntil(const std::function<bool()> &done, std::chrono::milliseconds limit);

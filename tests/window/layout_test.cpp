@@ -1,6 +1,6 @@
+#include "session/boardlines.h"
 #include "tests/support/fakelink.h"
 #include "tests/support/qtprinters.h"
-#include "session/boardlines.h"
 #include "window/controllayout.h"
 #include "window/ventana.h"
 
@@ -96,8 +96,8 @@ TEST_F(Window, EveryButtonAndCheckBoxCaptionFitsInsideItsControl)
     const QList<QAbstractButton *> controls = window.findChildren<QAbstractButton *>();
     ASSERT_EQ(controls.size(), 4);
     for (QAbstractButton *control : controls) {
-        EXPECT_LE(widthNeeded(*control), control->width())
-            << control->objectName().toStdString() << " at " << control->devicePixelRatioF() << " device pixels a pixel";
+        EXPECT_LE(widthNeeded(*control), control->width()) << control->objectName().toStdString() << " at "
+                                                           << control->devicePixelRatioF() << " device pixels a pixel";
     }
 }
 
@@ -110,6 +110,6 @@ TEST_F(Window, TabsThroughTheControlsInTheTablesOrder)
             order.append(widget->objectName());
         widget = widget->nextInFocusChain();
     } while (widget != window.Exit);
-    EXPECT_EQ(order, QStringList({"Exit", "bResultado", "Info", "Bconsola", "vA0", "vA1", "vA2", "vA3", "vA4",
-                                  "vA5", "Command1"}));
+    EXPECT_EQ(order, QStringList({"Exit", "bResultado", "Info", "Bconsola", "vA0", "vA1", "vA2", "vA3", "vA4", "vA5",
+                                  "Command1"}));
 }

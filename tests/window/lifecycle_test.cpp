@@ -1,7 +1,7 @@
+#include "session/boardlines.h"
 #include "tests/support/fakelink.h"
 #include "tests/support/fakeserial.h"
 #include "tests/support/monitor.h"
-#include "session/boardlines.h"
 #include "window/ventana.h"
 
 #include <QCoreApplication>

@@ -188,4 +188,3 @@ TEST_F(ShownBox, RepaintsOnlyAroundWhatChangedAndNothingForABlankBoxCleared)
     repaintChanges();
     EXPECT_EQ(painted.paints, cleared) << "cleared already";
 }
-

@@ -112,7 +112,8 @@ TEST(PresentSchedule, TheLastReportIsShownSoonAfterTheStreamEnds)
             const Time last = 1s + (count - 1) * interval;
             const std::vector<Frame> frames = framesOf(reports(1s, interval, count));
             const auto lastWith = [&](bool PresentSchedule::Parts::*part) {
-                const auto frame = std::find_if(frames.rbegin(), frames.rend(), [&](const Frame &f) { return f.parts.*part; });
+                const auto frame =
+                    std::find_if(frames.rbegin(), frames.rend(), [&](const Frame &f) { return f.parts.*part; });
                 return frame == frames.rend() ? Time::min() : frame->at;
             };
             EXPECT_GE(lastWith(&PresentSchedule::Parts::sticks), last);
@@ -135,7 +136,8 @@ TEST(PresentSchedule, TextsAloneAreRefreshedWithinARefresh)
     EXPECT_EQ(countOf(frames, &PresentSchedule::Parts::sticks), 0);
     EXPECT_GE(shortestGap(frames), 40ms);
     for (const Change &change : changes) {
-        const auto shown = std::find_if(frames.begin(), frames.end(), [&](const Frame &f) { return f.at >= change.at; });
+        const auto shown =
+            std::find_if(frames.begin(), frames.end(), [&](const Frame &f) { return f.at >= change.at; });
         ASSERT_NE(shown, frames.end());
         EXPECT_LE(shown->at - change.at, 100ms);
     }

@@ -1,5 +1,5 @@
-#include "window/shortenedtext.h"
 #include "tests/support/qtprinters.h"
+#include "window/shortenedtext.h"
 
 #include <gtest/gtest.h>
 

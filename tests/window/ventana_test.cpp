@@ -1,9 +1,9 @@
+#include "session/boardlines.h"
 #include "tests/support/eventloop.h"
 #include "tests/support/fakelink.h"
 #include "tests/support/pixels.h"
 #include "tests/support/qtprinters.h"
 #include "tests/support/virtualclock.h"
-#include "session/boardlines.h"
 #include "window/vbcolor.h"
 #include "window/ventana.h"
 
@@ -45,8 +45,11 @@ void expectRingAt(const QImage &image, QPoint centre, const QColor &colour = kRe
 
 QStringList report(int x0, int y0, int x1, int y1, const char *right = "1", const char *left = "1")
 {
-    return {QStringLiteral("A0 %1").arg(x0), QStringLiteral("A1 %1").arg(y0), QStringLiteral("A2 %1").arg(x1),
-            QStringLiteral("A3 %1").arg(y1), QStringLiteral("A4 ") + QLatin1StringView(right),
+    return {QStringLiteral("A0 %1").arg(x0),
+            QStringLiteral("A1 %1").arg(y0),
+            QStringLiteral("A2 %1").arg(x1),
+            QStringLiteral("A3 %1").arg(y1),
+            QStringLiteral("A4 ") + QLatin1StringView(right),
             QStringLiteral("A5 ") + QLatin1StringView(left)};
 }
 

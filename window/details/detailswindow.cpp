@@ -77,7 +77,10 @@ DetailsWindow::DetailsWindow(const DetailsFeed &feed, const std::shared_ptr<Link
     setWindowTitle(tr("Board details"));
     // The main window alone keeps the program running.
     setAttribute(Qt::WA_QuitOnClose, false);
-    nameParts({{alert_, "alert"}, {plot_, "plot"}, {sticks_[0], "left stick"}, {sticks_[1], "right stick"},
+    nameParts({{alert_, "alert"},
+               {plot_, "plot"},
+               {sticks_[0], "left stick"},
+               {sticks_[1], "right stick"},
                {lines_, "lines"}});
     makeAlarm(*alert_);
 

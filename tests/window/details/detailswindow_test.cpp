@@ -83,8 +83,9 @@ TEST(DetailsWindow, SavesTheCalibrationAsAFileTheGameControllerReads)
     fed.reports(10, {100, 900});
     const QString path = dir.filePath("board.json");
     emit fed.details.saveCalibrationRequested(path);
-    EXPECT_EQ(fed.text("calibrationSaved"), "Not saved to " + path + ": A2's min 600 is not below its max 600: "
-                                                                     "move each stick round its full range first (Calibrate…)");
+    EXPECT_EQ(fed.text("calibrationSaved"), "Not saved to " + path
+                                                + ": A2's min 600 is not below its max 600: "
+                                                  "move each stick round its full range first (Calibrate…)");
     EXPECT_FALSE(QFile::exists(path));
 
     fed.serial->receive("A0 300\nA1 300\nA2 100\nA3 900\nA4 1\nA5 1\nA2 900\nA3 100\nA5 1\n");
