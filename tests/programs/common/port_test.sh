@@ -13,8 +13,7 @@ if [ -z "${PORT_TEST_INNER:-}" ]; then
 fi
 monitor="$1"
 sim="$2"
-dir="$(mktemp -d)"
-trap 'kill $(jobs -p) 2>/dev/null; wait; rm -rf "$dir"' EXIT
+source "$(dirname "${BASH_SOURCE[0]}")/../../support/scripttest.sh"
 
 # waits_for SECONDS COMMAND...: runs COMMAND until it succeeds, for up to
 # SECONDS.
@@ -27,14 +26,10 @@ waits_for() {
     done
 }
 
-# Starts a simulated board and points the symlink at its pty, once the board
-# has named it (not the board before).
-start_board() {
-    rm -f "$dir/pty"
-    "$sim" > "$dir/pty" &
-    board_pid=$!
-    waits_for 30 test -s "$dir/pty"
-    ln -sfn "$(head -n 1 "$dir/pty")" "$dir/board"
+# Starts a simulated board and points the symlink at its pty.
+start_linked_board() {
+    start_board "$sim"
+    ln -sfn "$board" "$dir/board"
 }
 
 window_id() {
@@ -72,7 +67,7 @@ pictures_still() {
 
 pictures_stay() { pictures_still && pictures_still; }
 
-start_board
+start_linked_board
 QT_QPA_PLATFORM=xcb "$monitor" --port "$dir/board" 2> "$dir/monitor.log" &
 pictures_move || { echo "the board named through the symlink is not drawn"; cat "$dir/monitor.log"; exit 1; }
 
@@ -84,6 +79,6 @@ ln -sfn "$dir/unplugged" "$dir/board"
 wait "$board_pid"
 waits_for 20 pictures_stay || { echo "the sticks still move after the board went away"; exit 1; }
 
-start_board
+start_linked_board
 pictures_move || { echo "the board back behind the symlink is not drawn"; cat "$dir/monitor.log"; exit 1; }
 echo "found, lost and found again through $dir/board"

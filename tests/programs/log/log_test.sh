@@ -12,27 +12,8 @@ set -uo pipefail
 
 log="$1"
 sim="$2"
-dir="$(mktemp -d)"
-trap 'kill $(jobs -p) 2>/dev/null; wait; rm -rf "$dir"' EXIT
+source "$(dirname "${BASH_SOURCE[0]}")/../../support/scripttest.sh"
 header=$'time,seconds,port,device,A0,A1,A2,A3,A4,A5\r'
-status=0
-
-fail() {
-    echo "$*"
-    status=1
-}
-
-# The board, polled or sending ARGUMENTS' reports unasked; its pty in $board.
-# The file is new each time: the board before's path must not be read.
-start_board() {
-    rm -f "$dir/pty"
-    "$sim" "$@" > "$dir/pty" &
-    for _ in $(seq 1 100); do
-        [ -s "$dir/pty" ] && break
-        sleep 0.1
-    done
-    board="$(head -n 1 "$dir/pty")"
-}
 
 # Whether FILE is the header and then whole rows of the board only.
 whole_rows() {
@@ -45,7 +26,7 @@ whole_rows() {
 
 ldd "$log" | grep -E 'libQt6(Gui|Widgets)' && fail "joystick-log links Qt Gui"
 
-start_board
+start_board "$sim"
 timeout 30 "$log" --port "$board" --count 3 > "$dir/three.csv" 2> "$dir/three.err"
 code=$?
 [ "$code" -eq 0 ] || fail "--count 3: exit status $code"
@@ -104,7 +85,7 @@ wait "$holder"
 
 kill %1
 wait %1 2> /dev/null
-start_board --rate 1000 --no-answer
+start_board "$sim" --rate 1000 --no-answer
 for signal in INT TERM; do
     "$log" --port "$board" > "$dir/$signal.csv" 2> /dev/null &
     logger=$!

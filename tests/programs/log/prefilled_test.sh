@@ -10,23 +10,11 @@ set -uo pipefail
 log="$1"
 stats="$2"
 sim="$3"
-dir="$(mktemp -d)"
-trap 'kill $(jobs -p) 2>/dev/null; wait; rm -rf "$dir"' EXIT
-status=0
-
-fail() {
-    echo "$*"
-    status=1
-}
+source "$(dirname "${BASH_SOURCE[0]}")/../../support/scripttest.sh"
 
 # Each report carries when it was sent: A0 the whole seconds since the board
 # started.
-"$sim" --rate 20 --no-answer --stamp > "$dir/pty" &
-for _ in $(seq 1 100); do
-    [ -s "$dir/pty" ] && break
-    sleep 0.1
-done
-board="$(head -n 1 "$dir/pty")"
+start_board "$sim" --rate 20 --no-answer --stamp
 # Not a wait for anything: the board's 200 reports of its first 10 s, which
 # no program reads, are what the logger must not take for new.
 sleep 10

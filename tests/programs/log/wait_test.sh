@@ -9,14 +9,7 @@ set -uo pipefail
 
 log="$1"
 sim="$2"
-dir="$(mktemp -d)"
-trap 'kill $(jobs -p) 2>/dev/null; wait; rm -rf "$dir"' EXIT
-status=0
-
-fail() {
-    echo "$*"
-    status=1
-}
+source "$(dirname "${BASH_SOURCE[0]}")/../../support/scripttest.sh"
 
 for bad in 0 -1 soon 2073601; do
     timeout 10 "$log" --wait "$bad" > /dev/null 2> "$dir/bad.err"
@@ -25,12 +18,7 @@ for bad in 0 -1 soon 2073601; do
         fail "--wait $bad: exit status $code:$(echo; cat "$dir/bad.err")"
 done
 
-"$sim" --no-keyword --no-answer > "$dir/pty" &
-for _ in $(seq 1 100); do
-    [ -s "$dir/pty" ] && break
-    sleep 0.1
-done
-board="$(head -n 1 "$dir/pty")"
+start_board "$sim" --no-keyword --no-answer
 
 started="$(date +%s%N)"
 timeout 30 "$log" --port "$board" --wait 3 > "$dir/silent.csv" 2> "$dir/silent.err"

@@ -10,15 +10,8 @@ set -uo pipefail
 
 monitor="$1"
 demo="$2"
-dir="$(mktemp -d)"
-trap 'kill $(jobs -p) 2>/dev/null; wait; rm -rf "$dir"' EXIT
+source "$(dirname "${BASH_SOURCE[0]}")/../../support/scripttest.sh"
 export QT_QPA_PLATFORM=offscreen
-status=0
-
-fail() {
-    echo "$*"
-    status=1
-}
 
 # refused EXIT_STATUS LINE COMMAND...: COMMAND ends at once with that status
 # and LINE alone on standard error.

@@ -11,13 +11,11 @@ set -uo pipefail
 monitor="$1"
 sim="$2"
 demo="$3"
-dir="$(mktemp -d)"
-trap 'kill $(jobs -p) 2>/dev/null; wait; rm -rf "$dir"' EXIT
+source "$(dirname "${BASH_SOURCE[0]}")/../../support/scripttest.sh"
 export QT_QPA_PLATFORM=offscreen
 
-"$sim" > "$dir/pty" &
-for _ in $(seq 1 300); do [ -s "$dir/pty" ] && break; sleep 0.1; done
-pty="$(head -n 1 "$dir/pty")"
+start_board "$sim"
+pty="$board"
 pty_name="${pty#/dev/}"
 lock="/run/lock/LCK..${pty_name//\//_}"
 

@@ -10,23 +10,12 @@ set -uo pipefail
 stats="$1"
 log="$2"
 sim="$3"
-dir="$(mktemp -d)"
-trap 'kill $(jobs -p) 2>/dev/null; wait; rm -rf "$dir"' EXIT
-status=0
-
-fail() {
-    echo "$*"
-    status=1
-}
+source "$(dirname "${BASH_SOURCE[0]}")/../../support/scripttest.sh"
 
 ldd "$stats" | grep -E 'libQt6(Gui|Widgets)' && fail "joystick-stats links Qt Gui"
 
-"$sim" --rate 50 --no-answer > "$dir/pty" &
-for _ in $(seq 1 300); do
-    [ -s "$dir/pty" ] && break
-    sleep 0.1
-done
-timeout 60 "$log" --port "$(head -n 1 "$dir/pty")" --count 20 > "$dir/board.csv" 2> /dev/null ||
+start_board "$sim" --rate 50 --no-answer
+timeout 60 "$log" --port "$board" --count 20 > "$dir/board.csv" 2> /dev/null ||
     fail "joystick-log recorded nothing"
 
 "$stats" --json "$dir/board.csv" - < "$dir/board.csv" > "$dir/both.json" 2> "$dir/both.err"
