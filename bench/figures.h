@@ -80,13 +80,8 @@ QStringList portOf(const ChildProgram &board);
 // joystick-monitor with `options`, by default ready once it found its board.
 ChildProgram startMonitor(const QStringList &options, const char *readyText = "OK PUERTO");
 
-int receiveFigures(const QStringList &arguments);
-int viewFigures(const QStringList &arguments);
 int sideBySideFigures(const QStringList &arguments);
 int memoryFigures(const QStringList &arguments);
 int replugFigures(const QStringList &arguments);
 int idleFigures(const QStringList &arguments);
-int statsCostFigures(const QStringList &arguments);
-int restBandFigures(const QStringList &arguments);
 int feedFigures(const QStringList &arguments);
-int lineRateFigures(const QStringList &arguments);

@@ -22,20 +22,14 @@ struct Command {
 };
 
 constexpr std::array kCommands{
-    Command{"receive", "[SECONDS=5]", "receive throughput in this process (no board, no pty)", receiveFigures},
-    Command{"views", "[SECONDS=20] [RATE...=20 1000]", "CPU alone and with the details views in-process", viewFigures},
     Command{"sidebyside", "[SECONDS=30] [RATE...=5 1000] [-- OPTION...]", "CPU of two monitors, one with OPTIONS",
             sideBySideFigures},
     Command{"memory", "[SECONDS=600] [GAP=30] [RATE=0] [-- OPTION...]", "CPU and memory of a monitor over time",
             memoryFigures},
     Command{"replug", "[CYCLES=100]", "the board replugged on COM 3 to its first report drawn", replugFigures},
     Command{"idle", "[SECONDS=30] [-- OPTION...]", "CPU of a search finding no board, wake-ups after", idleFigures},
-    Command{"stats", "[REPORTS=20000000]", "CPU of the board's statistics a report", statsCostFigures},
-    Command{"restband", "[TRIALS=100]", "rests and slow sweeps taken as a rest, per band width", restBandFigures},
     Command{"feed", "[REPORTS=200000]", "what a line costs the session, the details feed and a hidden details window",
             feedFigures},
-    Command{"linerate", "[SECONDS=10] [BAUD=9600]", "reports a second polled after each answer, against the line",
-            lineRateFigures},
 };
 
 } // namespace

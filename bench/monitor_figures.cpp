@@ -1,49 +1,26 @@
 #include "figures.h"
 
-#include "stickdata/interpreter.h"
 #include "tests/support/eventloop.h"
-#include "tests/support/fakeserial.h"
 #include "tests/support/monitor.h"
 #include "tools/boardsim.h"
-#include "window/details/historyplot.h"
-#include "window/details/rawlinesview.h"
-#include "window/details/stickview.h"
 
 #include <QCoreApplication>
-#include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QGridLayout>
 
 #include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdio>
 
-// The monitor program: how fast it takes what the board sends, what showing,
-// recording and the details views cost over time, and how it follows the
-// board plugged in again. All on the real serial layer with the link's
-// real timing, but `receive`.
+// The monitor program: what showing, recording and the details window cost
+// over time, and how it follows the board plugged in again. All on the real
+// serial layer with the link's real timing.
 
 using namespace std::chrono_literals;
 
 namespace {
-
-constexpr int kReports = 64;
-
-// Full reports as the board sends them, the sticks moving and the buttons
-// changing, so that each one redraws something new. Entry i has A0 = 16 i.
-QList<QByteArray> movingReports()
-{
-    QList<QByteArray> reports;
-    for (int i = 0; i < kReports; ++i)
-        reports.append(QStringLiteral("A0 %1\r\nA1 %2\r\nA2 %2\r\nA3 %1\r\nA4 %3\r\nA5 %4\r\n")
-                           .arg(QString::number(i * 16), QString::number(1023 - i * 16), QString::number(i % 2),
-                                QString::number(i % 3 == 0 ? 0 : 1))
-                           .toLatin1());
-    return reports;
-}
 
 // The lines and bytes of a file; none without one.
 std::pair<qint64, qint64> linesAndBytes(const QString &path)
@@ -69,116 +46,7 @@ QString describeSpread(std::vector<double> samples, const char *unit, int decima
         .arg(fixed(at(0.5), decimals), fixed(at(0.9), decimals), fixed(at(1), decimals), QLatin1StringView(unit));
 }
 
-// The plot over both sticks and the lines beside the main window, in this
-// process, as the details window holds them, fed with every report and line.
-struct DetailViews {
-    QWidget window;
-    const DetailsFeed &feed;
-    HistoryPlot *plot = new HistoryPlot(feed.recent().history());
-    StickView *left = new StickView(feed.recent(), 0);
-    StickView *right = new StickView(feed.recent(), 1);
-    RawLinesView *lines = new RawLinesView(feed.lines());
-
-    explicit DetailViews(Monitor &monitor)
-        : feed(monitor.program.detailsFeed())
-    {
-        auto *grid = new QGridLayout(&window);
-        grid->addWidget(plot, 0, 0, 1, 3);
-        grid->addWidget(left, 1, 0);
-        grid->addWidget(right, 1, 1);
-        grid->addWidget(lines, 1, 2);
-        window.resize(1100, 800);
-        QObject::connect(&feed, &DetailsFeed::reportTaken, &window, [this](std::chrono::nanoseconds at) {
-            for (StickView *stick : {left, right})
-                stick->showNewReport(at);
-            plot->showNewReports();
-        });
-        QObject::connect(&feed, &DetailsFeed::lineTaken, &window, [this] { lines->showNewLines(); });
-        window.show();
-    }
-};
-
 } // namespace
-
-// Reports handed to the in-memory port as fast as the program takes them, one
-// read a report and the event loop run after each, the window painting once a frame.
-int receiveFigures(const QStringList &arguments)
-{
-    const int seconds = CommandArguments(arguments).number(0, 5);
-    FigureTable table;
-    auto serial = std::make_unique<FakeSerial>();
-    FakeSerial &port = *serial;
-    Monitor monitor({QStringLiteral("memory")}, testTiming(), std::move(serial));
-    monitor.program.start();
-    port.receive("JOYSTICK\r\n");
-    if (monitor.link.state() != LinkState::Polling)
-        return failed("the board was not found on the in-memory port");
-    const QList<QByteArray> reports = movingReports();
-    long long characters = 0;
-    const double cpuBefore = cpuSecondsOf(QStringLiteral("self"));
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < seconds * 1000) {
-        for (const QByteArray &report : reports) {
-            port.receive(report);
-            characters += report.size();
-            QCoreApplication::processEvents();
-        }
-    }
-    const double wall = double(clock.nsecsElapsed()) / 1e9;
-    const double cpu = cpuSecondsOf(QStringLiteral("self")) - cpuBefore;
-    if (monitor.model.lastReport().coordinates[0] != (kReports - 1) * 16)
-        return failed("the last report did not reach the model");
-    table.row(QStringLiteral("Receive throughput in-process: in-memory port → link → model → window, full reports"),
-              QStringLiteral("%1 chars per CPU second; by the wall clock %2 chars/s, %3 s")
-                  .arg(fixed(double(characters) / cpu, 0), fixed(double(characters) / wall, 0), fixed(wall, 1)),
-              target(QStringLiteral("≥ 1,000,000 chars per CPU second"), double(characters) / cpu >= 1e6));
-    return 0;
-}
-
-// The monitor alone, then with the views, in this process, on a board of
-// its own at each rate: the CPU of this process, the reports read and the
-// frames the main window painted alone, and the plot's repaints.
-int viewFigures(const QStringList &arguments)
-{
-    const CommandArguments command(arguments);
-    const std::chrono::seconds span(command.number(0, 20));
-    FigureTable table;
-    for (const QString &rate : command.numbers.size() > 1 ? command.numbers.sliced(1) : QStringList{"20", "1000"}) {
-        std::array<double, 2> percent{};
-        std::array<double, 2> paintsPerSecond{};
-        double reportsPerSecond = 0;
-        for (const bool withViews : {false, true}) {
-            const ChildProgram board = startBoard(rate);
-            Monitor monitor({board.firstLine()}, LinkTiming{});
-            std::optional<DetailViews> views;
-            if (withViews)
-                views.emplace(monitor);
-            long long paints = 0;
-            PaintWatch watch(views ? static_cast<QWidget *>(views->plot) : monitor.window.Picture1, [&] { ++paints; });
-            monitor.program.start();
-            if (!runUntil([&] { return monitor.link.state() == LinkState::Polling; }, 10s))
-                return failed("the board was not found");
-            runFor(2s);
-            paints = 0;
-            const quint64 reportsBefore = monitor.model.lastReport().number;
-            const CostOverTime cost = costOver({QStringLiteral("self")}, span);
-            percent[withViews] = 100 * cost.cpuSeconds[0] / cost.seconds;
-            paintsPerSecond[withViews] = double(paints) / cost.seconds;
-            reportsPerSecond = double(monitor.model.lastReport().number - reportsBefore) / cost.seconds;
-        }
-        table.row(QStringLiteral("%1 reports/s sent unasked, the monitor alone then with the details views, 2 × %2 s")
-                      .arg(rate)
-                      .arg(span.count()),
-                  cpuWithoutAndWith(percent[0], percent[1])
-                      + QStringLiteral("; %1 reports/s read, the main window painted %2 frames/s alone, "
-                                       "the plot %3 times/s")
-                            .arg(fixed(reportsPerSecond, 0), fixed(paintsPerSecond[0], 1),
-                                 fixed(paintsPerSecond[1], 1)),
-                  ratioTarget({QStringLiteral("--details")}, percent[1] / percent[0]));
-    }
-    return 0;
-}
 
 // Two joystick-monitor processes at once, each watching a board of its own
 // that sends reports unasked, the second with the options after "--" (none:

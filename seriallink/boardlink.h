@@ -72,8 +72,8 @@ struct LinkTiming {
 // that it goes on as the fallback for a lost answer: a request every poll
 // interval after the last one while no answer completes. At 9600 baud that
 // takes 21.4 reports a second, 98 % of what the line carries, where the
-// fixed interval takes 5 (bench/RESULTS.md, `linerate`). In either mode each
-// poll checks the silence.
+// fixed interval takes 5 (bench/RESULTS.md, "Polling after each answer").
+// In either mode each poll checks the silence.
 //
 // enter() alone starts and stops the timers: a move between two states keeps
 // running the timers both have, stops the others of the state left, and

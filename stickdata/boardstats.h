@@ -137,7 +137,7 @@ struct LinkFigures {
 // readings do not make the band catch the rarest peaks of its noise: the
 // same noise is at rest at 5 and at 1000 reports a second. The band was
 // chosen by running the detector over synthetic rests and slow sweeps
-// (`joystick-process-bench restband`, in bench/RESULTS.md): +-9 counts
+// ("The rest band" in bench/RESULTS.md): +-9 counts
 // finds a rest within 10 s for every stick with Gaussian noise of SD up to
 // 3 counts and for 97 % of those with SD 4, at 5, 20 and 1000 reports a
 // second, and takes no stick moved at 20 units a second (a full travel in
