@@ -24,7 +24,6 @@ public:
                         QObject *parent = nullptr);
 
     const BoardModel &model() const { return model_; }
-    const LinkClock &clock() const { return *clock_; }
     // Now, as a line arriving now is stamped.
     Arrival now() const;
 
