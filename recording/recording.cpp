@@ -58,8 +58,7 @@ void Recording::writeRow(const Report &report, const Arrival &arrival)
         return;
     }
     ++rowsWritten_;
-    partialReports_ = 0;
-    if (std::exchange(waiting_, false))
+    if (std::exchange(partialReports_, 0) > 0)
         emit statusChanged();
     emit rowWritten();
 }
@@ -67,7 +66,6 @@ void Recording::writeRow(const Report &report, const Arrival &arrival)
 void Recording::waitForWholeReports(ChannelSet unseen)
 {
     const QString before = status();
-    waiting_ = true;
     lacking_ = unseen;
     ++partialReports_;
     if (status() != before)
@@ -86,7 +84,7 @@ QString Recording::status() const
     if (stopped_)
         return QStringLiteral("Recorded %1 to %2").arg(rowCount(rowsWritten_), file_->name());
     QString recording = QStringLiteral("Recording every report to %1").arg(file_->name());
-    if (!waiting_)
+    if (partialReports_ == 0)
         return recording;
     if (partialReports_ < kPartialReportsToName)
         return recording + QStringLiteral("; waiting for a whole report");

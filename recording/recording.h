@@ -72,8 +72,8 @@ private:
     qint64 rowsWritten_ = 0;
     bool stopped_ = false;
     // Reports left out in a row for the channels they lacked, and those
-    // channels; a whole report ends the wait.
-    bool waiting_ = false;
+    // channels; while there are any, it waits, and a whole report ends the
+    // wait.
     int partialReports_ = 0;
     ChannelSet lacking_;
 };

@@ -24,9 +24,6 @@ public:
                         QObject *parent = nullptr);
 
     const BoardModel &model() const { return model_; }
-    const LinkClock &clock() const { return *clock_; }
-    // The channels that have not arrived since the port last opened.
-    ChannelSet unseen() const { return ~seen_; }
     // Now, as a line arriving now is stamped.
     Arrival now() const;
 

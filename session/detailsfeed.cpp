@@ -137,5 +137,5 @@ void DetailsFeed::restart()
 
 QDateTime DetailsFeed::wallNow() const
 {
-    return QDateTime::fromMSecsSinceEpoch(msecsSinceEpoch(session_.clock().wallNow()));
+    return QDateTime::fromMSecsSinceEpoch(msecsSinceEpoch(session_.now().wall));
 }

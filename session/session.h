@@ -23,7 +23,6 @@ public:
     const BoardLink &link() const { return link_; }
     const BoardLines &lines() const { return lines_; }
     const BoardModel &model() const { return lines_.model(); }
-    const LinkClock &clock() const { return lines_.clock(); }
     // Now, as a line arriving now is stamped.
     Arrival now() const { return lines_.now(); }
     // The port the link is on now, and its device.
