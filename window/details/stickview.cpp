@@ -72,6 +72,8 @@ void StickView::showNewReport(Time at)
 
 void StickView::setCalibration(const std::optional<StickCalibration> &calibration)
 {
+    if (calibration == calibration_)
+        return;
     calibration_ = calibration;
     background_ = QPixmap();
     update();
