@@ -74,6 +74,8 @@ private:
     void showAnew();
     QRegion changedSince(const Shown &shown) const;
     std::optional<Shown> nowShowing() const;
+    QPointF positionIn(const Channels &channels) const;
+    QLineF stepInto(size_t index) const;
     std::optional<size_t> shadeOfStep(size_t index, Time newest) const;
     QRectF square() const;
     QTransform toPixels() const;
