@@ -12,6 +12,7 @@
 #include <cmath>
 #include <functional>
 #include <initializer_list>
+#include <optional>
 #include <utility>
 
 using namespace figurelabels;
@@ -275,10 +276,7 @@ void DetailsWindow::showStickCalibrations()
         if (x.rest && y.rest)
             calibration = StickCalibration{QPointF(std::round(x.rest->centre), std::round(y.rest->centre)),
                                            QSizeF(x.rest->deadZone, y.rest->deadZone)};
-        if (calibration != shownCalibrations_[stick]) {
-            shownCalibrations_[stick] = calibration;
-            sticks_[stick]->setCalibration(calibration);
-        }
+        sticks_[stick]->setCalibration(calibration);
     }
 }
 

@@ -18,7 +18,6 @@
 
 #include <array>
 #include <memory>
-#include <optional>
 
 // The board in depth, beside the main window: the channels over the last
 // 30 seconds; each stick large, with its trail, its outline and its
@@ -81,7 +80,6 @@ private:
     const DetailsFeed &feed_;
     // To the feed, while shown.
     QList<QMetaObject::Connection> following_;
-    std::array<std::optional<StickCalibration>, 2> shownCalibrations_;
 
     QLabel *const alert_ = new QLabel;
     HistoryPlot *const plot_;

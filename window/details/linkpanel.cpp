@@ -23,7 +23,7 @@ QString milliseconds(const LinkFigures &link, double IntervalFigures::*figure, i
 QString reportsText(const LinkFigures &link)
 {
     if (link.lost && link.reports > 0)
-        return QStringLiteral("%1 (— a second)").arg(link.reports);
+        return QStringLiteral("%1 (%2 a second)").arg(link.reports).arg(unknown());
     return link.rate ? QStringLiteral("%1 (%2 a second)").arg(link.reports).arg(*link.rate, 0, 'f', 2)
                      : QString::number(link.reports);
 }

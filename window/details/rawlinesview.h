@@ -30,7 +30,6 @@ public:
     // The log took lines: shown within a text refresh, if shown at all.
     void showNewLines();
     void setPaused(bool paused);
-    bool isPaused() const { return paused_; }
 
     // The lines shown, as they read, one a text line.
     QString shownText() const;

@@ -72,6 +72,8 @@ void StickView::showNewReport(Time at)
 
 void StickView::setCalibration(const std::optional<StickCalibration> &calibration)
 {
+    if (calibration == calibration_)
+        return;
     calibration_ = calibration;
     background_ = QPixmap();
     update();
@@ -127,14 +129,13 @@ QRegion StickView::changedSince(const Shown &shown) const
 {
     const Ring<HistorySample> &samples = recent_.trail().samples();
     const Time newest = shown_->newest;
-    const auto pointOf = [&](size_t i) { return QPointF(samples[i].last[channels_.x], samples[i].last[channels_.y]); };
     const QPointF dotCorner(dotRadius(), dotRadius());
     QRegion changed(pixelsAround(QRectF(shown.dot - dotCorner, shown.dot + dotCorner)));
     changed += pixelsAround(QRectF(shown_->dot - dotCorner, shown_->dot + dotCorner));
     changed += pixelsAround(around(shown.lastStep));
     for (size_t i = std::max<size_t>(1, recent_.trail().firstFrom(shown.newest - kTrailSpan)); i < samples.size(); ++i)
         if (samples[i].at >= shown.newest || shadeOfStep(i, shown.newest) != shadeOfStep(i, newest))
-            changed += pixelsAround(around(QLineF(pointOf(i - 1), pointOf(i))));
+            changed += pixelsAround(around(stepInto(i)));
     return changed;
 }
 
@@ -144,10 +145,22 @@ std::optional<StickView::Shown> StickView::nowShowing() const
     const std::optional<Channels> &now = recent_.latest();
     if (!now || samples.empty())
         return std::nullopt;
-    const auto pointOf = [&](size_t i) { return QPointF(samples[i].last[channels_.x], samples[i].last[channels_.y]); };
     const size_t last = samples.size() - 1;
-    return Shown{samples[last].at, QLineF(pointOf(last > 0 ? last - 1 : last), pointOf(last)),
-                 QPointF((*now)[channels_.x], (*now)[channels_.y])};
+    const QPointF newest = positionIn(samples[last].last);
+    return Shown{samples[last].at, last > 0 ? stepInto(last) : QLineF(newest, newest), positionIn(*now)};
+}
+
+// Where `channels` put the stick, in units.
+QPointF StickView::positionIn(const Channels &channels) const
+{
+    return QPointF(channels[channels_.x], channels[channels_.y]);
+}
+
+// From the trail's sample before `index` to the sample at `index`.
+QLineF StickView::stepInto(size_t index) const
+{
+    const Ring<HistorySample> &samples = recent_.trail().samples();
+    return QLineF(positionIn(samples[index - 1].last), positionIn(samples[index].last));
 }
 
 // The step into sample `index` is drawn while the sample it starts from is
@@ -268,11 +281,10 @@ void StickView::drawTrail(QPainter &painter, const QRegion &dirty) const
     if (samples.empty())
         return;
     const Time newest = samples.back().at;
-    const auto pointOf = [&](size_t i) { return QPointF(samples[i].last[channels_.x], samples[i].last[channels_.y]); };
     std::array<QList<QLineF>, kTrailShades> shades;
     for (size_t i = std::max<size_t>(1, recent_.trail().firstFrom(newest - kTrailSpan)); i < samples.size(); ++i)
         if (const std::optional<size_t> shade = shadeOfStep(i, newest)) {
-            const QLineF step(pointOf(i - 1), pointOf(i));
+            const QLineF step = stepInto(i);
             if (dirty.intersects(pixelsAround(around(step))))
                 shades[*shade] << step;
         }
@@ -312,5 +324,5 @@ void StickView::drawPosition(QPainter &painter) const
     const double radius = dotRadius();
     painter.setPen(Qt::NoPen);
     painter.setBrush(shown(colour));
-    painter.drawEllipse(QPointF(now[channels_.x], now[channels_.y]), radius, radius);
+    painter.drawEllipse(positionIn(now), radius, radius);
 }

@@ -46,7 +46,8 @@ public:
     // `recent` took a report that arrived `at`: shown at the next frame, if
     // shown at all.
     void showNewReport(Time at);
-    // Nothing is drawn for the calibration while it is unknown.
+    // Nothing is drawn for the calibration while it is unknown; the square
+    // is drawn anew only when it changes.
     void setCalibration(const std::optional<StickCalibration> &calibration);
     void setLive(bool live);
     // `recent` forgot the outline and the trail.
@@ -73,6 +74,8 @@ private:
     void showAnew();
     QRegion changedSince(const Shown &shown) const;
     std::optional<Shown> nowShowing() const;
+    QPointF positionIn(const Channels &channels) const;
+    QLineF stepInto(size_t index) const;
     std::optional<size_t> shadeOfStep(size_t index, Time newest) const;
     QRectF square() const;
     QTransform toPixels() const;
