@@ -67,6 +67,17 @@ struct OptionRule {
     std::function<std::optional<QString>(const QStringList &values, Settings &settings)> take;
 };
 
+// What a rule of an option that takes no value makes of it: whether it is
+// given, stored in `given`.
+template <typename Settings>
+auto whetherGiven(bool Settings::*given)
+{
+    return [given](const QStringList &values, Settings &settings) {
+        settings.*given = !values.isEmpty();
+        return std::optional<QString>();
+    };
+}
+
 // parse() with the options of `rules` added to `program`'s, then each
 // rule's values taken into `settings`; the first value a rule cannot use
 // refuses the command line.

@@ -65,9 +65,6 @@ QList<commandline::OptionRule<Settings>> gamepadRules(bool all)
               << commandline::OptionRule<Settings>{gamepadoption::rate(), on(gamepadoption::takeRate)}
               << commandline::OptionRule<Settings>{gamepadoption::invert(), on(gamepadoption::takeInvert)}
               << commandline::OptionRule<Settings>{gamepadoption::sdlMapping(),
-                                                   [](const QStringList &given, Settings &settings) {
-                                                       settings.gamepad.sdlMapping = !given.isEmpty();
-                                                       return std::optional<QString>();
-                                                   }};
+                                                   on(commandline::whetherGiven(&GamepadOptions::sdlMapping))};
     return rules;
 }
