@@ -92,9 +92,10 @@ QCommandLineOption rate()
 {
     return {QStringLiteral("rate"),
             QStringLiteral("Ask the board again as soon as each answer is complete, at most N times a second "
-                           "(%1 to %2; 50 unless given).")
+                           "(%1 to %2; %3 unless given).")
                 .arg(kFewestPerSecond)
-                .arg(kMostPerSecond),
+                .arg(kMostPerSecond)
+                .arg(BoardLink::kMostRequestsPerSecond),
             QStringLiteral("N")};
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "programs/common/commandline.h"
+#include "seriallink/boardlink.h"
 #include "stickdata/calibrationfile.h"
 
 #include <QByteArray>
@@ -22,7 +23,7 @@ struct GamepadOptions {
     // --name; empty for the pad's own.
     QByteArray name;
     // --rate: requests a second at most, polling after each answer.
-    int mostPerSecond = 50;
+    int mostPerSecond = BoardLink::kMostRequestsPerSecond;
     // --invert: A0 to A3.
     std::array<bool, 4> inverted{};
     // --sdl-mapping: print the SDL mapping line and exit.
