@@ -50,9 +50,10 @@ QStringList arguments(int argc, char *argv[]);
 // `parser`.
 std::optional<int> parse(const Program &program, QCommandLineParser &parser, const QStringList &arguments);
 
-// Prints "NAME: MESSAGE" on standard error, for a command line the program
-// cannot run with; returns kUsageError. Only after parse(), which names the
-// application.
+// Prints "NAME: MESSAGE" on standard error; returns `exitStatus`. Only
+// after parse(), which names the application.
+int fail(const QString &message, int exitStatus);
+// fail() for a command line the program cannot run with: kUsageError.
 int refuse(const QString &message);
 
 // One option and what the program makes of it.
