@@ -120,10 +120,7 @@ QList<commandline::OptionRule<DemoSettings>> demoRules()
              return takeSeconds(QStringLiteral("rest"), given, settings.rest);
          }},
         {QCommandLineOption("details", "Open the board's details window at start as well."),
-         [](const QStringList &given, DemoSettings &settings) {
-             settings.details = !given.isEmpty();
-             return std::optional<QString>();
-         }},
+         commandline::whetherGiven(&DemoSettings::details)},
     };
 }
 

@@ -111,10 +111,15 @@ std::optional<int> parse(const Program &program, QCommandLineParser &parser, con
     return std::nullopt;
 }
 
-int refuse(const QString &message)
+int fail(const QString &message, int exitStatus)
 {
     print(stderr, QCoreApplication::applicationName() + QStringLiteral(": ") + message + u'\n');
-    return kUsageError;
+    return exitStatus;
+}
+
+int refuse(const QString &message)
+{
+    return fail(message, kUsageError);
 }
 
 } // namespace commandline

@@ -50,9 +50,10 @@ QStringList arguments(int argc, char *argv[]);
 // `parser`.
 std::optional<int> parse(const Program &program, QCommandLineParser &parser, const QStringList &arguments);
 
-// Prints "NAME: MESSAGE" on standard error, for a command line the program
-// cannot run with; returns kUsageError. Only after parse(), which names the
-// application.
+// Prints "NAME: MESSAGE" on standard error; returns `exitStatus`. Only
+// after parse(), which names the application.
+int fail(const QString &message, int exitStatus);
+// fail() for a command line the program cannot run with: kUsageError.
 int refuse(const QString &message);
 
 // One option and what the program makes of it.
@@ -66,6 +67,17 @@ struct OptionRule {
     // what the rules before it stored.
     std::function<std::optional<QString>(const QStringList &values, Settings &settings)> take;
 };
+
+// What a rule of an option that takes no value makes of it: whether it is
+// given, stored in `given`.
+template <typename Settings>
+auto whetherGiven(bool Settings::*given)
+{
+    return [given](const QStringList &values, Settings &settings) {
+        settings.*given = !values.isEmpty();
+        return std::optional<QString>();
+    };
+}
 
 // parse() with the options of `rules` added to `program`'s, then each
 // rule's values taken into `settings`; the first value a rule cannot use

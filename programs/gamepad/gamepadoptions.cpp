@@ -4,8 +4,6 @@
 
 #include <tuple>
 
-namespace gamepadoption {
-
 namespace {
 
 // A pty or a fast board answers at once: a request a millisecond would
@@ -29,8 +27,6 @@ std::optional<QString> oneValue(const char *option, const QStringList &values)
         return QStringLiteral("--%1 takes one value; %2 given").arg(QLatin1StringView(option)).arg(values.size());
     return std::nullopt;
 }
-
-} // namespace
 
 QCommandLineOption calibration()
 {
@@ -96,9 +92,10 @@ QCommandLineOption rate()
 {
     return {QStringLiteral("rate"),
             QStringLiteral("Ask the board again as soon as each answer is complete, at most N times a second "
-                           "(%1 to %2; 50 unless given).")
+                           "(%1 to %2; %3 unless given).")
                 .arg(kFewestPerSecond)
-                .arg(kMostPerSecond),
+                .arg(kMostPerSecond)
+                .arg(BoardLink::kMostRequestsPerSecond),
             QStringLiteral("N")};
 }
 
@@ -146,4 +143,19 @@ QCommandLineOption sdlMapping()
                            "out by the other options, and exit.")};
 }
 
-} // namespace gamepadoption
+} // namespace
+
+QList<commandline::OptionRule<GamepadOptions>> gamepadOptionRules(bool all)
+{
+    QList<commandline::OptionRule<GamepadOptions>> rules{
+        {calibration(), takeCalibration},
+        {buttons(), takeButtons},
+    };
+    if (all)
+        rules << commandline::OptionRule<GamepadOptions>{name(), takeName}
+              << commandline::OptionRule<GamepadOptions>{rate(), takeRate}
+              << commandline::OptionRule<GamepadOptions>{invert(), takeInvert}
+              << commandline::OptionRule<GamepadOptions>{sdlMapping(),
+                                                         commandline::whetherGiven(&GamepadOptions::sdlMapping)};
+    return rules;
+}

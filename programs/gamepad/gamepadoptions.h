@@ -1,6 +1,7 @@
 #pragma once
 
 #include "programs/common/commandline.h"
+#include "seriallink/boardlink.h"
 #include "stickdata/calibrationfile.h"
 
 #include <QByteArray>
@@ -22,52 +23,25 @@ struct GamepadOptions {
     // --name; empty for the pad's own.
     QByteArray name;
     // --rate: requests a second at most, polling after each answer.
-    int mostPerSecond = 50;
+    int mostPerSecond = BoardLink::kMostRequestsPerSecond;
     // --invert: A0 to A3.
     std::array<bool, 4> inverted{};
     // --sdl-mapping: print the SDL mapping line and exit.
     bool sdlMapping = false;
 };
 
-// The game controller's options of a program whose settings hold them in
-// `gamepad`: --calibration and --buttons, and with `all` also --name,
-// --rate, --invert and --sdl-mapping.
-template <typename Settings>
-QList<commandline::OptionRule<Settings>> gamepadRules(bool all);
+// The game controller's options, on GamepadOptions: --calibration and
+// --buttons, and with `all` also --name, --rate, --invert and --sdl-mapping.
+QList<commandline::OptionRule<GamepadOptions>> gamepadOptionRules(bool all);
 
-// What each rule takes, on GamepadOptions.
-namespace gamepadoption {
-QCommandLineOption calibration();
-std::optional<QString> takeCalibration(const QStringList &files, GamepadOptions &options);
-QCommandLineOption buttons();
-std::optional<QString> takeButtons(const QStringList &values, GamepadOptions &options);
-QCommandLineOption name();
-std::optional<QString> takeName(const QStringList &values, GamepadOptions &options);
-QCommandLineOption rate();
-std::optional<QString> takeRate(const QStringList &values, GamepadOptions &options);
-QCommandLineOption invert();
-std::optional<QString> takeInvert(const QStringList &values, GamepadOptions &options);
-QCommandLineOption sdlMapping();
-} // namespace gamepadoption
-
+// The same options for a program whose settings hold them in `gamepad`.
 template <typename Settings>
 QList<commandline::OptionRule<Settings>> gamepadRules(bool all)
 {
-    const auto on = [](auto take) {
-        return [take](const QStringList &values, Settings &settings) { return take(values, settings.gamepad); };
-    };
-    QList<commandline::OptionRule<Settings>> rules{
-        {gamepadoption::calibration(), on(gamepadoption::takeCalibration)},
-        {gamepadoption::buttons(), on(gamepadoption::takeButtons)},
-    };
-    if (all)
-        rules << commandline::OptionRule<Settings>{gamepadoption::name(), on(gamepadoption::takeName)}
-              << commandline::OptionRule<Settings>{gamepadoption::rate(), on(gamepadoption::takeRate)}
-              << commandline::OptionRule<Settings>{gamepadoption::invert(), on(gamepadoption::takeInvert)}
-              << commandline::OptionRule<Settings>{gamepadoption::sdlMapping(),
-                                                   [](const QStringList &given, Settings &settings) {
-                                                       settings.gamepad.sdlMapping = !given.isEmpty();
-                                                       return std::optional<QString>();
-                                                   }};
+    QList<commandline::OptionRule<Settings>> rules;
+    for (const commandline::OptionRule<GamepadOptions> &rule : gamepadOptionRules(all))
+        rules.append({rule.option, [take = rule.take](const QStringList &values, Settings &settings) {
+                          return take(values, settings.gamepad);
+                      }});
     return rules;
 }

@@ -26,18 +26,11 @@ void printStatus(const QString &text)
     std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
 }
 
-// Why the logger ends early, after the program's name.
-int failed(const QString &why)
-{
-    std::fprintf(stderr, "%s: %s\n", qPrintable(QCoreApplication::applicationName()), qPrintable(why));
-    return EXIT_FAILURE;
-}
-
 // A failure to write the rows; a reader that went away ends the rows as
 // asked, without a word.
 int outputFailed(const QString &why, const RowFile &output)
 {
-    return output.error() == EPIPE ? EXIT_SUCCESS : failed(why);
+    return output.error() == EPIPE ? EXIT_SUCCESS : commandline::fail(why, EXIT_FAILURE);
 }
 
 } // namespace
@@ -83,7 +76,7 @@ int main(int argc, char *argv[])
     if (!recording.file().isOpen())
         return outputFailed(recording.status(), recording.file());
     if (!gaveUp.isEmpty())
-        return failed(gaveUp);
+        return commandline::fail(gaveUp, EXIT_FAILURE);
     printStatus(recording.status());
     return EXIT_SUCCESS;
 }

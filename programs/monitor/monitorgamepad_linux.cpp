@@ -94,10 +94,7 @@ QList<commandline::OptionRule<MonitorOptions>> MonitorGamepad::optionRules()
                             QStringLiteral("Make the board a game controller from the start, as the details "
                                            "window's box does: a virtual joystick through uinput, the monitor "
                                            "polling after each answer while it is on.")),
-         [](const QStringList &given, MonitorOptions &options) {
-             options.gamepadOn = !given.isEmpty();
-             return std::optional<QString>();
-         }},
+         commandline::whetherGiven(&MonitorOptions::gamepadOn)},
     };
     return rules + gamepadRules<MonitorOptions>(false);
 }

@@ -31,10 +31,7 @@ QList<commandline::OptionRule<MonitorOptions>> monitorRules()
                             QStringLiteral("Open the board's details window at start as well: the sticks over "
                                            "time, their calibration, the link's health, the board's lines and the "
                                            "recording.")),
-         [](const QStringList &given, MonitorOptions &options) {
-             options.details = !given.isEmpty();
-             return std::optional<QString>();
-         }},
+         commandline::whetherGiven(&MonitorOptions::details)},
     };
 }
 
