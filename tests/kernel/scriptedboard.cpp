@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <ctime>
-#include <stdexcept>
 
 #include <poll.h>
 #include <sys/eventfd.h>
@@ -21,8 +20,6 @@ constexpr auto kKeywordLine = "JOYSTICK\r\n";
 constexpr milliseconds kAnnounceInterval{500};
 // Without a request for this long the board announces itself again.
 constexpr seconds kQuietBeforeAnnouncing{1};
-// How far ahead of the line a streaming board queues its reports.
-constexpr milliseconds kStreamAhead{50};
 // A UART's start bit, eight data bits and stop bit.
 constexpr long long kBitsPerByte = 10;
 
@@ -51,8 +48,6 @@ ScriptedBoard::ScriptedBoard(Options options)
     , wake_(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC))
     , rule_([](std::size_t) { return BoardValues{}; })
 {
-    if (options_.streams && options_.baud <= 0)
-        throw std::invalid_argument("a streaming board needs a baud, or it would send without end at once");
     if (!wake_)
         throwErrno("eventfd");
     RawPty pty = openRawPty();
@@ -136,9 +131,6 @@ void ScriptedBoard::run()
         const nanoseconds now = monotonicNow();
         readRequests(now);
         announceWhenDue(now);
-        // Reports queued ahead, so that each follows the last on the line.
-        while (options_.streams && lastRequest_ && lineFreeAt_ < now + kStreamAhead)
-            queueAnswer(now);
         writeDueBytes(monotonicNow());
 
         // A byte due and not written found the pty full: wait until it has room.
@@ -184,7 +176,7 @@ void ScriptedBoard::handleRequest(nanoseconds now)
         requests_.push_back(now);
         answering = answering_;
     }
-    if (answering && !options_.streams)
+    if (answering)
         queueAnswer(now);
 }
 

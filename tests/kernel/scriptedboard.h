@@ -38,11 +38,6 @@ public:
     struct Options {
         // Bits a second of the line it sends on; 0 writes at once.
         int baud = 0;
-        // Once asked the first time, the board sends reports one after
-        // another for as long as the line carries them, asked or not,
-        // and answers no request: a board streaming at the line's rate.
-        // Needs a baud.
-        bool streams = false;
     };
 
     // The values of the answer numbered `answer`, from 0.
