@@ -92,22 +92,4 @@ bool readRecord(int fd, const std::string &path, void *record, std::size_t size,
     }
 }
 
-std::string readBytes(int fd, std::size_t count, std::chrono::milliseconds timeout)
-{
-    const auto deadline = Clock::now() + timeout;
-    std::string bytes;
-    while (bytes.size() < count) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-        if (left.count() <= 0 || !waitReadable(fd, left))
-            break;
-        char buffer[256];
-        const ssize_t got = ::read(fd, buffer, std::min(sizeof buffer, count - bytes.size()));
-        if (got > 0)
-            bytes.append(buffer, static_cast<std::size_t>(got));
-        else if (got == 0 || (errno != EAGAIN && errno != EINTR))
-            break;
-    }
-    return bytes;
-}
-
 } // namespace kernelinput

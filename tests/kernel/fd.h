@@ -59,7 +59,4 @@ void writeAll(int fd, std::string_view bytes);
 // false when none came. Throws DeviceGone once the device was removed.
 bool readRecord(int fd, const std::string &path, void *record, std::size_t size, std::chrono::milliseconds timeout);
 
-// Reads from fd until count bytes came or timeout passed; what came.
-std::string readBytes(int fd, std::size_t count, std::chrono::milliseconds timeout);
-
 } // namespace kernelinput

@@ -1,13 +1,11 @@
 // What the kernel tests stand on, in a real kernel (tests/kernel/boot-guest),
 // proved apart from the game controller so that a broken harness fails
 // here first: a uinput joystick made here is found by name, read back
-// through evdev and joydev, and goes away when destroyed; a pty's slave
-// can be made raw.
+// through evdev and joydev, and goes away when destroyed.
 
 #include "evdev.h"
 #include "inputdevices.h"
 #include "joydev.h"
-#include "pty.h"
 
 #include <gtest/gtest.h>
 
@@ -149,17 +147,4 @@ TEST(Uinput, AJoystickMadeHereIsReadBackThroughEvdevAndJoydevAndGoesAwayWhenDest
     EXPECT_THROW(device.readFrame(patience), DeviceGone);
     EXPECT_THROW(joystick.readEvent(patience), DeviceGone);
     EXPECT_FALSE(waitForInputDevice(testName, 300ms));
-}
-
-TEST(Pty, TheRawSlavePassesEveryByteUnchangedBothWays)
-{
-    RawPty pty = openRawPty();
-    // Carriage returns, line feeds, ^C and ^D would each be changed, echoed
-    // or acted on by a terminal that is not raw.
-    const std::string toSlave("A5 1 2\r\n\x03\x04\x7f\0end", 15);
-    writeAll(pty.master.get(), toSlave);
-    EXPECT_EQ(readBytes(pty.slave.get(), toSlave.size(), patience), toSlave);
-    const std::string toMaster("ok\n\r\x03", 5);
-    writeAll(pty.slave.get(), toMaster);
-    EXPECT_EQ(readBytes(pty.master.get(), toMaster.size(), patience), toMaster);
 }
